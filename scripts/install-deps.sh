@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need.
+# Idempotent: quiet and quick when everything is already there.
+set -euo pipefail
+
+packages=(
+  build-essential pkg-config cmake ninja-build clang-format
+  qt6-base-dev qt6-base-dev-tools
+  libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
+  libxcb-xkb-dev libxcb-xinput-dev libxcb-shape0-dev
+  libpulse-dev
+  libgtest-dev libgmock-dev googletest libbenchmark-dev
+  xvfb openbox trayer xdotool wmctrl xterm x11-apps x11-utils x11-xserver-utils
+  pulseaudio pulseaudio-utils dbus dbus-x11
+  fonts-ipafont-gothic imagemagick procps
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q '^install ok installed$'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+if [ "$(id -u)" -ne 0 ]; then sudo="sudo"; fi
+echo "Installing ${#missing[@]} Debian packages: ${missing[*]}" >&2
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -qq >/dev/null
+$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,7 @@
+#include "core/WindowServices.h"
+
+namespace core {
+
+QString HandleToHex(WindowHandle window) { return QString::number(window, 16).toUpper(); }
+
+}  // namespace core
