@@ -21,14 +21,14 @@ struct ControlValues {
     int chkMute = 0;        // "ミュート": mute the speakers at concealment
     int chkMuteAuto = 0;    // "自動復帰": put the former mute state back at restore
     bool chkMuteAutoEnabled = false;
-    int chkLock = 0;        // "ロック": the tray actions ask for the password
+    int chkLock = 0;  // "ロック": the tray actions ask for the password
     bool chkLockEnabled = false;
-    int chkRunup = 0;       // "起動時画面表示": show the main window at start-up
+    int chkRunup = 0;               // "起動時画面表示": show the main window at start-up
     std::array<int, 8> chkMouse{};  // zone toggles, index order of the panel (see zone tables)
 
     // Kept in step by the trigger panel's handlers.
-    std::uint32_t ZoneMask = 0;    // zone codes that trigger; 0: the pointer is not watched
-    std::int32_t lngPixels = 0;    // zone thickness in pixels
+    std::uint32_t ZoneMask = 0;  // zone codes that trigger; 0: the pointer is not watched
+    std::int32_t lngPixels = 0;  // zone thickness in pixels
     bool blnShiftMode = false;
     bool blnScrollMode = false;
 

@@ -2,6 +2,8 @@
 
 namespace core {
 
-QString HandleToHex(WindowHandle window) { return QString::number(window, 16).toUpper(); }
+QString HandleToHex(WindowHandle window) {
+    return QString::number(window, 16).toUpper();
+}
 
 }  // namespace core

@@ -15,12 +15,12 @@ using IconHandle = std::uint32_t;
 // The notification-icon record. Filled once at start-up; afterwards only hIcon changes.
 struct TrayIconData {
     std::uint32_t cbSize = 88;
-    WindowHandle hWnd = 0;                 // the main window, which receives the icon's events
+    WindowHandle hWnd = 0;  // the main window, which receives the icon's events
     std::uint32_t uID = 1;
-    std::uint32_t uFlags = 7;              // message, icon, tip
+    std::uint32_t uFlags = 7;  // message, icon, tip
     std::uint32_t uCallbackMessage = 0x200;
-    IconHandle hIcon = 0;                  // the picture to show
-    QString szTip;                         // always the empty tip
+    IconHandle hIcon = 0;  // the picture to show
+    QString szTip;         // always the empty tip
 };
 
 // Mouse event numbers that the icon delivers to the main window's handler.

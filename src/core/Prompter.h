@@ -33,6 +33,8 @@ public:
 };
 
 // The application title that message boxes without a title of their own carry.
-inline QString AppTitle() { return QStringLiteral("Zelmora2nd"); }
+inline QString AppTitle() {
+    return QStringLiteral("Zelmora2nd");
+}
 
 }  // namespace core

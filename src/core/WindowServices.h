@@ -40,8 +40,8 @@ struct WindowPlacement {
     std::uint32_t length = 44;
     std::uint32_t flags = 0;
     std::int32_t showCmd = kShowHide;
-    Point framePosition;  // top-left of the window with its frame, in the normal (not maximised) state
-    Size clientSize;      // size of the client window in the normal state
+    Point framePosition;        // top-left of the window with its frame, in the normal (not maximised) state
+    Size clientSize;            // size of the client window in the normal state
     std::int32_t desktop = -1;  // virtual desktop, -1 when unknown or on all desktops
     friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
 };

@@ -90,7 +90,9 @@ QString fromAnsi(std::string_view bytes) {
                              static_cast<qsizetype>(utf32.size() / 4));
 }
 
-int byteLength(QStringView text) { return static_cast<int>(toAnsi(text).size()); }
+int byteLength(QStringView text) {
+    return static_cast<int>(toAnsi(text).size());
+}
 
 std::string_view cutAnsiBytes(std::string_view bytes, std::size_t maxBytes) {
     if (bytes.size() <= maxBytes) return bytes;

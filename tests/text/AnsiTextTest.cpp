@@ -41,7 +41,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, CutToBytes,
                          testing::Values(CutCase{"abcdef", 3, "abc"}, CutCase{"abc", 10, "abc"},
                                          CutCase{"aあい", 4, "aあ"}, CutCase{"aあい", 2, "a"},
                                          CutCase{"あい", 1, ""}, CutCase{"abc", 0, ""},
-                                         CutCase{"a\xF0\x9F\x98\x80" "b", 2, "a\xF0\x9F\x98\x80"}));
+                                         CutCase{"a\xF0\x9F\x98\x80"
+                                                 "b",
+                                                 2, "a\xF0\x9F\x98\x80"}));
 
 TEST(AnsiText, CutsRawBytesAtCharacterBoundaries) {
     const std::string bytes = ansi::toAnsi(QStringLiteral("aあい"));
