@@ -94,7 +94,9 @@ public:
     // 0 when there is none.
     virtual WindowHandle WindowFromPoint(Point point) = 0;
 
-    // Reads the window's placement; false (placement untouched) when the window is gone.
+    // Reads the window's placement; false (placement untouched) when the window is gone. showCmd is
+    // kShowHide while the window is withdrawn (the concealment relies on this to tell a window it hid
+    // from a new window that got the same handle).
     virtual bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) = 0;
     // showCmd 0 hides the window; 1, 2, 3 bring it back with the placement's rectangle and state.
     // False when the window is gone.

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringListModel>
+
+#include "core/WindowServices.h"
+
+// Discovery of target windows by their window class.
+namespace mBrisquel {
+
+// The window's class name, at most 127 CP932 bytes; empty when the handle names no window.
+QString GetWindowClassName(core::WindowServices& services, const core::WindowHandle& hWnd);
+
+// Called once for each top-level window. When the window's class is in classList, its entry in
+// `list` (the first entry holding "(" & HEX & ")") is rewritten with the current title, or a new
+// entry is appended. Appending stops at core::kMaxTargets entries; entries already in the list are
+// still refreshed. Always returns true, so that the enumeration goes on.
+bool EnumClassWindowsProc(core::WindowServices& services, core::WindowHandle hWnd,
+                          const QStringList& classList, QStringListModel& list);
+
+}  // namespace mBrisquel
