@@ -29,6 +29,8 @@ inline constexpr int kIconLeftUp = 514;
 inline constexpr int kIconLeftDoubleClick = 515;
 inline constexpr int kIconRightDown = 516;
 inline constexpr int kIconRightUp = 517;
+inline constexpr int kIconMiddleDown = 519;
+inline constexpr int kIconMiddleUp = 520;
 
 // The icon in the desktop's notification area. Without a tray host the calls still succeed
 // silently; the icon appears when a host does.
