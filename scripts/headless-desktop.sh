@@ -93,9 +93,11 @@ cmd_start() {
     mkdir -p -m 700 "$state/runtime" "$state/home"
     probe=$(find_probe)
 
-    # Xvfb picks a free display itself and tells us its number.
+    # Xvfb picks a free display itself and tells us its number. -noreset: by default the server
+    # resets whenever its last client leaves (our readiness probe, for one), and a client that
+    # connects during the reset is refused.
     mkfifo "$state/displayfd"
-    setsid Xvfb -screen 0 "${size}x24" -nolisten tcp -displayfd 3 3>"$state/displayfd" \
+    setsid Xvfb -screen 0 "${size}x24" -nolisten tcp -noreset -displayfd 3 3>"$state/displayfd" \
         >"$state/xvfb.log" 2>&1 </dev/null &
     local xpid=$!
     record xvfb "$xpid"
