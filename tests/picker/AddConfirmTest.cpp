@@ -1,0 +1,121 @@
+// The add confirmation dialog under the offscreen platform: its text, its answers and its looks.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "picker/AddConfirmer.h"
+#include "picker/forms/frmAddConfirm.h"
+#include "ui/FormLook.h"
+#include "ui/QtApp.h"
+
+namespace {
+
+using picker::frmAddConfirm;
+
+TEST(AddConfirmMessage, IsBuiltWithCrLfAndFullWidthMarks) {
+    const QString expected = QStringLiteral("指定のウィンドウのみを隠蔽しますか") + QChar(0xFF1F) +
+                             QStringLiteral("\r\nまたは、類似ウィンドウを隠蔽しますか") + QChar(0xFF1F) +
+                             QStringLiteral("\r\n\r\n") + QChar(0x3000) + QStringLiteral("クラス名") +
+                             QChar(0xFF1A);
+    EXPECT_EQ(picker::AddConfirmMessage(QStringLiteral("XTerm")), expected + QStringLiteral("XTerm"));
+    EXPECT_EQ(picker::AddConfirmMessage(QString()), expected) << "a vanished window has no class";
+}
+
+class AddConfirmDialog : public testing::Test {
+protected:
+    // Runs Confirm and does `act` on the open dialog.
+    bool ConfirmWith(const std::function<void()>& act, const QString& className = QStringLiteral("XTerm")) {
+        bool acted = false;
+        QTimer::singleShot(0, &dialog, [&] {
+            EXPECT_TRUE(dialog.isVisible());
+            EXPECT_TRUE(dialog.isModal());
+            act();
+            acted = true;
+            if (dialog.isVisible()) dialog.close();  // the test's action left it open: close it
+        });
+        const bool answer = dialog.Confirm(className);
+        EXPECT_TRUE(acted);
+        return answer;
+    }
+
+    void PressEnter() {
+        QWidget* focus = dialog.focusWidget();
+        ASSERT_NE(focus, nullptr);
+        EXPECT_EQ(focus, dialog.cmdWindow()) << "the window-only button has the focus";
+        QTest::keyClick(focus, Qt::Key_Return);
+    }
+
+    QApplication& app = uitest::App();  // before any widget
+    frmAddConfirm dialog{nullptr};
+};
+
+TEST_F(AddConfirmDialog, ClosedBeforeAnyAnswerReturnsFalse) {
+    EXPECT_FALSE(dialog.blnWindowOnly());
+    EXPECT_FALSE(ConfirmWith([this] { dialog.close(); }));
+}
+
+TEST_F(AddConfirmDialog, AnswersAndTheirMemory) {
+    // Each use starts from what the previous one left; closing without an answer keeps it.
+    struct Step {
+        const char* action;
+        bool expected;
+    };
+    const std::vector<Step> steps{
+        {"window", true}, {"close", true},  {"class", false},  {"close", false},
+        {"enter", true},  {"class", false}, {"escape", false}, {"enter", true},
+    };
+    for (const Step& step : steps) {
+        const std::string action = step.action;
+        const bool answer = ConfirmWith([&] {
+            if (action == "window") QTest::mouseClick(dialog.cmdWindow(), Qt::LeftButton);
+            if (action == "class") QTest::mouseClick(dialog.cmdClass(), Qt::LeftButton);
+            if (action == "close") dialog.close();
+            if (action == "enter") PressEnter();
+            if (action == "escape") {
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+                EXPECT_TRUE(dialog.isVisible()) << "Escape does not answer the question";
+            }
+        });
+        EXPECT_EQ(answer, step.expected) << action;
+        EXPECT_EQ(dialog.blnWindowOnly(), step.expected) << action;
+    }
+}
+
+TEST_F(AddConfirmDialog, ShowsTheClassOfTheCurrentPick) {
+    for (const QString& name : {QStringLiteral("XTerm"), QStringLiteral("Navigator"), QString()}) {
+        QString shown;
+        ConfirmWith([&] { shown = dialog.lblMessage()->text(); }, name);
+        const QStringList lines = shown.split(QLatin1Char('\n'));
+        ASSERT_EQ(lines.size(), 4);
+        EXPECT_EQ(lines[3], QChar(0x3000) + QStringLiteral("クラス名") + QChar(0xFF1A) + name);
+        EXPECT_TRUE(lines[2].isEmpty());
+    }
+}
+
+TEST_F(AddConfirmDialog, LayoutCaptionAndStacking) {
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("追加方法の確認"));
+    EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(dialog.size(), QSize(263, 97));
+    EXPECT_EQ(dialog.lblMessage()->geometry(), QRect(8, 8, 241, 57));
+    EXPECT_EQ(dialog.cmdWindow()->geometry(), QRect(8, 64, 121, 25));
+    EXPECT_EQ(dialog.cmdClass()->geometry(), QRect(136, 64, 121, 25));
+    EXPECT_EQ(dialog.cmdWindow()->text(), QStringLiteral("指定ウィンドウのみ"));
+    EXPECT_EQ(dialog.cmdClass()->text(), QStringLiteral("類似ウィンドウごと"));
+    EXPECT_TRUE(dialog.cmdWindow()->isDefault());
+
+    // Nothing is cut off: the four lines fit the label and the captions fit their buttons.
+    ConfirmWith([&] {
+        QLabel* label = dialog.lblMessage();
+        EXPECT_LE(label->sizeHint().width(), label->width());
+        EXPECT_LE(label->sizeHint().height(), label->height());
+        for (QPushButton* button : {dialog.cmdWindow(), dialog.cmdClass()}) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 8, button->width());
+        }
+    });
+}
+
+}  // namespace

@@ -1,0 +1,238 @@
+// The main window's controls: names, captions, positions, and that no text is cut off.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QPushButton>
+
+#include "audio/mMixer.h"
+#include "core/ControlValues.h"
+#include "core/CycleFlags.h"
+#include "core/TargetRegistry.h"
+#include "fakes/FakeMixerDevice.h"
+#include "fakes/FakeNotifyIcon.h"
+#include "fakes/FakePrompter.h"
+#include "fakes/FakeWindowServices.h"
+#include "ui/FormLook.h"
+#include "ui/QtApp.h"
+#include "ui/frmMain.h"
+
+namespace {
+
+struct Control {
+    const char* name;
+    QString caption;  // empty: none to check
+    QRect twips;      // position in its parent, as in the layout table
+};
+
+// The controls whose position the layout table gives, in its twips.
+const std::vector<Control>& TableControls() {
+    static const std::vector<Control> controls{
+        {"fraTarget", QStringLiteral("狙って"), {120, 240, 735, 855}},
+        {"picTarget", {}, {120, 240, 495, 495}},
+        {"lblhWnd", QStringLiteral("窓ハンドル"), {120, 1200, 810, 180}},
+        {"txthWnd", {}, {120, 1440, 855, 270}},
+        {"lblText", QStringLiteral("窓文字列"), {1080, 1200, 720, 180}},
+        {"txtText", {}, {1080, 1440, 2535, 270}},
+        {"fraMousePoint", QStringLiteral("マウス位置"), {120, 1800, 1395, 1215}},
+        {"chkMouse(0)", {}, {180, 300, 255, 255}},
+        {"chkMouse(5)", {}, {420, 300, 555, 255}},
+        {"chkMouse(1)", {}, {960, 300, 255, 255}},
+        {"chkMouse(4)", {}, {180, 540, 255, 315}},
+        {"chkMouse(6)", {}, {960, 540, 255, 315}},
+        {"chkMouse(3)", {}, {180, 840, 255, 255}},
+        {"chkMouse(7)", {}, {420, 840, 555, 255}},
+        {"chkMouse(2)", {}, {960, 840, 255, 255}},
+        {"lblPixel(1)", QStringLiteral("感度"), {1680, 1800, 495, 255}},
+        {"lblPixel(0)", QStringLiteral("[Pix]"), {2040, 1800, 360, 180}},
+        {"udPixel", {}, {2520, 1755, 720, 270}},  // txtPixel and its up-down together
+        {"chkIE", QStringLiteral("自動隠し"), {1680, 2280, 1575, 255}},
+        {"fraKavro", QStringLiteral("隠蔽手段"), {120, 3120, 2055, 855}},
+        {"chkShift", QStringLiteral("シフトキー"), {240, 240, 1155, 255}},
+        {"chkScrollLock", QStringLiteral("ScrollLock"), {240, 480, 1155, 255}},
+        {"frmTrigger", QStringLiteral("トリガ"), {2280, 3120, 1335, 855}},
+        {"chkTrigMouse", QStringLiteral("マウス"), {240, 240, 855, 255}},
+        {"chkTrigKey", QStringLiteral("シフト"), {240, 480, 855, 255}},
+        {"fraList", {}, {3240, 2160, 375, 495}},
+        {"chkList", QStringLiteral(">"), {60, 170, 255, 255}},
+    };
+    return controls;
+}
+
+// The rest of the window, with the captions their groups name.
+const std::vector<std::pair<const char*, QString>>& OtherCaptions() {
+    static const std::vector<std::pair<const char*, QString>> captions{
+        {"chkMute", QStringLiteral("ミュート")},
+        {"chkMuteAuto", QStringLiteral("自動復帰")},
+        {"cmdReverseMute", QStringLiteral("Mute反転")},
+        {"chkLock", QStringLiteral("ロック")},
+        {"cmdPass", QStringLiteral("パスワード")},
+        {"chkRunup", QStringLiteral("起動時画面表示")},
+        {"fraIcon", QStringLiteral("騙しアイコン")},
+        {"lblIcon(0)", QStringLiteral("隠蔽待機")},
+        {"lblIcon(1)", QStringLiteral("隠蔽中")},
+        {"cmdLoad(0)", QStringLiteral("読")},
+        {"cmdLoad(1)", QStringLiteral("読")},
+        {"cmdHide", QStringLiteral("閉じる")},
+        {"cmdExit", QStringLiteral("終了")},
+        {"cmdAbout", QStringLiteral("読む")},
+        {"lblTarget", QStringLiteral("隠蔽対象窓")},
+        {"lblClasses", QStringLiteral("隠蔽対象クラス")},
+        {"imgIcon(0)", QString()},
+        {"imgIcon(1)", QString()},
+    };
+    return captions;
+}
+
+QString Caption(const QWidget* widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
+    if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
+    if (const auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
+    return {};
+}
+
+class MainLayoutTest : public testing::Test {
+protected:
+    QWidget* Find(const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
+
+    QApplication& app = uitest::App();  // before any widget
+    fakes::FakeWindowServices windows;
+    fakes::FakePrompter prompter;
+    core::CycleFlags flags;
+    core::TargetRegistry registry{windows, prompter, flags};
+    fakes::FakeNotifyIcon icon;
+    core::TrayIconData trayIconData;
+    fakes::FakeMixerDevice device;
+    audio::mMixer mixer{device};
+    core::ControlValues values;
+    ui::frmMain form{{values, windows, registry, prompter, icon, trayIconData, mixer}};
+};
+
+TEST_F(MainLayoutTest, TableControlsSitWhereTheTableSays) {
+    for (const Control& c : TableControls()) {
+        QWidget* widget = Find(c.name);
+        ASSERT_NE(widget, nullptr) << c.name;
+        const QRect& t = c.twips;
+        const QRect expected = ui::TwipRect(t.x(), t.y(), t.width(), t.height());
+        const QRect actual = widget->geometry();
+        EXPECT_EQ(actual.topLeft(), expected.topLeft()) << c.name;
+        EXPECT_EQ(actual.height(), expected.height()) << c.name;
+        // A caption wider in our font than in the original's widens its box, never more than needed.
+        const bool grown =
+            (qobject_cast<QLabel*>(widget) != nullptr || qobject_cast<QCheckBox*>(widget) != nullptr) &&
+            !c.caption.isEmpty();
+        if (grown) {
+            EXPECT_EQ(actual.width(), std::max(expected.width(), widget->sizeHint().width())) << c.name;
+        } else {
+            EXPECT_EQ(actual.width(), expected.width()) << c.name;
+        }
+        if (!c.caption.isEmpty()) {
+            EXPECT_EQ(Caption(widget), c.caption) << c.name;
+        }
+    }
+    EXPECT_NE(form.findChild<QWidget*>(QStringLiteral("txtPixel")), nullptr);
+}
+
+TEST_F(MainLayoutTest, EveryOtherControlIsThereWithItsCaption) {
+    for (const auto& [name, caption] : OtherCaptions()) {
+        QWidget* widget = Find(name);
+        ASSERT_NE(widget, nullptr) << name;
+        EXPECT_EQ(Caption(widget), caption) << name;
+    }
+}
+
+TEST_F(MainLayoutTest, ZoneTogglesAndListToggleArePushButtonsWithTheCheckPicture) {
+    for (int i = 0; i < 8; ++i) {
+        ui::ToggleButton* toggle = form.chkMouse(i);
+        EXPECT_TRUE(toggle->isCheckable());
+        ASSERT_FALSE(toggle->icon().isNull()) << i;
+        EXPECT_EQ(toggle->iconSize(), QSize(12, 12));
+        // The picture is a red check mark on a clear background.
+        const QImage check = toggle->icon().pixmap(12, 12).toImage();
+        EXPECT_EQ(check.pixelColor(11, 0), QColor(Qt::red));
+        EXPECT_EQ(check.pixelColor(0, 0).alpha(), 0);
+    }
+    EXPECT_TRUE(form.chkList()->isCheckable());
+}
+
+TEST_F(MainLayoutTest, NothingIsCutOffOrOutsideTheWindow) {
+    form.chkList()->SetValue(1);
+    form.show();
+    const QRect client = form.rect();
+    for (QWidget* widget : form.findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(&form) || widget->objectName().isEmpty()) continue;
+        const QString name = widget->objectName();
+        const QRect inForm(widget->mapTo(&form, QPoint(0, 0)), widget->size());
+        EXPECT_TRUE(client.contains(inForm)) << name.toStdString();
+        EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry())) << name.toStdString();
+        if (qobject_cast<QLabel*>(widget) != nullptr || qobject_cast<QCheckBox*>(widget) != nullptr) {
+            if (Caption(widget).isEmpty()) continue;
+            EXPECT_LE(widget->sizeHint().width(), widget->width()) << name.toStdString();
+            EXPECT_LE(widget->fontMetrics().height(), widget->height() + 1) << name.toStdString();
+        } else if (auto* button = qobject_cast<QPushButton*>(widget);
+                   button != nullptr && !button->text().isEmpty()) {
+            EXPECT_LE(button->fontMetrics().horizontalAdvance(button->text()) + 6, button->width())
+                << name.toStdString();
+        } else if (auto* frame = qobject_cast<QGroupBox*>(widget)) {
+            EXPECT_LE(frame->fontMetrics().horizontalAdvance(frame->title()) + 12, frame->width())
+                << name.toStdString();
+        }
+    }
+}
+
+// The part of a control that shows something: a caption's own width, or the whole control.
+QRect Content(const QWidget* widget) {
+    QRect rect = widget->geometry();
+    const bool captioned =
+        qobject_cast<const QLabel*>(widget) != nullptr || qobject_cast<const QCheckBox*>(widget) != nullptr;
+    if (captioned && !Caption(widget).isEmpty())
+        rect.setWidth(std::min(rect.width(), widget->sizeHint().width()));
+    return rect;
+}
+
+// Rows of the table touch, a pixel over each other (check boxes 255 twips high, 240 apart).
+bool Overlap(const QRect& a, const QRect& b) {
+    const QRect both = a.intersected(b);
+    return both.width() > 1 && both.height() > 1;
+}
+
+TEST_F(MainLayoutTest, NoTwoControlsOverlap) {
+    form.chkList()->SetValue(1);
+    QList<QWidget*> parents = form.findChildren<QWidget*>();
+    parents.append(&form);
+    for (QWidget* parent : parents) {
+        if (parent->window() != &form || parent->objectName().startsWith(QStringLiteral("qt_"))) continue;
+        QList<QWidget*> children = parent->findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+        children.removeIf([](const QWidget* w) {
+            return w->objectName().isEmpty() || w->objectName().startsWith(QStringLiteral("qt_")) ||
+                   w->isWindow();
+        });
+        for (qsizetype i = 0; i < children.size(); ++i) {
+            for (qsizetype j = i + 1; j < children.size(); ++j) {
+                EXPECT_FALSE(Overlap(Content(children[i]), Content(children[j])))
+                    << children[i]->objectName().toStdString() << " / "
+                    << children[j]->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(MainLayoutTest, CollapsedWindowHoldsEverythingButTheLists) {
+    form.show();
+    const QRect client = form.rect();
+    EXPECT_EQ(client.width(), 248);
+    for (QWidget* widget : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!widget->isVisibleTo(&form)) continue;
+        EXPECT_TRUE(client.contains(widget->geometry())) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(MainLayoutTest, FormsUseAJapaneseFont) {
+    const QFontInfo info(form.font());
+    EXPECT_EQ(info.pointSize(), 9);
+    EXPECT_TRUE(QFontMetrics(form.font()).inFont(QChar(0x96A0))) << "隠 has a glyph";
+}
+
+}  // namespace

@@ -1,0 +1,273 @@
+// The picker on a real desktop: xdotool presses the pointer on the reticle, drags it over an xterm
+// and lets go; the X11 window services track and frame the window, the add confirmation is answered
+// with real keyboard and pointer input. Screenshots of the frame go to $ZEL_TEST_OUTPUT/ui.
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "audio/mMixer.h"
+#include "core/ControlValues.h"
+#include "core/CycleFlags.h"
+#include "core/TargetRegistry.h"
+#include "core/x11/X11WindowServices.h"
+#include "fakes/FakeMixerDevice.h"
+#include "fakes/FakeNotifyIcon.h"
+#include "fakes/FakePrompter.h"
+#include "fakes/FakeWindowServices.h"
+#include "picker/forms/frmAddConfirm.h"
+#include "ui/QtApp.h"
+#include "ui/frmMain.h"
+
+namespace {
+
+const QString kTitle = QStringLiteral("ZelPickTarget");
+
+QString RunTool(const QString& program, const QStringList& args) {
+    QProcess process;
+    process.start(program, args);
+    if (!process.waitForFinished(10000)) return {};
+    return QString::fromLocal8Bit(process.readAllStandardOutput());
+}
+
+void Xdotool(const QStringList& args) {
+    EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0) << args.join(' ').toStdString();
+}
+
+void MoveTo(QPoint p) {
+    Xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+}
+
+// A client window's rectangle on the screen, read with xwininfo.
+QRect ClientRect(core::WindowHandle window) {
+    const QString info =
+        RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+    const auto number = [&](const char* label) {
+        const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
+        return re.match(info).captured(1).toInt();
+    };
+    return QRect(number("Absolute upper-left X"), number("Absolute upper-left Y"), number("Width"),
+                 number("Height"));
+}
+
+// The window manager's frame around a client: _NET_FRAME_EXTENTS (left, right, top, bottom).
+QMargins FrameExtents(core::WindowHandle window) {
+    const QString prop = RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+                                                           QStringLiteral("_NET_FRAME_EXTENTS")});
+    const QRegularExpressionMatch m =
+        QRegularExpression(QStringLiteral("=\\s*(\\d+),\\s*(\\d+),\\s*(\\d+),\\s*(\\d+)")).match(prop);
+    if (!m.hasMatch()) return {};
+    return QMargins(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(2).toInt(),
+                    m.captured(4).toInt());
+}
+
+QImage ScreenShot() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// Pixels of the 5-pixel band along the inside of `rect` that differ between the two pictures, and
+// the band's size.
+std::pair<int, int> BandDifference(const QImage& a, const QImage& b, const QRect& rect) {
+    int differing = 0;
+    int total = 0;
+    const QRect inner = rect.adjusted(5, 5, -5, -5);
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (inner.contains(x, y) || !a.rect().contains(x, y)) continue;
+            ++total;
+            if (a.pixel(x, y) != b.pixel(x, y)) ++differing;
+        }
+    }
+    return {differing, total};
+}
+
+int CountInBand(const QImage& image, const QRect& rect, QRgb colour) {
+    int count = 0;
+    const QRect inner = rect.adjusted(5, 5, -5, -5);
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+        for (int x = rect.left(); x <= rect.right(); ++x) {
+            if (!inner.contains(x, y) && image.rect().contains(x, y) && image.pixel(x, y) == colour) ++count;
+        }
+    }
+    return count;
+}
+
+QString Output(const QString& name) {
+    QDir dir(qEnvironmentVariable("ZEL_TEST_OUTPUT", QDir::tempPath()) + QStringLiteral("/ui"));
+    dir.mkpath(QStringLiteral("."));
+    return dir.filePath(name);
+}
+
+class PickerDrag : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_NE(services, nullptr) << "no X server";
+        xterm.start(QStringLiteral("xterm"), {QStringLiteral("-title"), kTitle, QStringLiteral("-geometry"),
+                                              QStringLiteral("50x12+520+200")});
+        ASSERT_TRUE(xterm.waitForStarted());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return FindXterm() != 0; }, 10000)) << "xterm did not appear";
+        target = FindXterm();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return FrameExtents(target).top() > 0; }, 10000)) << "not managed";
+        client = ClientRect(target);
+        outer = client.marginsAdded(FrameExtents(target));
+
+        form.move(20, 40);
+        form.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    }
+
+    void TearDown() override {
+        xterm.kill();
+        xterm.waitForFinished(5000);
+    }
+
+    core::WindowHandle FindXterm() {
+        for (core::WindowHandle w : services->EnumWindows()) {
+            if (services->GetWindowText(w) == kTitle) return w;
+        }
+        return 0;
+    }
+
+    QPoint ReticleCentre() const { return form.picTarget()->mapToGlobal(form.picTarget()->rect().center()); }
+
+    // Presses on the reticle and moves onto `point`; returns once the form shows that window.
+    void PressAndTrack(QPoint point, core::WindowHandle expected) {
+        MoveTo(ReticleCentre());
+        Xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.tmrTarget().isActive(); }, 5000))
+            << "the drag did not start";
+        EXPECT_FALSE(form.tmrActive().isActive());
+        MoveTo(point);
+        // lngTargetWnd starts at 0 with each drag: the text boxes may still show the last one.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picker().lngTargetWnd() == expected; }, 5000))
+            << form.txthWnd()->text().toStdString() << "\n"
+            << RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"),
+                                                    QStringLiteral("0x") + form.txthWnd()->text()})
+                   .toStdString()
+            << "at point: " << services->WindowFromPoint({point.x(), point.y()}) << " target " << expected
+            << " outer " << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
+    }
+
+    // Lets go of the button; `answer` runs once the question is shown (and, for keys, has the focus).
+    void ReleaseAndAnswer(const std::function<void()>& answer, bool needsFocus) {
+        picker::frmAddConfirm& dialog = form.AddConfirm();
+        QTimer poll;
+        bool shown = false;
+        bool answered = false;
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            shown = shown || dialog.isVisible();
+            if (answered || !dialog.isVisible() || (needsFocus && !dialog.isActiveWindow())) return;
+            answered = true;
+            answer();
+        });
+        poll.start(20);
+        Xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 10000)) << "no question";
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !dialog.isVisible(); }, 10000))
+            << "not answered";
+        EXPECT_FALSE(form.tmrTarget().isActive());
+        EXPECT_TRUE(form.tmrActive().isActive());
+    }
+
+    QApplication& app = uitest::App();  // before any widget
+    std::unique_ptr<core::WindowServices> services = core::x11::CreateX11WindowServices();
+    fakes::FakeWindowServices noServer;  // only so that the members below can be built; SetUp fails
+    core::WindowServices& live = services ? *services : noServer;
+    fakes::FakePrompter prompter;
+    core::CycleFlags flags;
+    core::TargetRegistry registry{live, prompter, flags};
+    fakes::FakeNotifyIcon icon;
+    core::TrayIconData trayIconData;
+    fakes::FakeMixerDevice device;
+    audio::mMixer mixer{device};
+    core::ControlValues values;
+    ui::frmMain form{{values, live, registry, prompter, icon, trayIconData, mixer}};
+    QProcess xterm;
+    core::WindowHandle target = 0;
+    QRect client;  // the xterm's own window
+    QRect outer;   // with the window manager's frame
+};
+
+TEST_F(PickerDrag, DropOnTheTitleBarPicksTheWindowAndFramesItMeanwhile) {
+    const QImage before = ScreenShot();
+    const QPoint titleBar(outer.center().x(), (outer.top() + client.top()) / 2);
+    PressAndTrack(titleBar, target);
+    EXPECT_EQ(form.txtText()->text(), kTitle);
+
+    // The frame covers the band along the inside of the xterm's outer rectangle.
+    QImage during;
+    const auto framed = [&] {
+        during = ScreenShot();
+        const auto [differing, total] = BandDifference(before, during, outer);
+        return differing > total * 9 / 10;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(framed, 5000)) << "no frame around the xterm";
+    during.save(Output(QStringLiteral("picker-frame.png")));
+    const QRgb frameColour = during.pixel(outer.left() + 2, outer.center().y());
+    const int inBandBefore = CountInBand(before, outer, frameColour);
+    EXPECT_GT(CountInBand(during, outer, frameColour), inBandBefore);
+
+    ReleaseAndAnswer([] { Xdotool({QStringLiteral("key"), QStringLiteral("Return")}); }, true);
+    const QString entry = kTitle + QLatin1Char('(') + core::HandleToHex(target) + QLatin1Char(')');
+    EXPECT_EQ(registry.lstTarget().stringList(), QStringList{entry});
+    EXPECT_FALSE(registry.ClassList().contains(QStringLiteral("XTerm"))) << "Enter: the window alone";
+
+    // The frame is gone (the xterm itself may look different now: it may have the focus).
+    QImage after;
+    const auto erased = [&] {
+        after = ScreenShot();
+        return CountInBand(after, outer, frameColour) <= inBandBefore;
+    };
+    EXPECT_TRUE(QTest::qWaitFor(erased, 5000)) << "the frame stayed";
+    after.save(Output(QStringLiteral("picker-after.png")));
+
+    // The same window again, this time with its whole class.
+    PressAndTrack(titleBar, target);
+    ReleaseAndAnswer(
+        [&] {
+            QPushButton* cmdClass = form.AddConfirm().cmdClass();
+            MoveTo(cmdClass->mapToGlobal(cmdClass->rect().center()));
+            Xdotool({QStringLiteral("click"), QStringLiteral("1")});
+        },
+        false);
+    EXPECT_EQ(registry.lstTarget().stringList(), QStringList{entry}) << "no second entry";
+    EXPECT_TRUE(registry.lstClasses().stringList().contains(QStringLiteral("XTerm")));
+    EXPECT_EQ(icon.calls.size(), 2u);
+}
+
+TEST_F(PickerDrag, DropInsideTheXtermPicksItsInnerWindow) {
+    PressAndTrack(client.center(), services->WindowFromPoint({client.center().x(), client.center().y()}));
+    const auto inner = static_cast<core::WindowHandle>(form.txthWnd()->text().toUInt(nullptr, 16));
+    EXPECT_NE(inner, target) << "xterm's text area is a child window of its own";
+    QString question;
+    ReleaseAndAnswer(
+        [&] {
+            question = form.AddConfirm().lblMessage()->text();
+            Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+        },
+        true);
+    EXPECT_TRUE(question.endsWith(QChar(0xFF1A) + services->GetClassName(inner)));
+    EXPECT_EQ(registry.lstTarget().stringList(),
+              QStringList{services->GetWindowText(inner) + QLatin1Char('(') + core::HandleToHex(inner) +
+                          QLatin1Char(')')});
+}
+
+TEST_F(PickerDrag, QuickClickOnTheReticlePicksNothing) {
+    MoveTo(ReticleCentre());
+    Xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !form.tmrTarget().isActive() && form.tmrActive().isActive(); }, 5000));
+    QTest::qWait(0);
+    EXPECT_FALSE(form.AddConfirm().isVisible());
+    EXPECT_TRUE(registry.lstTarget().stringList().isEmpty());
+}
+
+}  // namespace
