@@ -5,5 +5,4 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/build.sh"
 build=${ZEL_BUILD_DIR:-$root/build}
-"$root/scripts/format-check.sh"
 ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600 "$@"
