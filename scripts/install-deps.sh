@@ -12,7 +12,7 @@ packages=(
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb openbox trayer xdotool wmctrl xterm x11-apps x11-utils x11-xserver-utils
   pulseaudio pulseaudio-utils dbus dbus-x11
-  fonts-ipafont-gothic imagemagick procps
+  fonts-ipafont-gothic imagemagick procps desktop-file-utils
 )
 
 missing=()
