@@ -416,6 +416,8 @@ TEST_F(MainFormTest, DragOnTheReticlePicksAWindow) {
     QTest::mousePress(form.picTarget(), Qt::LeftButton);
     EXPECT_TRUE(form.tmrTarget().isActive());
     EXPECT_FALSE(form.tmrActive().isActive());
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr) << "the reticle is the pointer";
+    EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(15, 16));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.txthWnd()->text().isEmpty(); }, 5000));
     EXPECT_EQ(form.txthWnd()->text(), core::HandleToHex(target));
     EXPECT_EQ(form.txtText()->text(), QStringLiteral("端末"));
@@ -429,6 +431,7 @@ TEST_F(MainFormTest, DragOnTheReticlePicksAWindow) {
     });
     QTest::mouseRelease(form.picTarget(), Qt::LeftButton);
     EXPECT_TRUE(asked);
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
     EXPECT_FALSE(form.tmrTarget().isActive());
     EXPECT_TRUE(screen.Framed().empty());
     EXPECT_EQ(registry.lstTarget().stringList(),

@@ -145,6 +145,10 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return form.tmrTarget().isActive(); }, 5000))
             << "the drag did not start";
         EXPECT_FALSE(form.tmrActive().isActive());
+        // The reticle is the pointer, held by a grab wherever the pointer goes.
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(15, 16));
+        EXPECT_EQ(QWidget::mouseGrabber(), form.picTarget());
         MoveTo(point);
         // lngTargetWnd starts at 0 with each drag: the text boxes may still show the last one.
         ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picker().lngTargetWnd() == expected; }, 5000))
@@ -175,6 +179,8 @@ protected:
             << "not answered";
         EXPECT_FALSE(form.tmrTarget().isActive());
         EXPECT_TRUE(form.tmrActive().isActive());
+        EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the default pointer is back";
+        EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     }
 
     QApplication& app = uitest::App();  // before any widget

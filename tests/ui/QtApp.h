@@ -4,14 +4,10 @@
 
 namespace uitest {
 
-// The one QApplication of a test binary, made on first use (widgets need it, the logic does not).
-// It is never destroyed: at exit Qt's own globals may go first.
+// The QApplication of the test binary (made by the environment in QtApp.cpp before the first test,
+// removed after the last one). Fixtures take it as their first member, before any widget.
 inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "zel-test";
-    static char* argv[] = {name, nullptr};
-    static auto* app = new QApplication(argc, argv);
-    return *app;
+    return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 
 }  // namespace uitest
