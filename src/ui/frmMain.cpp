@@ -47,7 +47,10 @@ frmMain::frmMain(const Parts& parts)
     udPixel_Change();
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The registry may outlive the window.
+    parts_.registry.onHorizontalExtent = nullptr;
+}
 
 void frmMain::ConnectControls() {
     for (int i = 0; i < kZoneToggleCount; ++i) {
