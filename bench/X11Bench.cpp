@@ -1,0 +1,189 @@
+// Costs of the X11 window services on a real desktop (run through bench/run-x11.sh):
+//   - the reads of one idle tick of the concealment cycle, in time and in round trips;
+//   - hiding and restoring 1, 10 and 100 real windows managed by openbox, as one batch and, for
+//     comparison, one call per window.
+#include <benchmark/benchmark.h>
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "core/x11/X11WindowServices.h"
+
+namespace {
+
+using core::WindowPlacement;
+using core::x11::X11WindowServices;
+using Batch = std::vector<std::pair<core::WindowHandle, WindowPlacement>>;
+using Clock = std::chrono::steady_clock;
+
+X11WindowServices* services = nullptr;
+
+// Real top-level windows on a connection of their own, as another program would have them.
+class Windows {
+public:
+    explicit Windows(int count) {
+        int screenNumber = 0;
+        c_ = xcb_connect(nullptr, &screenNumber);
+        xcb_screen_iterator_t it = xcb_setup_roots_iterator(xcb_get_setup(c_));
+        for (int i = 0; i < screenNumber; ++i) {
+            xcb_screen_next(&it);
+        }
+        for (int i = 0; i < count; ++i) {
+            const xcb_window_t w = xcb_generate_id(c_);
+            const std::uint32_t background = 0x808080u + static_cast<std::uint32_t>(i);
+            xcb_create_window(
+                c_, XCB_COPY_FROM_PARENT, w, it.data->root, static_cast<std::int16_t>(20 + 5 * (i % 50)),
+                static_cast<std::int16_t>(20 + 4 * (i % 50)), 300, 200, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                XCB_COPY_FROM_PARENT, XCB_CW_BACK_PIXEL, &background);
+            const std::string name = "bench window " + std::to_string(i);
+            xcb_change_property(c_, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8,
+                                static_cast<std::uint32_t>(name.size()), name.data());
+            xcb_map_window(c_, w);
+            windows_.push_back(w);
+        }
+        xcb_flush(c_);
+    }
+    ~Windows() { xcb_disconnect(c_); }
+    Windows(const Windows&) = delete;
+    Windows& operator=(const Windows&) = delete;
+
+    // Waits until the window manager shows every window, and reads their placements.
+    bool managed(Batch& shown) {
+        const auto deadline = Clock::now() + std::chrono::seconds(20);
+        for (xcb_window_t w : windows_) {
+            WindowPlacement p;
+            while (!services->GetWindowPlacement(w, p) || p.showCmd != core::kShowNormal || p.desktop < 0) {
+                if (Clock::now() > deadline) {
+                    return false;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            shown.emplace_back(w, p);
+        }
+        return true;
+    }
+
+private:
+    xcb_connection_t* c_ = nullptr;
+    std::vector<xcb_window_t> windows_;
+};
+
+Batch Hidden(const Batch& shown) {
+    Batch hidden = shown;
+    for (auto& entry : hidden) {
+        entry.second.showCmd = core::kShowHide;
+    }
+    return hidden;
+}
+
+// Waits (untimed) until the window manager has let every hidden window go, as it has long done
+// by the next tick of the concealment cycle.
+void Released(const Batch& batch) {
+    for (const auto& [w, p] : batch) {
+        WindowPlacement now;
+        while (services->GetWindowPlacement(w, now) && now.showCmd != core::kShowHide) {
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
+    }
+}
+
+double Millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void BM_IdleTick(benchmark::State& state) {
+    const core::InputQuery all{.pointer = true, .shift = true, .scrollLock = true};
+    services->ScreenSize();
+    services->ReadInput(all);
+    const auto before = services->roundTrips();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(services->ScreenSize());
+        benchmark::DoNotOptimize(services->ReadInput(all));
+    }
+    state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
+                                                       benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
+
+// The same reads through the single-value calls: one round trip each for the pointer and Shift.
+void BM_IdleTickSeparateCalls(benchmark::State& state) {
+    services->ScreenSize();
+    const auto before = services->roundTrips();
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(services->ScreenSize());
+        benchmark::DoNotOptimize(services->GetCursorPos());
+        benchmark::DoNotOptimize(services->GetKeyState(core::kVkShift));
+        benchmark::DoNotOptimize(services->GetKeyState(core::kVkScroll));
+    }
+    state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
+                                                       benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_IdleTickSeparateCalls)->Unit(benchmark::kMicrosecond);
+
+// One concealment and one restore of N windows, timed apart (hide_ms, restore_ms); the restore
+// includes the wait for the window manager to manage them again. The time between them is not
+// counted in hide_ms or restore_ms.
+void HideRestore(benchmark::State& state, bool batched) {
+    Windows windows(static_cast<int>(state.range(0)));
+    Batch shown;
+    if (!windows.managed(shown)) {
+        state.SkipWithError("the windows were not managed");
+        return;
+    }
+    const Batch hidden = Hidden(shown);
+    auto apply = [batched](const Batch& batch) {
+        if (batched) {
+            services->SetWindowPlacements(batch);
+        } else {
+            for (const auto& [w, p] : batch) {
+                services->SetWindowPlacement(w, p);
+            }
+        }
+    };
+    double hideMs = 0, restoreMs = 0;
+    for (auto _ : state) {
+        const auto t0 = Clock::now();
+        apply(hidden);
+        const auto t1 = Clock::now();
+        Released(hidden);
+        const auto t2 = Clock::now();
+        apply(shown);
+        const auto t3 = Clock::now();
+        hideMs += Millis(t1 - t0);
+        restoreMs += Millis(t3 - t2);
+    }
+    state.counters["hide_ms"] = benchmark::Counter(hideMs, benchmark::Counter::kAvgIterations);
+    state.counters["restore_ms"] = benchmark::Counter(restoreMs, benchmark::Counter::kAvgIterations);
+}
+
+void BM_HideRestoreBatch(benchmark::State& state) {
+    HideRestore(state, true);
+}
+BENCHMARK(BM_HideRestoreBatch)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_HideRestoreOneByOne(benchmark::State& state) {
+    HideRestore(state, false);
+}
+BENCHMARK(BM_HideRestoreOneByOne)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    auto owned = X11WindowServices::Connect();
+    if (!owned) {
+        std::fprintf(stderr, "no X server on DISPLAY\n");
+        return 1;
+    }
+    services = owned.get();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

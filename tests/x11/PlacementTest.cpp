@@ -1,0 +1,164 @@
+// Hiding and restoring real windows under openbox: every state a window can be in comes back
+// exactly, for our own client and for xterm.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "x11/ServicesFixture.h"
+
+namespace x11test {
+namespace {
+
+using core::kRestoreToMaximized;
+using core::kShowHide;
+using core::kShowMaximized;
+using core::kShowMinimized;
+using core::kShowNormal;
+using core::WindowPlacement;
+
+enum class Step { kMove, kResize, kMaximize, kMinimize, kSecondDesktop };
+enum class Kind { kOwnClient, kXterm };
+
+struct Case {
+    const char* name;
+    std::vector<Step> steps;
+    std::int32_t showCmd;
+    std::uint32_t flags;
+};
+
+const Case kCases[] = {
+    {"Normal", {}, kShowNormal, 0},
+    {"Moved", {Step::kMove}, kShowNormal, 0},
+    {"Resized", {Step::kResize}, kShowNormal, 0},
+    {"Maximized", {Step::kMove, Step::kMaximize}, kShowMaximized, 0},
+    {"Minimized", {Step::kMove, Step::kMinimize}, kShowMinimized, 0},
+    {"MaximizedThenMinimized",
+     {Step::kResize, Step::kMaximize, Step::kMinimize},
+     kShowMinimized,
+     kRestoreToMaximized},
+    {"OnSecondDesktop", {Step::kMove, Step::kSecondDesktop}, kShowNormal, 0},
+    {"EverythingAtOnce",
+     {Step::kMove, Step::kResize, Step::kMaximize, Step::kMinimize, Step::kSecondDesktop},
+     kShowMinimized,
+     kRestoreToMaximized},
+};
+
+bool Has(const Case& c, Step step) {
+    return std::ranges::count(c.steps, step) > 0;
+}
+
+class PlacementTest : public ServicesTest, public testing::WithParamInterface<std::tuple<Case, Kind>> {
+protected:
+    Window open(Kind kind) {
+        if (kind == Kind::kXterm) {
+            return programs.xterm("placement xterm", "50x12+60+70", observer);
+        }
+        const auto windows =
+            programs.client({"--title", "placement client", "--geometry", "280x190+60+70"}, observer);
+        return windows.empty() ? 0 : windows.front().window;
+    }
+
+    // Drives the window into a state with the desktop's own tools and waits until it is there.
+    void apply(Window w, Step step) {
+        applyStep(w, step);
+        ASSERT_TRUE(WaitUntil([&] { return observer.settled(w); }));
+    }
+
+    void applyStep(Window w, Step step) {
+        const QString id = Hex(w);
+        switch (step) {
+            case Step::kMove:
+                Tool("xdotool", {"windowmove", id, "321", "234"});
+                ASSERT_TRUE(WaitUntil([&] {
+                    const Rect r = observer.frameOrigin(w);
+                    return r.x == 321 && r.y == 234;
+                }));
+                break;
+            case Step::kResize: {
+                const Rect before = observer.rootRect(w);
+                Tool("xdotool", {"windowsize", id, "410", "290"});
+                ASSERT_TRUE(WaitUntil([&] { return observer.rootRect(w) != before; }));
+                break;
+            }
+            case Step::kMaximize:
+                Tool("wmctrl", {"-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"});
+                ASSERT_TRUE(WaitUntil([&] { return observer.maximized(w); }));
+                break;
+            case Step::kMinimize:
+                Tool("xdotool", {"windowminimize", id});
+                // Openbox sets _NET_WM_STATE_HIDDEN a moment before WM_STATE.
+                ASSERT_TRUE(WaitUntil([&] { return observer.hidden(w) && observer.wmState(w) == 3u; }));
+                break;
+            case Step::kSecondDesktop:
+                Tool("wmctrl", {"-i", "-r", id, "-t", "1"});
+                ASSERT_TRUE(WaitUntil([&] { return observer.desktop(w) == 1u; }));
+                break;
+        }
+    }
+};
+
+TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
+    const auto& [c, kind] = GetParam();
+    const Window w = open(kind);
+    ASSERT_NE(w, 0u);
+    Rect normalRect;
+    for (Step step : c.steps) {
+        if (step == Step::kMaximize) {
+            normalRect = observer.frameOrigin(w);
+        }
+        ASSERT_NO_FATAL_FAILURE(apply(w, step));
+    }
+    const WindowPlacement before = settledPlacement(w);
+    const Rect clientBefore = observer.rootRect(w);
+    const Rect frameBefore = observer.frameRect(w);
+    SCOPED_TRACE(testing::Message() << "before: client on the root " << clientBefore << ", frame "
+                                    << frameBefore);
+    EXPECT_EQ(before.showCmd, c.showCmd);
+    EXPECT_EQ(before.flags, c.flags);
+    EXPECT_EQ(before.desktop, Has(c, Step::kSecondDesktop) ? 1 : 0);
+
+    WindowPlacement hidden = before;
+    hidden.showCmd = kShowHide;
+    ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
+    EXPECT_TRUE(WaitUntil([&] { return !observer.listed(w) && !observer.wmState(w); }))
+        << "still managed after the withdraw";
+    EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
+    EXPECT_TRUE(services->IsWindow(w));
+
+    ASSERT_TRUE(services->SetWindowPlacement(w, before));
+    WindowPlacement after;
+    EXPECT_TRUE(WaitUntil([&] {
+        after = settledPlacement(w);
+        return after == before;
+    }));
+    EXPECT_EQ(after, before) << "client on the root " << observer.rootRect(w) << ", frame "
+                             << observer.frameRect(w);
+    EXPECT_TRUE(WaitUntil([&] { return observer.listed(w); }));
+    // Openbox gives windows on other desktops IconicState too.
+    const bool iconic = c.showCmd == kShowMinimized || Has(c, Step::kSecondDesktop);
+    EXPECT_EQ(observer.wmState(w), iconic ? 3u : 1u);
+    EXPECT_EQ(observer.hidden(w), c.showCmd == kShowMinimized);
+    EXPECT_EQ(observer.maximized(w), c.showCmd == kShowMaximized || c.flags == kRestoreToMaximized);
+    EXPECT_EQ(observer.desktop(w), Has(c, Step::kSecondDesktop) ? 1u : 0u);
+
+    if (Has(c, Step::kMaximize)) {
+        // The normal rectangle survived: un-maximising returns to where the window was.
+        Tool("wmctrl", {"-i", "-r", Hex(w), "-b", "remove,maximized_vert,maximized_horz"});
+        EXPECT_TRUE(WaitUntil([&] {
+            return !observer.maximized(w) && observer.frameOrigin(w) == normalRect;
+        })) << "normal rectangle "
+            << normalRect << ", now " << observer.frameOrigin(w);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(States, PlacementTest,
+                         testing::Combine(testing::ValuesIn(kCases),
+                                          testing::Values(Kind::kOwnClient, Kind::kXterm)),
+                         [](const auto& param) {
+                             return std::string(std::get<0>(param.param).name) +
+                                    (std::get<1>(param.param) == Kind::kXterm ? "_Xterm" : "_OwnClient");
+                         });
+
+}  // namespace
+}  // namespace x11test

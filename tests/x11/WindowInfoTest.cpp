@@ -1,0 +1,165 @@
+// Questions about windows: existence, the client list, class and title, the window under a point,
+// and every call on a window that is gone.
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <string>
+#include <vector>
+
+#include "x11/ServicesFixture.h"
+
+namespace x11test {
+namespace {
+
+using core::Point;
+
+const QString kJapaneseTitle = QStringLiteral("隠蔽テスト・ウィンドウ「日本語」");
+
+class WindowInfoTest : public ServicesTest {};
+
+TEST_F(WindowInfoTest, ClassAndTitleOfOurOwnClientAndOfXterm) {
+    const auto own = programs.client({"--class", "ZelProbe", "--title", kJapaneseTitle}, observer);
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(services->GetClassName(own[0].window), QStringLiteral("ZelProbe"));
+    EXPECT_EQ(services->GetWindowText(own[0].window), kJapaneseTitle);
+
+    const Window xterm = programs.xterm("info xterm", "40x10+300+300", observer);
+    ASSERT_NE(xterm, 0u);
+    EXPECT_EQ(services->GetClassName(xterm), QStringLiteral("XTerm"));
+    EXPECT_TRUE(services->GetWindowText(xterm).startsWith(QStringLiteral("info xterm #")));
+}
+
+TEST_F(WindowInfoTest, TitleFromLatin1WmNameWithoutNetWmName) {
+    const auto own = programs.client({"--latin1-name", "--title", QStringLiteral("café crème")}, observer);
+    ASSERT_EQ(own.size(), 1u);
+    EXPECT_EQ(observer.text(own[0].window, "WM_NAME", XCB_ATOM_STRING), "caf\xe9 cr\xe8me");
+    EXPECT_EQ(services->GetWindowText(own[0].window), QStringLiteral("café crème"));
+}
+
+TEST_F(WindowInfoTest, EnumWindowsListsClientsBottomToTopWithHiddenOnes) {
+    const auto own = programs.client({"--count", "3", "--geometry", "200x150+100+100"}, observer);
+    ASSERT_EQ(own.size(), 3u);
+    const Window xclock = programs.xclock("info xclock", "120x120+600+300", observer);
+    ASSERT_NE(xclock, 0u);
+    std::vector<Window> mine = {own[0].window, own[1].window, own[2].window, xclock};
+    Tool("wmctrl", {"-i", "-a", Hex(own[0].window)});
+    ASSERT_TRUE(WaitUntil([&] { return observer.stackingList().back() == own[0].window; }));
+
+    auto listedByUs = [&] {
+        std::vector<Window> result;
+        for (core::WindowHandle w : services->EnumWindows()) {
+            if (std::ranges::count(mine, w) > 0) {
+                result.push_back(w);
+            }
+        }
+        return result;
+    };
+    auto stacking = [&] {
+        std::vector<Window> result;
+        std::ranges::copy_if(observer.stackingList(), std::back_inserter(result),
+                             [&](Window w) { return std::ranges::count(mine, w) > 0; });
+        return result;
+    };
+    EXPECT_EQ(listedByUs(), stacking());
+
+    // A window we hid is still one of the user's windows; one its own program withdrew is not.
+    core::WindowPlacement p;
+    ASSERT_TRUE(services->GetWindowPlacement(own[1].window, p));
+    p.showCmd = core::kShowHide;
+    ASSERT_TRUE(services->SetWindowPlacement(own[1].window, p));
+    ASSERT_TRUE(WaitUntil([&] { return !observer.listed(own[1].window); }));
+    EXPECT_EQ(std::ranges::count(services->EnumWindows(), own[1].window), 1);
+
+    Tool("xdotool", {"windowunmap", Hex(own[2].window)});
+    ASSERT_TRUE(WaitUntil([&] { return !observer.listed(own[2].window); }));
+    EXPECT_EQ(std::ranges::count(services->EnumWindows(), own[2].window), 0);
+}
+
+TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {
+    const auto own = programs.client({"--geometry", "300x200+200+150", "--child", "100x60+40+50"}, observer);
+    ASSERT_EQ(own.size(), 1u);
+    const Window client = own[0].window;
+    const Window child = own[0].child;
+    const Rect c = observer.rootRect(client);
+    const Rect frame = observer.frameRect(client);
+    ASSERT_GT(c.y - frame.y, 5) << "no title bar";
+
+    struct Probe {
+        const char* where;
+        Point point;
+        Window expected;
+    };
+    const Probe probes[] = {
+        {"client area", {c.x + 5, c.y + 5}, client},
+        {"child window", {c.x + 40 + 50, c.y + 50 + 30}, child},
+        {"title bar", {frame.x + frame.width / 2, frame.y + (c.y - frame.y) / 2}, client},
+        {"frame border", {frame.x, c.y + 100}, client},
+        {"desktop", {900, 700}, observer.root()},
+    };
+    for (const Probe& probe : probes) {
+        EXPECT_EQ(services->WindowFromPoint(probe.point), probe.expected) << probe.where;
+    }
+    // The highlight around the window takes no part.
+    services->InvertWindowFrame(client);
+    EXPECT_EQ(services->WindowFromPoint({frame.x + 2, frame.y + 2}), client);
+    EXPECT_EQ(services->WindowFromPoint({frame.x + frame.width / 2, frame.y + 1}), client);
+    services->InvertWindowFrame(client);
+}
+
+TEST_F(WindowInfoTest, EveryCallOnAVanishedWindowFailsQuietly) {
+    const auto own = programs.client({"--child", "50x50+10+10"}, observer);
+    ASSERT_EQ(own.size(), 1u);
+    const Window w = own[0].window;
+    const Window child = own[0].child;
+    ASSERT_TRUE(services->IsWindow(w));
+    programs.killAll();
+    ASSERT_TRUE(WaitUntil([&] { return !observer.exists(w); }));
+
+    for (Window gone : {w, child, Window{0x7ffffff0}, Window{0}}) {
+        SCOPED_TRACE(Hex(gone).toStdString());
+        EXPECT_FALSE(services->IsWindow(gone));
+        EXPECT_EQ(services->GetClassName(gone), QString());
+        EXPECT_EQ(services->GetWindowText(gone), QString());
+        core::WindowPlacement untouched;
+        untouched.desktop = 77;
+        core::WindowPlacement p = untouched;
+        EXPECT_FALSE(services->GetWindowPlacement(gone, p));
+        EXPECT_EQ(p, untouched);
+        for (std::int32_t show :
+             {core::kShowHide, core::kShowNormal, core::kShowMinimized, core::kShowMaximized}) {
+            p.showCmd = show;
+            EXPECT_FALSE(services->SetWindowPlacement(gone, p));
+        }
+        services->SetWindowPlacements({{gone, p}});
+        services->InvertWindowFrame(gone);
+        services->SetTopmost(gone);
+        services->SetSkipTaskbar(gone);
+        services->SetForegroundWindow(gone);
+    }
+    // The connection is still good for the next question.
+    EXPECT_FALSE(services->connectionLost());
+    EXPECT_TRUE(services->IsWindow(observer.root()));
+}
+
+TEST_F(WindowInfoTest, OwnWindowsGoOnTopOutOfTaskBarsAndTakeTheFocus) {
+    const auto own = programs.client({"--count", "2"}, observer);
+    ASSERT_EQ(own.size(), 2u);
+    const Window w = own[0].window;
+    auto netState = [&](const char* atom) {
+        return std::ranges::count(observer.values(w, "_NET_WM_STATE", XCB_ATOM_ATOM), observer.atom(atom)) >
+               0;
+    };
+    services->SetTopmost(w);
+    services->SetSkipTaskbar(w);
+    EXPECT_TRUE(WaitUntil([&] {
+        return netState("_NET_WM_STATE_ABOVE") && netState("_NET_WM_STATE_SKIP_TASKBAR") &&
+               netState("_NET_WM_STATE_SKIP_PAGER");
+    }));
+    services->SetForegroundWindow(own[1].window);
+    EXPECT_TRUE(WaitUntil([&] { return observer.activeWindow() == own[1].window; }));
+    services->SetForegroundWindow(w);
+    EXPECT_TRUE(WaitUntil([&] { return observer.activeWindow() == w; }));
+}
+
+}  // namespace
+}  // namespace x11test
