@@ -121,6 +121,9 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
     WindowPlacement hidden = before;
     hidden.showCmd = kShowHide;
     ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
+    WindowPlacement meanwhile;  // read at once, whether or not openbox has let the window go yet
+    ASSERT_TRUE(services->GetWindowPlacement(w, meanwhile));
+    EXPECT_EQ(meanwhile.showCmd, kShowHide);
     EXPECT_TRUE(WaitUntil([&] { return !observer.listed(w) && !observer.wmState(w); }))
         << "still managed after the withdraw";
     EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);

@@ -149,17 +149,29 @@ TEST_F(WithdrawTest, KilledHiderLeavesTheWindowShown) {
     EXPECT_TRUE(WaitUntil([&] { return observer.viewable(w) && observer.managed(w); }));
 }
 
-TEST_F(WithdrawTest, RestoredWindowLeavesTheSaveSet) {
-    // Once shown again, the window is no business of ours: when we go, a window its user minimised
-    // in the meantime stays minimised.
+// Once shown again, by us or by its own program, a window is no business of ours: when we go, a
+// window its user minimised in the meantime stays minimised.
+enum class ShownBy { kUs, kItsProgram };
+
+class SaveSetTest : public WithdrawTest, public testing::WithParamInterface<ShownBy> {};
+
+TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     const std::vector<Window> w = openClients(2);
     ASSERT_EQ(w.size(), 2u);
     const WindowPlacement shown = settledPlacement(w[0]);
     WindowPlacement hidden = shown;
     hidden.showCmd = kShowHide;
     ASSERT_TRUE(services->SetWindowPlacement(w[0], hidden));
-    ASSERT_TRUE(services->SetWindowPlacement(w[0], shown));
+    ASSERT_TRUE(WaitUntil([&] { return !observer.wmState(w[0]); }));
+    if (GetParam() == ShownBy::kUs) {
+        ASSERT_TRUE(services->SetWindowPlacement(w[0], shown));
+    } else {
+        Tool("xdotool", {"windowmap", Hex(w[0])});
+    }
     ASSERT_TRUE(WaitUntil([&] { return observer.managed(w[0]) && observer.viewable(w[0]); }));
+    WindowPlacement now;
+    ASSERT_TRUE(services->GetWindowPlacement(w[0], now));
+    EXPECT_EQ(now.showCmd, kShowNormal);
     Tool("xdotool", {"windowminimize", Hex(w[0])});
     ASSERT_TRUE(WaitUntil([&] { return observer.wmState(w[0]) == 3u; }));
 
@@ -177,6 +189,11 @@ TEST_F(WithdrawTest, RestoredWindowLeavesTheSaveSet) {
     EXPECT_EQ(observer.wmState(w[0]), 3u);
     EXPECT_TRUE(observer.hidden(w[0]));
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, SaveSetTest, testing::Values(ShownBy::kUs, ShownBy::kItsProgram),
+                         [](const auto& param) {
+                             return param.param == ShownBy::kUs ? "ByUs" : "ByItsProgram";
+                         });
 
 TEST_F(WithdrawTest, WindowDestroyedWhileHiddenFailsQuietly) {
     const auto windows = programs.client({"--title", "short-lived"}, observer);

@@ -57,6 +57,16 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
         case XCB_UNMAP_NOTIFY:
             touched_.insert(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
             break;
+        case XCB_MAP_NOTIFY: {
+            // Shown again, by us or by its own program: no longer hidden by us, and not to be
+            // mapped by the server when we go.
+            const auto window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+            if (withdrawn_.erase(window) > 0) {
+                xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, window);
+            }
+            touched_.insert(window);
+            break;
+        }
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
             if (e.atom == x_.atoms().wmState) {
@@ -84,8 +94,10 @@ bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
         p.framePosition = {f.x, f.y};
     } else {
         const MonitorRect monitor = monitor_.rect();
-        p.showCmd = ShowCmdOf(f);
-        p.flags = (f.minimized() && f.maximized()) ? kRestoreToMaximized : 0;
+        // Hidden by us: so it is, even while the window manager has not yet let it go.
+        const bool hidden = withdrawnByUs(window);
+        p.showCmd = hidden ? kShowHide : ShowCmdOf(f);
+        p.flags = (!hidden && f.minimized() && f.maximized()) ? kRestoreToMaximized : 0;
         p.framePosition = {f.rootX - f.border - f.extents.left - monitor.x,
                            f.rootY - f.border - f.extents.top - monitor.y};
         if (f.desktop && *f.desktop != kAllDesktops) {
