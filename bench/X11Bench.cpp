@@ -70,7 +70,34 @@ public:
         return true;
     }
 
+    // Waits (untimed) until the window manager has let every hidden window go (WM_STATE deleted),
+    // as it has long done by the next tick of the concealment cycle.
+    void released() {
+        const xcb_atom_t wmState = atom("WM_STATE");
+        const auto deadline = Clock::now() + std::chrono::seconds(10);
+        for (xcb_window_t w : windows_) {
+            while (Clock::now() < deadline) {
+                auto* r =
+                    xcb_get_property_reply(c_, xcb_get_property(c_, 0, w, wmState, wmState, 0, 1), nullptr);
+                const bool gone = r == nullptr || r->type == XCB_ATOM_NONE;
+                std::free(r);
+                if (gone) {
+                    break;
+                }
+                std::this_thread::sleep_for(std::chrono::microseconds(200));
+            }
+        }
+    }
+
 private:
+    xcb_atom_t atom(const char* name) {
+        auto* r = xcb_intern_atom_reply(
+            c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
+        const xcb_atom_t a = r != nullptr ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
+        std::free(r);
+        return a;
+    }
+
     xcb_connection_t* c_ = nullptr;
     std::vector<xcb_window_t> windows_;
 };
@@ -81,17 +108,6 @@ Batch Hidden(const Batch& shown) {
         entry.second.showCmd = core::kShowHide;
     }
     return hidden;
-}
-
-// Waits (untimed) until the window manager has let every hidden window go, as it has long done
-// by the next tick of the concealment cycle.
-void Released(const Batch& batch) {
-    for (const auto& [w, p] : batch) {
-        WindowPlacement now;
-        while (services->GetWindowPlacement(w, now) && now.showCmd != core::kShowHide) {
-            std::this_thread::sleep_for(std::chrono::microseconds(200));
-        }
-    }
 }
 
 double Millis(Clock::duration d) {
@@ -152,7 +168,7 @@ void HideRestore(benchmark::State& state, bool batched) {
         const auto t0 = Clock::now();
         apply(hidden);
         const auto t1 = Clock::now();
-        Released(hidden);
+        windows.released();
         const auto t2 = Clock::now();
         apply(shown);
         const auto t3 = Clock::now();
