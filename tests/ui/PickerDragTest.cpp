@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QProcess>
@@ -166,8 +167,16 @@ protected:
         QTimer poll;
         bool shown = false;
         bool answered = false;
+        QElapsedTimer sinceShown;
         QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (!shown && dialog.isVisible()) sinceShown.start();
             shown = shown || dialog.isVisible();
+            // The question runs its own modal loop inside this wait: never leave it open for good.
+            if (shown && dialog.isVisible() && sinceShown.elapsed() > 20000) {
+                ADD_FAILURE() << "the question was never answered";
+                dialog.reject();
+                return;
+            }
             if (answered || !dialog.isVisible() || (needsFocus && !dialog.isActiveWindow())) return;
             answered = true;
             answer();
@@ -175,7 +184,7 @@ protected:
         poll.start(20);
         Xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 10000)) << "no question";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !dialog.isVisible(); }, 10000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !dialog.isVisible(); }, 30000))
             << "not answered";
         EXPECT_FALSE(form.tmrTarget().isActive());
         EXPECT_TRUE(form.tmrActive().isActive());

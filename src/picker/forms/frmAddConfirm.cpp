@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ui/FormLook.h"
 
@@ -42,6 +43,11 @@ bool frmAddConfirm::Confirm(const QString& className) {
     // QLabel breaks lines at LF; the message keeps its CR LF for everyone else who reads it.
     lblMessage_->setText(AddConfirmMessage(className).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
     cmdWindow_->setFocus();
+    // The question follows the user's own drop: it takes the keyboard so that Enter answers it.
+    QTimer::singleShot(0, this, [this] {
+        raise();
+        activateWindow();
+    });
     exec();
     return blnWindowOnly_;
 }
