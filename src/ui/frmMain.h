@@ -15,6 +15,7 @@
 #include "core/TargetRegistry.h"
 #include "core/WindowServices.h"
 #include "picker/TargetPicker.h"
+#include "settings/PixelRange.h"
 #include "ui/MainControls.h"
 #include "ui/frmCorner.h"
 
@@ -36,10 +37,6 @@ inline constexpr int kCollapsedWidthTwips = 3720;
 inline constexpr int kExpandedWidthTwips = 6750;
 inline constexpr int kListsLeftTwips = 3720;
 inline constexpr int kClientHeightTwips = 6150;
-
-// The spinner's range of zone thickness in pixels.
-inline constexpr int kMinPixels = 1;
-inline constexpr int kMaxPixels = 20;
 
 // The main window "Zelmora2nd.": the picker, the trigger panel with its corner indicators, the
 // sound and lock controls, the decoy icons, the target lists and the commands. The handlers keep

@@ -105,7 +105,7 @@ void frmMain::BuildTriggerPanel() {
     NewLabel(this, QStringLiteral("[Pix]"), "lblPixel(0)", TwipRect(2040, 1800, 360, 180));
     // One spin box stands for the text box txtPixel and its up-down buddy udPixel.
     udPixel_ = Place(new QSpinBox(this), "udPixel", TwipRect(2520, 1755, 720, 270));
-    udPixel_->setRange(kMinPixels, kMaxPixels);
+    udPixel_->setRange(settings::kMinPixels, settings::kMaxPixels);
     udPixel_->setValue(1);
     udPixel_->setKeyboardTracking(false);
     udPixel_->setToolTip(QStringLiteral("感度を上げろー"));

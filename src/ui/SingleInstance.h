@@ -1,0 +1,55 @@
+#pragma once
+
+#include <QLocalServer>
+#include <QLockFile>
+#include <QObject>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+namespace ui {
+
+// One running program per settings file and display. The first start holds a lock file and
+// listens on a local socket, both in the runtime folder and named after the settings file's path,
+// the display and the user; a later start finds the lock taken, asks the running program to open
+// its main window and ends. Two programs on one settings file would otherwise fight over the same
+// windows and overwrite each other's settings at shut-down.
+class SingleInstance final : public QObject {
+    Q_OBJECT
+
+public:
+    // runtimeDir: $XDG_RUNTIME_DIR, else the temporary folder.
+    SingleInstance(const QString& settingsPath, const QString& display, const QString& runtimeDir);
+    ~SingleInstance() override;
+
+    // The part of the file names that tells one settings file and display from another.
+    static QString Key(const QString& settingsPath, const QString& display);
+    // $XDG_RUNTIME_DIR when set and usable, else the temporary folder.
+    static QString DefaultRuntimeDir();
+
+    // Takes the lock; false when another running program holds it. A lock left by a program that
+    // no longer runs is taken over.
+    bool TryLock();
+    // Serves requests of later starts (the lock must be held); false when the socket cannot be
+    // opened (later starts then only find the lock).
+    bool Listen();
+    // Asks the program that holds the lock to open its main window, trying to reach it until the
+    // timeout passes (it may still be starting). False when it could not be reached.
+    bool AskToShow(std::chrono::milliseconds timeout);
+
+    // Called on the event loop for each request of a later start.
+    std::function<void()> onShowRequest;
+
+    QString LockPath() const { return base_ + QStringLiteral(".lock"); }
+    QString SocketPath() const { return base_ + QStringLiteral(".socket"); }
+
+private:
+    void Accept();
+
+    QString base_;
+    QLockFile lock_;
+    QLocalServer server_;
+};
+
+}  // namespace ui

@@ -1,0 +1,72 @@
+#pragma once
+
+// What a user sees of the headless desktop, read through an X connection of the test's own (never
+// through the program under test): the managed windows, titles, owners, geometry, states, and
+// where the program's tray icon sits.
+
+#include <xcb/xcb.h>
+
+#include <QRect>
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace e2e {
+
+using Window = xcb_window_t;
+
+class DesktopView {
+public:
+    // Connects to display ($DISPLAY when null).
+    explicit DesktopView(const char* display = nullptr);
+    ~DesktopView();
+    DesktopView(const DesktopView&) = delete;
+    DesktopView& operator=(const DesktopView&) = delete;
+
+    bool Connected() const;
+
+    // _NET_CLIENT_LIST: the windows the window manager manages (task bars show these).
+    std::vector<Window> ClientList();
+    bool Listed(Window window);
+    // Every window of the tree below the root, parents before children.
+    std::vector<Window> AllWindows();
+
+    QString Title(Window window);      // _NET_WM_NAME, else WM_NAME
+    QString ClassName(Window window);  // the class part of WM_CLASS
+    std::uint32_t Pid(Window window);  // _NET_WM_PID; 0 when not set
+    bool Viewable(Window window);      // mapped, with every ancestor mapped
+    QRect Geometry(Window window);     // in root coordinates; empty when the window is gone
+    bool HasNetState(Window window, const char* stateAtom);  // e.g. "_NET_WM_STATE_ABOVE"
+    Window ActiveWindow();                                   // _NET_ACTIVE_WINDOW
+
+    // The first window titled `title` made by process pid (any process for 0); 0 when none.
+    Window FindWindow(const QString& title, std::uint32_t pid = 0, bool viewableOnly = true);
+    // Viewable windows of process pid whose title is `title`.
+    std::vector<Window> WindowsOf(std::uint32_t pid, const QString& title);
+
+    // The root window's rectangle: the whole screen.
+    QRect ScreenRect();
+
+    // trayer's panel (WM_CLASS "panel", "trayer"); 0 when no trayer runs.
+    Window TrayerPanel();
+    // The viewable icons docked in trayer's panel (windows that name their process).
+    std::vector<Window> DockedIcons();
+    // The viewable tray icon of process pid docked in trayer's panel; 0 while it is not docked.
+    Window TrayIconOf(std::uint32_t pid);
+
+private:
+    xcb_atom_t Atom(const char* name);
+    std::string Property(Window window, xcb_atom_t property, xcb_atom_t type,
+                         std::uint32_t longLength = 1024);
+    std::vector<std::uint32_t> Cardinals(Window window, const char* property, xcb_atom_t type);
+    std::vector<Window> Children(Window window);
+    void Collect(Window window, std::vector<Window>& into);
+
+    xcb_connection_t* connection_;
+    Window root_ = 0;
+    std::map<std::string, xcb_atom_t> atoms_;
+};
+
+}  // namespace e2e
