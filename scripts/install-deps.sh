@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need.
 # Idempotent: quiet and quick when everything is already there.
+#   --bench   also what bench/run.sh needs: the programs it compares with and the profilers
 set -euo pipefail
 
 packages=(
@@ -14,6 +15,12 @@ packages=(
   pulseaudio pulseaudio-utils dbus dbus-x11
   fonts-ipafont-gothic imagemagick procps desktop-file-utils
 )
+for arg in "$@"; do
+  case $arg in
+    --bench) packages+=(kdocker strace valgrind) ;;
+    *) echo "install-deps.sh: unknown option $arg" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

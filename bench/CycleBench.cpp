@@ -1,0 +1,236 @@
+// The concealment cycle on a real desktop (run through bench/run.sh): core::ConcealmentCycle with
+// core::TargetRegistry and the X11 window services; the mixer, the tray icon and the message boxes
+// are the fakes of the unit tests, so the figures are the window work alone.
+//   - BM_CycleIdleTick: one tick with the pointer in the middle of the screen and every trigger
+//     watched (pointer, Shift, ScrollLock): what the program pays three times a second.
+//   - BM_CycleConcealRestore/N: the tick that sees the pointer in the top-left corner (discovery
+//     by class, placements read, N windows withdrawn) until an outside client sees the last client
+//     window unmapped (withdrawn_ms) and the last frame gone, the window manager having let the
+//     windows go (hidden_ms); then the tick after the pointer left until the last window is back
+//     in a mapped frame (shown_ms). The watching client reads its events after the tick returned.
+#include <benchmark/benchmark.h>
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "DesktopWatch.h"
+#include "Processes.h"
+#include "Report.h"
+#include "audio/mMixer.h"
+#include "core/ConcealmentCycle.h"
+#include "core/TargetRegistry.h"
+#include "core/x11/X11WindowServices.h"
+#include "fakes/FakeMixerDevice.h"
+#include "fakes/FakeNotifyIcon.h"
+#include "fakes/FakePrompter.h"
+
+namespace {
+
+using bench::Clock;
+using bench::Max;
+using bench::Median;
+
+constexpr int kMiddleX = 500, kMiddleY = 400;
+const char* const kClass = "ZelCycleBench";
+
+core::x11::X11WindowServices* services = nullptr;
+bench::DesktopWatch* watch = nullptr;
+
+// The cycle as the main window builds it, with the settings' defaults: the top-left corner, 5
+// pixels, Shift and ScrollLock watched, discovery by class, mute with automatic restore.
+struct Cycle {
+    Cycle() {
+        registry.SetClassList({QString::fromLatin1(kClass)});
+        controls.ZoneMask = core::kZoneTopLeft;
+        controls.lngPixels = 5;
+        controls.blnShiftMode = true;
+        controls.blnScrollMode = true;
+        controls.chkIE = 1;
+        controls.chkMute = 1;
+        controls.chkMuteAuto = 1;
+        controls.imgIcon = {1, 2};
+    }
+
+    fakes::FakePrompter prompter;
+    core::CycleFlags flags;
+    core::TargetRegistry registry{*services, prompter, flags};
+    core::ControlValues controls;
+    fakes::FakeMixerDevice device;
+    audio::mMixer mixer{device};
+    fakes::FakeNotifyIcon icon;
+    core::TrayIconData trayIconData;
+    core::ConcealmentCycle cycle{*services, registry, controls, flags, mixer, icon, trayIconData};
+};
+
+// N windows of the test client, managed by the window manager; ended with the object.
+class ClientWindows {
+public:
+    explicit ClientWindows(int count) {
+        pid_ = bench::Spawn({ZEL_X11_CLIENT, "--count", std::to_string(count), "--class", kClass,
+                             "--geometry", "240x120+60+60"});
+        if (pid_ < 0) return;
+        windows_ = watch->WaitForClients(kClass, static_cast<std::size_t>(count), std::chrono::seconds(30));
+    }
+    ~ClientWindows() {
+        bench::Stop(pid_);
+        watch->WaitForGone(windows_, std::chrono::seconds(10));
+    }
+    ClientWindows(const ClientWindows&) = delete;
+    ClientWindows& operator=(const ClientWindows&) = delete;
+    const std::vector<xcb_window_t>& windows() const { return windows_; }
+
+private:
+    pid_t pid_ = -1;
+    std::vector<xcb_window_t> windows_;
+};
+
+// The program ticks every 300 ms, so a restore never follows a concealment sooner (nor the other
+// way round); meanwhile the window manager finishes its part (placing, stacking, frames), which
+// would otherwise be charged to the next step.
+void SettleForATick() {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+}
+
+double Millis(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
+
+void BM_CycleIdleTick(benchmark::State& state) {
+    watch->Warp(kMiddleX, kMiddleY);
+    Cycle c;
+    c.cycle.tmrActive_Timer();
+    const auto before = services->roundTrips();
+    for (auto _ : state)
+        c.cycle.tmrActive_Timer();
+    if (c.flags.blnHideFlg) state.SkipWithError("the idle tick concealed");
+    state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
+                                                       benchmark::Counter::kAvgIterations);
+}
+BENCHMARK(BM_CycleIdleTick)->Unit(benchmark::kMicrosecond);
+
+void BM_CycleConcealRestore(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    ClientWindows windows(count);
+    if (windows.windows().size() != static_cast<std::size_t>(count)) {
+        state.SkipWithError("the client windows did not appear");
+        return;
+    }
+    watch->Track(windows.windows());
+    watch->Warp(kMiddleX, kMiddleY);
+    Cycle c;
+    std::vector<double> concealTick, withdrawn, hidden, restoreTick, shown;
+    double concealTrips = 0, restoreTrips = 0;  // of the last iteration
+    for (auto _ : state) {
+        watch->Warp(0, 0);
+        const auto trips0 = services->roundTrips();
+        const auto t0 = Clock::now();
+        c.cycle.tmrActive_Timer();
+        const auto t1 = Clock::now();
+        concealTrips = static_cast<double>(services->roundTrips() - trips0);
+        const auto off = watch->WaitAllHidden(std::chrono::seconds(5));
+        SettleForATick();
+        watch->Warp(kMiddleX, kMiddleY);
+        const auto trips2 = services->roundTrips();
+        const auto t2 = Clock::now();
+        c.cycle.tmrActive_Timer();
+        const auto t3 = Clock::now();
+        restoreTrips = static_cast<double>(services->roundTrips() - trips2);
+        const auto on = watch->WaitAllShown(std::chrono::seconds(5));
+        SettleForATick();
+        if (!off.complete || !on.complete) {
+            state.SkipWithError("the windows did not leave or come back");
+            break;
+        }
+        concealTick.push_back(Millis(t1 - t0));
+        withdrawn.push_back(Millis(std::max(off.lastClient, t1) - t0));
+        hidden.push_back(Millis(std::max(off.last, t1) - t0));
+        restoreTick.push_back(Millis(t3 - t2));
+        shown.push_back(Millis(std::max(on.last, t3) - t2));
+        state.SetIterationTime((hidden.back() + shown.back()) / 1000.0);
+    }
+    state.counters["conceal_tick_ms"] = Median(concealTick);
+    state.counters["withdrawn_ms"] = Median(withdrawn);
+    state.counters["withdrawn_max_ms"] = Max(withdrawn);
+    state.counters["hidden_ms"] = Median(hidden);
+    state.counters["hidden_max_ms"] = Max(hidden);
+    state.counters["restore_tick_ms"] = Median(restoreTick);
+    state.counters["shown_ms"] = Median(shown);
+    state.counters["shown_max_ms"] = Max(shown);
+    state.counters["conceal_round_trips"] = concealTrips;
+    state.counters["restore_round_trips"] = restoreTrips;
+}
+BENCHMARK(BM_CycleConcealRestore)
+    ->Arg(1)
+    ->Arg(10)
+    ->Arg(100)
+    ->Iterations(15)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+// Where the concealment of N windows spends its time and its waits for the X server, step by
+// step through the registry's own calls: the window list alone, discovery by class (the list, each
+// window's class and title, the refresh of the table), then reading the placements and withdrawing
+// (HideTargets), and the restore (RestoreTargets). Counters: NAME_ms (median) and NAME_trips
+// (replies waited for; requests go in batches, so a wait is often shorter than a round trip).
+void BM_ConcealSteps(benchmark::State& state) {
+    const int count = static_cast<int>(state.range(0));
+    ClientWindows windows(count);
+    if (windows.windows().size() != static_cast<std::size_t>(count)) {
+        state.SkipWithError("the client windows did not appear");
+        return;
+    }
+    watch->Track(windows.windows());
+    Cycle c;
+    std::map<std::string, std::vector<double>> ms;
+    std::map<std::string, double> trips;
+    auto step = [&](const char* name, const auto& call) {
+        const auto before = services->roundTrips();
+        const auto t0 = Clock::now();
+        call();
+        ms[name].push_back(Millis(Clock::now() - t0));
+        trips[name] = static_cast<double>(services->roundTrips() - before);
+    };
+    for (auto _ : state) {
+        step("enumerate", [&] { benchmark::DoNotOptimize(services->EnumWindows()); });
+        step("discover", [&] { c.registry.DiscoverClassWindows(); });
+        step("hide", [&] { c.registry.HideTargets(); });
+        const bool off = watch->WaitAllHidden(std::chrono::seconds(5)).complete;
+        SettleForATick();
+        step("restore", [&] { c.registry.RestoreTargets(); });
+        const bool on = watch->WaitAllShown(std::chrono::seconds(5)).complete;
+        SettleForATick();
+        if (!off || !on) {
+            state.SkipWithError("the windows did not leave or come back");
+            break;
+        }
+    }
+    for (const auto& [name, values] : ms) {
+        state.counters[name + "_ms"] = Median(values);
+        state.counters[name + "_trips"] = trips[name];
+    }
+}
+BENCHMARK(BM_ConcealSteps)->Arg(100)->Iterations(5)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    auto ownedServices = core::x11::X11WindowServices::Connect();
+    auto ownedWatch = bench::DesktopWatch::Connect();
+    if (!ownedServices || !ownedWatch) {
+        std::fprintf(stderr, "no X server on DISPLAY\n");
+        return 1;
+    }
+    services = ownedServices.get();
+    watch = ownedWatch.get();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,251 @@
+// zel-bench-desktop: the whole zelmora2nd as a user runs it, measured from outside on the headless
+// desktop (run through bench/run.sh), beside xdotool behave_screen_edge and kdocker:
+//   - start-up until the tray icon is viewable in trayer's panel;
+//   - idle CPU time and memory over a quiet stretch;
+//   - pointer into the top-left corner until the last of N windows is off the screen, and pointer
+//     out until the last is back (N = 1 and 10 xterms, 100 windows of the light test client).
+// Prints one Markdown table on stdout (with the Google Benchmark results of --gbench FILE); the
+// progress goes to stderr.
+//
+//   zel-bench-desktop --program PATH --client PATH [--repeats 7] [--idle-seconds 60]
+//                     [--gbench FILE] [--no-kdocker] [--logs FOLDER]
+#include <QCoreApplication>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+#include "Comparisons.h"
+#include "DesktopWatch.h"
+#include "ProgramFolder.h"
+#include "Report.h"
+
+namespace bench {
+
+namespace {
+
+constexpr int kMiddleX = 500, kMiddleY = 400;
+const char* const kClientClass = "ZelBench";
+
+struct Options {
+    std::string program, client, gbench, logs;
+    int repeats = 7;
+    int idleSeconds = 60;
+    bool kdocker = true;
+};
+
+// N target windows: xterms, or the test client's light windows for many.
+class TargetWindows {
+public:
+    TargetWindows(DesktopWatch& watch, const std::string& client, int count, bool xterms) : watch_(watch) {
+        if (xterms) {
+            for (int i = 0; i < count; ++i) {
+                const std::string geometry =
+                    "60x10+" + std::to_string(100 + 20 * i) + "+" + std::to_string(80 + 30 * i);
+                pids_.push_back(Spawn({"xterm", "-geometry", geometry}));
+            }
+        } else {
+            pids_.push_back(Spawn({client, "--count", std::to_string(count), "--class", kClientClass,
+                                   "--geometry", "240x120+80+80"}));
+        }
+        windows_ = watch.WaitForClients(xterms ? "XTerm" : kClientClass, static_cast<std::size_t>(count),
+                                        std::chrono::seconds(60));
+    }
+    ~TargetWindows() {
+        for (const pid_t pid : pids_)
+            Stop(pid);
+        watch_.WaitForGone(windows_, std::chrono::seconds(10));
+    }
+    TargetWindows(const TargetWindows&) = delete;
+    TargetWindows& operator=(const TargetWindows&) = delete;
+    const std::vector<xcb_window_t>& windows() const { return windows_; }
+
+private:
+    DesktopWatch& watch_;
+    std::vector<pid_t> pids_;
+    std::vector<xcb_window_t> windows_;
+};
+
+struct Latency {
+    Samples withdrawn;  // pointer into the corner → last client window unmapped by the program
+    Samples hidden;     // pointer into the corner → last window off the screen (frame gone)
+    Samples work;       // first client window unmapped → last window off the screen (no tick phase)
+    Samples shown;      // pointer out → last window back on the screen
+};
+
+Latency MeasureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
+    Latency latency;
+    watch.Track(windows);
+    watch.Warp(kMiddleX, kMiddleY);
+    for (int run = 0; run < repeats; ++run) {
+        RandomPause(400, 700);
+        const auto in = watch.Warp(0, 0);
+        const auto off = watch.WaitAllHidden(std::chrono::seconds(10));
+        if (off.complete) {
+            latency.withdrawn.Add(in, off.lastClient);
+            latency.hidden.Add(in, off.last);
+            latency.work.Add(off.first, off.last);
+        } else {
+            ++latency.hidden.failed;
+        }
+        RandomPause(400, 700);
+        const auto out = watch.Warp(kMiddleX, kMiddleY);
+        const auto on = watch.WaitAllShown(std::chrono::seconds(10));
+        if (on.complete) {
+            latency.shown.Add(out, on.last);
+        } else {
+            ++latency.shown.failed;
+        }
+    }
+    return latency;
+}
+
+void Progress(const char* text) {
+    std::fprintf(stderr, "bench: %s\n", text);
+}
+
+// zel-bench-poll, built beside this program.
+std::string PollLoopPath() {
+    return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/zel-bench-poll";
+}
+
+bool ParseOptions(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        if (arg == "--no-kdocker") {
+            options.kdocker = false;
+            continue;
+        }
+        if (value == nullptr) return false;
+        ++i;
+        if (arg == "--program") {
+            options.program = value;
+        } else if (arg == "--client") {
+            options.client = value;
+        } else if (arg == "--gbench") {
+            options.gbench = value;
+        } else if (arg == "--logs") {
+            options.logs = value;
+        } else if (arg == "--repeats") {
+            options.repeats = std::max(1, std::atoi(value));
+        } else if (arg == "--idle-seconds") {
+            options.idleSeconds = std::max(1, std::atoi(value));
+        } else {
+            return false;
+        }
+    }
+    return !options.program.empty() && !options.client.empty();
+}
+
+}  // namespace
+
+int Run(const Options& options) {
+    auto watch = DesktopWatch::Connect();
+    if (!watch) {
+        std::fprintf(stderr, "zel-bench-desktop: no X server on DISPLAY\n");
+        return 1;
+    }
+    TempFolder scratch;
+    const std::string logs = options.logs.empty() ? scratch.path() : options.logs;
+    const std::string programLog = logs + "/zelmora2nd.log";
+    ProgramFolder folder(options.program);
+    watch->Warp(kMiddleX, kMiddleY);
+
+    Progress("start-up until the tray icon shows");
+    Samples startup;
+    for (int run = 0; run < options.repeats - 1; ++run) {
+        const pid_t pid = folder.Start(*watch, startup, programLog);
+        Stop(pid, std::chrono::seconds(10));
+    }
+
+    KdockerFigures kdocker;
+    if (options.kdocker) {
+        Progress("kdocker: command until the window is off the screen");
+        kdocker = MeasureKdocker(*watch, std::max(3, options.repeats / 2), logs);
+    }
+    Progress("xdotool behave_screen_edge: corner until the window is off the screen");
+    const Samples xdotoolEdge = MeasureXdotoolEdge(*watch, options.repeats, logs);
+
+    const pid_t program = folder.Start(*watch, startup, programLog);
+    const pid_t xdotool = StartXdotoolIdle(logs);
+    const pid_t pollLoop = StartPollLoop(PollLoopPath());
+    watch->Warp(kMiddleX, kMiddleY);
+    // Let the start-ups settle (Qt loads fonts and plugins, kdocker its icons) before measuring.
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const std::string idleText = "idle CPU over " + std::to_string(options.idleSeconds) + " s";
+    Progress(idleText.c_str());
+    IdleProbe ours(program), edge(xdotool), docker(kdocker.holder), floor(pollLoop);
+    std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
+    for (IdleProbe* probe : {&ours, &edge, &docker, &floor})
+        probe->Finish();
+    Stop(xdotool);
+    Stop(pollLoop);
+    Stop(kdocker.heldXterm);
+    Stop(kdocker.holder);
+
+    std::vector<std::pair<int, Latency>> latencies;
+    for (const int count : {1, 10, 100}) {
+        const std::string text = "concealing and restoring " + std::to_string(count) + " window(s)";
+        Progress(text.c_str());
+        TargetWindows windows(*watch, options.client, count, count <= 10);
+        Latency latency;
+        if (windows.windows().size() == static_cast<std::size_t>(count)) {
+            latency = MeasureLatency(*watch, windows.windows(), options.repeats);
+        } else {
+            latency.hidden.failed = latency.shown.failed = options.repeats;
+        }
+        latencies.emplace_back(count, latency);
+    }
+    const auto memoryAfter = MemoryOf(program);
+    const bool endedByTerm = Stop(program, std::chrono::seconds(10));
+    ReapExited();
+
+    Table table;
+    table.Row("Idle CPU, pointer in the middle (% of one core)", ours.CpuCell(), edge.CpuCell(),
+              kdocker.holder > 0 ? docker.CpuCell() : "not measured (kdocker missing or it failed)",
+              "below 0.1 %; floor, a bare 300 ms poll loop: " + floor.CpuCell());
+    table.Row("Memory at the end of the idle stretch (RSS / PSS)", ours.MemoryCell(), edge.MemoryCell(),
+              kdocker.holder > 0 ? docker.MemoryCell() + ", holding one withdrawn xterm" : "not measured",
+              "bare poll loop: " + floor.MemoryCell());
+    table.Row("Memory after the concealment runs (RSS / PSS)", memoryAfter ? MemoryText(*memoryAfter) : "—",
+              "—", "—", endedByTerm ? "the program ended on SIGTERM" : "the program had to be killed");
+    table.Row("Start-up until the tray icon is on the screen (median / max)", MedianMax(startup),
+              "— (no icon)", "—",
+              std::to_string(startup.ms.size()) + " starts, the first one with cold caches");
+    for (const auto& [count, latency] : latencies) {
+        const std::string what = count <= 10 ? " xterm" : " test-client window";
+        const std::string windows = std::to_string(count) + what + (count > 1 ? "s" : "");
+        const std::string limit = count == 100 ? "one tick (300 ms) + 20 ms" : "one tick (300 ms) + work";
+        table.Row("Pointer into the corner → " + windows + " off the screen (median / max)",
+                  MedianMax(latency.hidden), count == 1 ? MedianMax(xdotoolEdge) + " ¹" : "—",
+                  count == 1 && kdocker.available
+                      ? "cold " + MedianMax(kdocker.cold) + ", warm " + MedianMax(kdocker.warm) + " ²"
+                      : "—",
+                  limit + "; all withdrawn " + MedianMax(latency.withdrawn) +
+                      "; first withdrawn → last off " + MedianMax(latency.work));
+        table.Row("Pointer out → " + windows + " back (median / max)", MedianMax(latency.shown), "—", "—",
+                  "one tick (300 ms) + the window manager");
+    }
+    if (!options.gbench.empty()) AddCoreRows(table, ReadBenchmarkJson(options.gbench));
+    table.Print(stdout);
+    std::printf(
+        "\n¹ behave_screen_edge runs `xdotool windowunmap WINDOW` on entering the corner: event driven, no "
+        "placement saved, one window.\n"
+        "² from the kdocker command to the window off the screen; cold: kdocker starts with it, warm: a "
+        "running kdocker takes the window over.\n");
+    return 0;
+}
+
+}  // namespace bench
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    bench::Options options;
+    if (!bench::ParseOptions(argc, argv, options)) {
+        std::fprintf(stderr,
+                     "usage: zel-bench-desktop --program PATH --client PATH [--repeats N] [--idle-seconds S] "
+                     "[--gbench FILE] [--no-kdocker] [--logs FOLDER]\n");
+        return 2;
+    }
+    return bench::Run(options);
+}

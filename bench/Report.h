@@ -1,0 +1,71 @@
+#pragma once
+
+// Figures of the desktop benchmark and the one table it prints (Markdown, for the README).
+
+#include <sys/types.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Processes.h"
+
+namespace bench {
+
+// Repeated latencies in milliseconds; `failed` runs that never finished.
+struct Samples {
+    std::vector<double> ms;
+    int failed = 0;
+    void Add(Clock::time_point from, Clock::time_point to);
+};
+double Median(std::vector<double> values);
+double Max(const std::vector<double>& values);
+// "152 / 298 ms" (median / max), with the failed runs named; "not measured" when empty.
+std::string MedianMax(const Samples& samples);
+
+// CPU time of a process over an idle stretch, and its memory at the end.
+class IdleProbe {
+public:
+    IdleProbe() = default;
+    explicit IdleProbe(pid_t pid);
+    void Finish();
+    // "0.045 % (27 ms in 60 s)", or why not.
+    std::string CpuCell() const;
+    // "45.1 MB / 30.2 MB" (RSS / PSS).
+    std::string MemoryCell() const;
+    double CpuPercent() const;
+
+private:
+    pid_t pid_ = -1;
+    Clock::time_point start_, end_;
+    CpuTime first_, last_;
+    Memory memory_;
+    bool valid_ = false;
+};
+std::string MemoryText(const Memory& memory);
+
+// One row per measurement; the columns are the programs compared.
+class Table {
+public:
+    void Row(const std::string& what, const std::string& ours, const std::string& xdotool,
+             const std::string& kdocker, const std::string& note);
+    void Print(std::FILE* out) const;
+
+private:
+    std::vector<std::vector<std::string>> rows_;
+};
+
+// The results of a Google Benchmark JSON file: benchmark name → field or counter → value
+// (times in the benchmark's own unit, as printed).
+using BenchmarkResults = std::map<std::string, std::map<std::string, double>>;
+BenchmarkResults ReadBenchmarkJson(const std::string& path);
+
+// The rows of the core benchmark (zel_cycle_bench): the idle tick, and the ticks that conceal and
+// restore 1, 10 and 100 windows.
+void AddCoreRows(Table& table, const BenchmarkResults& results);
+
+// Formats a number with the given decimals.
+std::string Fixed(double value, int decimals);
+
+}  // namespace bench
