@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QUrlQuery>
 #include <vector>
 
@@ -108,6 +110,17 @@ TEST_F(AboutTest, CaptionsAndButtons) {
     box->show();
     box->cmdClose()->click();
     EXPECT_FALSE(box->isVisible());
+}
+
+TEST_F(AboutTest, EnterClosesTheBoxWithoutSendingMail) {
+    auto box = MakeBox(programDir.path());
+    box->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    ASSERT_NE(QApplication::focusWidget(), nullptr);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_FALSE(box->isVisible());
+    EXPECT_TRUE(opened.empty()) << "Enter sent the mail";
+    EXPECT_TRUE(prompter.shown.empty());
 }
 
 }  // namespace

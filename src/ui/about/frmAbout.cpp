@@ -97,7 +97,11 @@ void frmAbout::BuildControls() {
     cmdClose_ = new QPushButton(QStringLiteral("閉じる"), this);
     for (QPushButton* button : {cmdMail_, cmdHelp_, cmdClose_})
         button->setFont(ButtonFont(font()));
+    // Enter closes the box: the mail and help buttons must not take the default when focused.
+    cmdMail_->setAutoDefault(false);
+    cmdHelp_->setAutoDefault(false);
     cmdClose_->setDefault(true);
+    cmdClose_->setFocus();
     connect(cmdMail_, &QPushButton::clicked, this, &frmAbout::cmdMail_Click);
     connect(cmdHelp_, &QPushButton::clicked, this, &frmAbout::cmdHelp_Click);
     connect(cmdClose_, &QPushButton::clicked, this, &frmAbout::cmdClose_Click);
