@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPixmap>
 #include <QSpinBox>
 
@@ -88,15 +89,33 @@ void frmMain::BuildPicker() {
     tmrTarget_.setInterval(100);
 }
 
+namespace {
+
+QPixmap Faded(const QPixmap& picture) {
+    QPixmap faded(picture.size());
+    faded.fill(Qt::transparent);
+    QPainter painter(&faded);
+    painter.setOpacity(0.25);
+    painter.drawPixmap(0, 0, picture);
+    return faded;
+}
+
+}  // namespace
+
 void frmMain::BuildTriggerPanel() {
     auto* fraMousePoint =
         NewFrame(this, QStringLiteral("マウス位置"), "fraMousePoint", TwipRect(120, 1800, 1395, 1215));
     const QPixmap check(QStringLiteral(":/check/check.xpm"));
+    // Every toggle shows the red check; a toggle that is not ticked shows it faded, so that the
+    // ticked zones read at a glance (the pressed look alone is faint in most styles).
+    QIcon zoneIcon;
+    zoneIcon.addPixmap(check, QIcon::Normal, QIcon::On);
+    zoneIcon.addPixmap(Faded(check), QIcon::Normal, QIcon::Off);
     for (const ZoneToggleSpot& spot : kZoneToggles) {
         auto* toggle = new ToggleButton(fraMousePoint);
         Place(toggle, "", spot.rect);
         toggle->setObjectName(QStringLiteral("chkMouse(%1)").arg(spot.index));
-        toggle->setIcon(check);
+        toggle->setIcon(zoneIcon);
         toggle->setIconSize(check.size());
         chkMouse_[static_cast<std::size_t>(spot.index)] = toggle;
     }

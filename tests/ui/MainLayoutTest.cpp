@@ -149,10 +149,13 @@ TEST_F(MainLayoutTest, ZoneTogglesAndListToggleArePushButtonsWithTheCheckPicture
         EXPECT_TRUE(toggle->isCheckable());
         ASSERT_FALSE(toggle->icon().isNull()) << i;
         EXPECT_EQ(toggle->iconSize(), QSize(12, 12));
-        // The picture is a red check mark on a clear background.
-        const QImage check = toggle->icon().pixmap(12, 12).toImage();
-        EXPECT_EQ(check.pixelColor(11, 0), QColor(Qt::red));
-        EXPECT_EQ(check.pixelColor(0, 0).alpha(), 0);
+        // The picture is a red check mark on a clear background; faded while the zone is not ticked.
+        const QImage ticked = toggle->icon().pixmap(QSize(12, 12), QIcon::Normal, QIcon::On).toImage();
+        EXPECT_EQ(ticked.pixelColor(11, 0), QColor(Qt::red));
+        EXPECT_EQ(ticked.pixelColor(0, 0).alpha(), 0);
+        const QImage clear = toggle->icon().pixmap(QSize(12, 12), QIcon::Normal, QIcon::Off).toImage();
+        EXPECT_EQ(clear.pixelColor(11, 0).red(), 255);
+        EXPECT_LT(clear.pixelColor(11, 0).alpha(), 128);
     }
     EXPECT_TRUE(form.chkList()->isCheckable());
 }
