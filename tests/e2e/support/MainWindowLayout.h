@@ -20,5 +20,7 @@ inline constexpr QPoint kCmdExit = TwipCentre(2520, 5640, 1095, 375);  // "終�
 // "読" of the standby and the concealment icon, inside the frame "騙しアイコン" at (120, 4080).
 inline constexpr QPoint kCmdLoadStandby = TwipCentre(120 + 840, 4080 + 540, 375, 375);
 inline constexpr QPoint kCmdLoadConcealment = TwipCentre(120 + 2580, 4080 + 540, 375, 375);
+// The reticle "picTarget" that a drag starts from, inside the frame "狙って" at (120, 240).
+inline constexpr QPoint kPicTarget = TwipCentre(120 + 120, 240 + 240, 495, 495);
 
 }  // namespace e2e
