@@ -1,0 +1,104 @@
+#pragma once
+
+// Parts of the headless desktop that a test runs itself, so that it can hang, kill, end and start
+// them again under the program: the tray host (trayer), the sound server (pulseaudio) and a whole
+// X display with its window manager. They start with the command lines of
+// scripts/headless-desktop.sh; a test binary that runs its own tray host or sound server runs on a
+// desktop started without it (--no-tray, --no-sound).
+
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cstdint>
+
+namespace e2e {
+
+class DesktopPart {
+public:
+    // Stops the part (a paused part is resumed first, so that it can end).
+    virtual ~DesktopPart();
+    DesktopPart(const DesktopPart&) = delete;
+    DesktopPart& operator=(const DesktopPart&) = delete;
+
+    // Starts the part (again, after it ended) and waits (at most 15 s) for its sign of readiness;
+    // false when it did not come or the part died.
+    bool Start();
+    bool Running() const;
+    std::uint32_t Pid() const;
+    // SIGSTOP: the part hangs with its sockets and windows open, as a server that stopped answering.
+    void Pause();
+    void Resume();
+    // Sends signalNumber and waits until the part has ended (SIGKILL after 5 s).
+    void End(int signalNumber);
+
+protected:
+    DesktopPart() = default;
+    virtual QString Program() const = 0;
+    virtual QStringList Arguments() const = 0;
+    // The test's environment with HOME set to a private folder, which stays the same across starts.
+    virtual QProcessEnvironment Environment(const QString& home) const;
+    virtual bool Ready() = 0;
+
+private:
+    QTemporaryDir home_;
+    QProcess process_;
+    bool paused_ = false;
+};
+
+// trayer, docked at the top right like the headless desktop's; ready when it owns the tray
+// selection of $DISPLAY.
+class TrayHost final : public DesktopPart {
+public:
+    // Whether some tray host owns _NET_SYSTEM_TRAY_S0 on $DISPLAY.
+    static bool Present();
+
+private:
+    QString Program() const override;
+    QStringList Arguments() const override;
+    bool Ready() override { return Present(); }
+};
+
+// pulseaudio with a null sink as the default sink, listening where $PULSE_SERVER points (the
+// headless desktop started with --no-sound points it at a socket where nothing listens); ready
+// when pactl answers. Started again, it listens on the same socket, so the program under test
+// finds the new server with the environment it started with.
+class SoundServer final : public DesktopPart {
+private:
+    QString Program() const override;
+    QStringList Arguments() const override;
+    QProcessEnvironment Environment(const QString& home) const override;
+    bool Ready() override;
+};
+
+// An X display of the test's own (Xvfb, 1024x768) with openbox, which a test can take away under
+// a program. Stopped at destruction.
+class PrivateDesktop {
+public:
+    PrivateDesktop();
+    ~PrivateDesktop();
+    PrivateDesktop(const PrivateDesktop&) = delete;
+    PrivateDesktop& operator=(const PrivateDesktop&) = delete;
+
+    // The X server answers and the window manager runs.
+    bool Ready() const { return ready_; }
+    QString Name() const;  // ":N"
+    // The test's environment with DISPLAY set to this display.
+    QProcessEnvironment Environment() const;
+    // Ends the X server with signalNumber and waits until it is gone; a killed server's socket and
+    // lock file are removed.
+    void EndServer(int signalNumber);
+
+private:
+    bool StartServer();
+    bool StartWindowManager();
+
+    QTemporaryDir home_;
+    QProcess server_;
+    QProcess windowManager_;
+    QByteArray number_;
+    bool ready_ = false;
+};
+
+}  // namespace e2e
