@@ -30,8 +30,14 @@ QString GetWindowClassName(core::WindowServices& services, const core::WindowHan
 
 bool EnumClassWindowsProc(core::WindowServices& services, core::WindowHandle hWnd,
                           const QStringList& classList, QStringListModel& list) {
-    const QString className = GetWindowClassName(services, hWnd);
-    const QString title = AsBuffered(services.GetWindowText(hWnd), 516);
+    const QString windowClass = services.GetClassName(hWnd);
+    return EnumClassWindowsProc(hWnd, windowClass, services.GetWindowText(hWnd), classList, list);
+}
+
+bool EnumClassWindowsProc(core::WindowHandle hWnd, const QString& windowClass, const QString& windowText,
+                          const QStringList& classList, QStringListModel& list) {
+    const QString className = AsBuffered(windowClass, 128);
+    const QString title = AsBuffered(windowText, 516);
     // A window without a class (no WM_CLASS, or gone) is no window of a listed class, not even of an
     // empty name left in the list by a stray comma.
     if (className.isEmpty()) return true;

@@ -18,5 +18,9 @@ QString GetWindowClassName(core::WindowServices& services, const core::WindowHan
 // still refreshed. Always returns true, so that the enumeration goes on.
 bool EnumClassWindowsProc(core::WindowServices& services, core::WindowHandle hWnd,
                           const QStringList& classList, QStringListModel& list);
+// The same for a window whose class name and title were read already, as GetClassName and
+// GetWindowText give them (GetClassNamesAndTitles).
+bool EnumClassWindowsProc(core::WindowHandle hWnd, const QString& windowClass, const QString& windowText,
+                          const QStringList& classList, QStringListModel& list);
 
 }  // namespace mBrisquel

@@ -63,8 +63,11 @@ void TargetRegistry::RefreshClassList() {
 void TargetRegistry::DiscoverClassWindows() {
     // Entries of closed windows go first, so that they do not take the places of new windows.
     PruneTargetList();
-    for (const WindowHandle hWnd : services_.EnumWindows()) {
-        mBrisquel::EnumClassWindowsProc(services_, hWnd, ClassList_, lstTarget_);
+    const std::vector<WindowHandle> windows = services_.EnumWindows();
+    // Every window's class and title in one call: a backend can read them without a wait per window.
+    const auto texts = services_.GetClassNamesAndTitles(windows);
+    for (std::size_t i = 0; i < windows.size() && i < texts.size(); ++i) {
+        mBrisquel::EnumClassWindowsProc(windows[i], texts[i].first, texts[i].second, ClassList_, lstTarget_);
     }
     RefreshTargetList();
 }

@@ -3,6 +3,7 @@
 #include <QString>
 #include <cstdint>
 #include <optional>
+#include <utility>
 #include <vector>
 
 // The window-system operations that the concealment core and the picker drive. Handles are X window
@@ -90,6 +91,18 @@ public:
     virtual QString GetClassName(WindowHandle window) = 0;
     // The window's title (UTF-8 _NET_WM_NAME, else WM_NAME); empty when it names no window.
     virtual QString GetWindowText(WindowHandle window) = 0;
+    // GetClassName and GetWindowText of each window, in order. A backend may read them all in one go
+    // instead of waiting for each answer in turn.
+    virtual std::vector<std::pair<QString, QString>> GetClassNamesAndTitles(
+        const std::vector<WindowHandle>& windows) {
+        std::vector<std::pair<QString, QString>> texts;
+        texts.reserve(windows.size());
+        for (const WindowHandle window : windows) {
+            QString className = GetClassName(window);
+            texts.emplace_back(std::move(className), GetWindowText(window));
+        }
+        return texts;
+    }
     // The deepest window under the point; over a window manager's frame, the client inside it.
     // 0 when there is none.
     virtual WindowHandle WindowFromPoint(Point point) = 0;

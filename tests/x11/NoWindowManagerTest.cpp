@@ -2,6 +2,11 @@
 // work, at once.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
 #include "x11/ServicesFixture.h"
 
 namespace x11test {
@@ -83,6 +88,70 @@ TEST_F(NoWindowManagerTest, ForegroundTakesTheFocus) {
     const auto states = observer.values(own[0].window, "_NET_WM_STATE", XCB_ATOM_ATOM);
     EXPECT_EQ(std::ranges::count(states, observer.atom("_NET_WM_STATE_ABOVE")), 1)
         << "set on the window itself for a window manager that comes later";
+}
+
+// What a window manager leaves on the root when it goes (or what a program other than a window
+// manager writes there) must not be taken for its list: the list counts only while the window named
+// by _NET_SUPPORTING_WM_CHECK names itself and _NET_SUPPORTED holds _NET_CLIENT_LIST_STACKING.
+// Otherwise the windows come from the tree.
+TEST_F(NoWindowManagerTest, ClientListOfTheRootCountsOnlyWhileAWindowManagerAnnouncesIt) {
+    const auto own = programs.client({"--count", "2"}, observer);
+    ASSERT_EQ(own.size(), 2u);
+    const Window managedLike = own[0].window;  // WM_STATE Normal, as a window manager would set it
+    const Window check = own[1].window;        // stands for the window manager's check window
+    xcb_connection_t* c = observer.xcb();
+    auto set = [&](Window w, const char* property, xcb_atom_t type, std::vector<std::uint32_t> values) {
+        xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, observer.atom(property), type, 32,
+                            static_cast<std::uint32_t>(values.size()), values.data());
+    };
+    auto remove = [&](Window w, const char* property) { xcb_delete_property(c, w, observer.atom(property)); };
+    struct CleanRoot {
+        std::function<void()> clean;
+        ~CleanRoot() { clean(); }
+    } cleanRoot{[&] {
+        for (const char* property :
+             {"_NET_SUPPORTING_WM_CHECK", "_NET_SUPPORTED", "_NET_CLIENT_LIST_STACKING"}) {
+            remove(observer.root(), property);
+        }
+        observer.sync();
+    }};
+    set(managedLike, "WM_STATE", observer.atom("WM_STATE"), {1, 0});
+    set(observer.root(), "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW, {check});
+
+    struct Case {
+        const char* name;
+        bool rootNamesCheck;
+        bool checkNamesItself;
+        bool stackingSupported;
+        bool fromList;
+    };
+    // In this order, so that an announcement that was right a moment ago is not trusted later.
+    const Case cases[] = {
+        {"announced", true, true, true, true},
+        {"check window no longer names itself", true, false, true, false},
+        {"announced again", true, true, true, true},
+        {"list not among the supported", true, true, false, false},
+        {"nothing on the root names a check window", false, true, true, false},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
+        if (k.rootNamesCheck) {
+            set(observer.root(), "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {check});
+        } else {
+            remove(observer.root(), "_NET_SUPPORTING_WM_CHECK");
+        }
+        set(check, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW, {k.checkNamesItself ? check : managedLike});
+        std::vector<std::uint32_t> supported = {observer.atom("_NET_WM_NAME")};
+        if (k.stackingSupported) {
+            supported.push_back(observer.atom("_NET_CLIENT_LIST_STACKING"));
+        }
+        set(observer.root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, supported);
+        observer.sync();
+
+        const auto listed = services->EnumWindows();
+        EXPECT_EQ(std::ranges::count(listed, check), k.fromList ? 1 : 0);
+        EXPECT_EQ(std::ranges::count(listed, managedLike), k.fromList ? 0 : 1);
+    }
 }
 
 }  // namespace

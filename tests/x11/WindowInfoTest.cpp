@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QString>
+#include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "x11/ServicesFixture.h"
@@ -73,6 +75,70 @@ TEST_F(WindowInfoTest, EnumWindowsListsClientsBottomToTopWithHiddenOnes) {
     Tool("xdotool", {"windowunmap", Hex(own[2].window)});
     ASSERT_TRUE(WaitUntil([&] { return !observer.listed(own[2].window); }));
     EXPECT_EQ(std::ranges::count(services->EnumWindows(), own[2].window), 0);
+}
+
+TEST_F(WindowInfoTest, EnumWindowsListsMinimisedAndOtherDesktopWindowsAndKeepsThemOnceWhenWeHideThem) {
+    const auto own = programs.client({"--count", "3", "--geometry", "200x150+100+100"}, observer);
+    ASSERT_EQ(own.size(), 3u);
+    const Window minimised = own[0].window;
+    const Window away = own[1].window;
+    const Window plain = own[2].window;
+    Tool("xdotool", {"windowminimize", Hex(minimised)});
+    Tool("wmctrl", {"-i", "-r", Hex(away), "-t", "1"});
+    ASSERT_TRUE(WaitUntil([&] { return observer.hidden(minimised) && observer.desktop(away) == 1u; }));
+    auto times = [](const std::vector<core::WindowHandle>& list, Window w) {
+        return std::ranges::count(list, w);
+    };
+    const auto shown = services->EnumWindows();
+    for (Window w : {minimised, away, plain}) {
+        EXPECT_EQ(times(shown, w), 1) << Hex(w).toStdString();
+    }
+
+    // Hidden by us: listed once while the window manager lets go of them and afterwards, after the
+    // windows it lists, in the order hidden (not the order they were stacked in).
+    for (Window w : {away, minimised, plain}) {
+        core::WindowPlacement p;
+        ASSERT_TRUE(services->GetWindowPlacement(w, p));
+        p.showCmd = core::kShowHide;
+        ASSERT_TRUE(services->SetWindowPlacement(w, p));
+        EXPECT_EQ(times(services->EnumWindows(), w), 1) << "just withdrawn " << Hex(w).toStdString();
+    }
+    ASSERT_TRUE(WaitUntil(
+        [&] { return !observer.listed(away) && !observer.listed(minimised) && !observer.listed(plain); }));
+    const auto hidden = services->EnumWindows();
+    ASSERT_GE(hidden.size(), 3u);
+    EXPECT_EQ(std::vector<Window>(hidden.end() - 3, hidden.end()),
+              (std::vector<Window>{away, minimised, plain}));
+    for (Window w : {minimised, away, plain}) {
+        EXPECT_EQ(times(hidden, w), 1) << Hex(w).toStdString();
+    }
+}
+
+TEST_F(WindowInfoTest, ClassesAndTitlesReadTogetherAreThoseReadOneByOne) {
+    const auto probe = programs.client({"--class", "ZelProbe", "--title", kJapaneseTitle}, observer);
+    const auto latin = programs.client({"--latin1-name", "--title", QStringLiteral("café crème")}, observer);
+    const Window xterm = programs.xterm("batch xterm", "40x10+300+300", observer);
+    ASSERT_EQ(probe.size(), 1u);
+    ASSERT_EQ(latin.size(), 1u);
+    ASSERT_NE(xterm, 0u);
+    const Window frame = observer.parent(xterm);  // the window manager's
+    const Window gone = 0x7ffffff0;
+    const std::vector<core::WindowHandle> windows = {probe[0].window, 0,     latin[0].window, gone,
+                                                     xterm,           frame, observer.root()};
+
+    const auto texts = services->GetClassNamesAndTitles(windows);
+    ASSERT_EQ(texts.size(), windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        SCOPED_TRACE(Hex(windows[i]).toStdString());
+        EXPECT_EQ(texts[i].first, services->GetClassName(windows[i]));
+        EXPECT_EQ(texts[i].second, services->GetWindowText(windows[i]));
+    }
+    EXPECT_EQ(texts[0], std::make_pair(QStringLiteral("ZelProbe"), kJapaneseTitle));
+    EXPECT_EQ(texts[1], std::make_pair(QString(), QString()));
+    EXPECT_EQ(texts[2].second, QStringLiteral("café crème"));
+    EXPECT_EQ(texts[3], std::make_pair(QString(), QString()));
+    EXPECT_EQ(texts[4].first, QStringLiteral("XTerm"));
+    EXPECT_TRUE(texts[4].second.startsWith(QStringLiteral("batch xterm #")));
 }
 
 TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {

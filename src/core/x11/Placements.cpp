@@ -196,6 +196,21 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     return existed;
 }
 
+std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {
+    std::vector<std::pair<std::uint64_t, xcb_window_t>> bySerial;
+    bySerial.reserve(withdrawn_.size());
+    for (const auto& [window, record] : withdrawn_) {
+        bySerial.emplace_back(record.serial, window);
+    }
+    std::ranges::sort(bySerial);
+    std::vector<xcb_window_t> windows;
+    windows.reserve(bySerial.size());
+    for (const auto& entry : bySerial) {
+        windows.push_back(entry.second);
+    }
+    return windows;
+}
+
 void Placements::forget(xcb_window_t window) {
     withdrawn_.erase(window);
     xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, window);

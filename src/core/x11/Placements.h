@@ -41,6 +41,8 @@ public:
 
     // Windows that we withdrew and have not shown again, and that still exist.
     bool withdrawnByUs(xcb_window_t window) const { return withdrawn_.contains(window); }
+    // The same windows, in the order they were hidden.
+    std::vector<xcb_window_t> withdrawnInHidingOrder() const;
 
     static constexpr std::chrono::milliseconds kWindowManagerTimeout{500};
 

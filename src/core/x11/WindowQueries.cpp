@@ -2,7 +2,9 @@
 
 #include <xcb/xcb_icccm.h>
 
+#include <algorithm>
 #include <string_view>
+#include <unordered_set>
 
 #include "core/x11/TextProperty.h"
 #include "core/x11/WindowFacts.h"
@@ -12,6 +14,7 @@ namespace core::x11 {
 namespace {
 
 constexpr std::uint32_t kLongTextLength = 1u << 16;  // in 32-bit units: titles up to 256 KiB
+constexpr std::uint32_t kLongListLength = 1u << 20;  // in 32-bit units: lists of windows and atoms
 
 std::string_view Bytes(const xcb_get_property_reply_t* r) {
     if (r == nullptr || r->format != 8) {
@@ -19,6 +22,63 @@ std::string_view Bytes(const xcb_get_property_reply_t* r) {
     }
     return {static_cast<const char*>(xcb_get_property_value(r)),
             static_cast<std::size_t>(xcb_get_property_value_length(r))};
+}
+
+xcb_get_property_cookie_t GetProperty(X11Connection& x, xcb_window_t window, xcb_atom_t property,
+                                      xcb_atom_t type, std::uint32_t longs) {
+    return xcb_get_property(x.xcb(), 0, window, property, type, 0, longs);
+}
+
+xcb_window_t FirstValue(const xcb_get_property_reply_t* r) {
+    const std::vector<std::uint32_t> values = Values32(r);
+    return values.empty() ? xcb_window_t{XCB_NONE} : values.front();
+}
+
+xcb_get_property_cookie_t RequestClass(X11Connection& x, xcb_window_t window) {
+    return GetProperty(x, window, XCB_ATOM_WM_CLASS, XCB_GET_PROPERTY_TYPE_ANY, 1024);
+}
+
+QString ClassOf(const xcb_get_property_reply_t* r) {
+    // WM_CLASS holds "instance\0class\0".
+    const std::string_view value = Bytes(r);
+    const std::size_t split = value.find('\0');
+    if (split == std::string_view::npos) {
+        return {};
+    }
+    std::string_view cls = value.substr(split + 1);
+    cls = cls.substr(0, cls.find('\0'));
+    return DecodeTextProperty(cls, TextEncoding::kLatin1);
+}
+
+struct TitleCookies {
+    xcb_get_property_cookie_t netName{};
+    xcb_get_property_cookie_t wmName{};
+};
+
+TitleCookies RequestTitle(X11Connection& x, xcb_window_t window) {
+    xcb_ewmh_connection_t* ewmh = x.ewmh();
+    return {GetProperty(x, window, ewmh->_NET_WM_NAME, ewmh->UTF8_STRING, kLongTextLength),
+            GetProperty(x, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, kLongTextLength)};
+}
+
+// Reads both replies (a reply left unread would stay queued in libxcb).
+QString TitleOf(X11Connection& x, const TitleCookies& k) {
+    xcb_ewmh_connection_t* ewmh = x.ewmh();
+    auto net = x.reply<xcb_get_property_reply_t>(k.netName);
+    auto wm = x.reply<xcb_get_property_reply_t>(k.wmName);
+    if (net && net->type == ewmh->UTF8_STRING) {
+        return DecodeTextProperty(Bytes(net.get()), TextEncoding::kUtf8);
+    }
+    if (!wm || wm->type == XCB_ATOM_NONE) {
+        return {};
+    }
+    TextEncoding encoding = TextEncoding::kLatin1;
+    if (wm->type == ewmh->UTF8_STRING) {
+        encoding = TextEncoding::kUtf8;
+    } else if (wm->type == x.atoms().compoundText) {
+        encoding = TextEncoding::kCompoundText;
+    }
+    return DecodeTextProperty(Bytes(wm.get()), encoding);
 }
 
 }  // namespace
@@ -33,6 +93,83 @@ bool WindowQueries::exists(xcb_window_t window) {
 
 std::vector<xcb_window_t> WindowQueries::clients() {
     x_.drainEvents();
+    std::optional<std::vector<xcb_window_t>> listed = stackingListOfWindowManager();
+    if (!listed) {
+        std::vector<xcb_window_t> found = clientsFromTree();
+        return x_.lost() ? std::vector<xcb_window_t>() : found;
+    }
+    // The window manager stops listing a window we withdrew once it has let it go.
+    std::vector<xcb_window_t> candidates = std::move(*listed);
+    const std::unordered_set<xcb_window_t> inList(candidates.begin(), candidates.end());
+    for (xcb_window_t window : placements_.withdrawnInHidingOrder()) {
+        if (!inList.contains(window)) {
+            candidates.push_back(window);
+        }
+    }
+    // The list may still name a window that was destroyed a moment ago: only those that exist count.
+    const std::vector<WindowFacts> facts = ReadFacts(x_, candidates, kFactAttributes);
+    std::vector<xcb_window_t> result;
+    result.reserve(candidates.size());
+    for (std::size_t i = 0; i < candidates.size(); ++i) {
+        if (facts[i].exists) {
+            result.push_back(candidates[i]);
+        }
+    }
+    return x_.lost() ? std::vector<xcb_window_t>() : result;
+}
+
+// The window manager's check, its supported atoms and its list in one batch; the check window
+// confirmed last time is asked alongside, so that a window manager that stays costs one round trip.
+std::optional<std::vector<xcb_window_t>> WindowQueries::stackingListOfWindowManager() {
+    xcb_ewmh_connection_t* ewmh = x_.ewmh();
+    const xcb_window_t root = x_.root();
+    const auto checkCookie = GetProperty(x_, root, ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+    std::optional<xcb_get_property_cookie_t> knownCookie;
+    if (confirmedCheck_ != XCB_NONE) {
+        knownCookie = GetProperty(x_, confirmedCheck_, ewmh->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1);
+    }
+    const auto supportedCookie = GetProperty(x_, root, ewmh->_NET_SUPPORTED, XCB_ATOM_ATOM, kLongListLength);
+    const auto stackingCookie =
+        GetProperty(x_, root, ewmh->_NET_CLIENT_LIST_STACKING, XCB_ATOM_WINDOW, kLongListLength);
+    const auto check = x_.reply<xcb_get_property_reply_t>(checkCookie);
+    const auto knownCheck =
+        knownCookie ? x_.reply<xcb_get_property_reply_t>(*knownCookie) : Owned<xcb_get_property_reply_t>();
+    const auto supported = x_.reply<xcb_get_property_reply_t>(supportedCookie);
+    const auto stacking = x_.reply<xcb_get_property_reply_t>(stackingCookie);
+    if (!windowManagerConfirmed(check.get(), knownCheck.get())) {
+        return std::nullopt;
+    }
+    const std::vector<std::uint32_t> atoms = Values32(supported.get());
+    if (std::ranges::find(atoms, ewmh->_NET_CLIENT_LIST_STACKING) == atoms.end() || !stacking ||
+        stacking->type != XCB_ATOM_WINDOW) {
+        return std::nullopt;
+    }
+    return Values32(stacking.get());
+}
+
+// A running window manager names on the root a window that names itself; a window manager that has
+// gone leaves a property naming a window that is gone or names no longer itself.
+bool WindowQueries::windowManagerConfirmed(const xcb_get_property_reply_t* announced,
+                                           const xcb_get_property_reply_t* knownCheck) {
+    const xcb_window_t check = FirstValue(announced);
+    if (check != XCB_NONE && check == confirmedCheck_ && FirstValue(knownCheck) == check) {
+        return true;
+    }
+    confirmedCheck_ = XCB_NONE;
+    if (check == XCB_NONE) {
+        return false;
+    }
+    auto own = x_.reply<xcb_get_property_reply_t>(
+        GetProperty(x_, check, x_.ewmh()->_NET_SUPPORTING_WM_CHECK, XCB_ATOM_WINDOW, 1));
+    if (FirstValue(own.get()) != check) {
+        return false;
+    }
+    confirmedCheck_ = check;
+    return true;
+}
+
+// Without a window manager's list: the client inside each child of the root, level by level.
+std::vector<xcb_window_t> WindowQueries::clientsFromTree() {
     auto tree = x_.reply<xcb_query_tree_reply_t>(xcb_query_tree(x_.xcb(), x_.root()));
     if (!tree) {
         return {};
@@ -48,47 +185,46 @@ std::vector<xcb_window_t> WindowQueries::clients() {
             result.push_back(found[i]);
         }
     }
-    if (x_.lost()) {
-        return {};
-    }
     return result;
 }
 
 QString WindowQueries::className(xcb_window_t window) {
-    auto r = x_.reply<xcb_get_property_reply_t>(
-        xcb_get_property(x_.xcb(), 0, window, XCB_ATOM_WM_CLASS, XCB_GET_PROPERTY_TYPE_ANY, 0, 1024));
-    // WM_CLASS holds "instance\0class\0".
-    const std::string_view value = Bytes(r.get());
-    const std::size_t split = value.find('\0');
-    if (split == std::string_view::npos) {
-        return {};
-    }
-    std::string_view cls = value.substr(split + 1);
-    cls = cls.substr(0, cls.find('\0'));
-    return DecodeTextProperty(cls, TextEncoding::kLatin1);
+    auto r = x_.reply<xcb_get_property_reply_t>(RequestClass(x_, window));
+    return ClassOf(r.get());
 }
 
 QString WindowQueries::title(xcb_window_t window) {
-    xcb_ewmh_connection_t* ewmh = x_.ewmh();
-    const auto netName =
-        xcb_get_property(x_.xcb(), 0, window, ewmh->_NET_WM_NAME, ewmh->UTF8_STRING, 0, kLongTextLength);
-    const auto wmName = xcb_get_property(x_.xcb(), 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                                         kLongTextLength);
-    auto net = x_.reply<xcb_get_property_reply_t>(netName);
-    auto wm = x_.reply<xcb_get_property_reply_t>(wmName);
-    if (net && net->type == ewmh->UTF8_STRING) {
-        return DecodeTextProperty(Bytes(net.get()), TextEncoding::kUtf8);
+    return TitleOf(x_, RequestTitle(x_, window));
+}
+
+std::vector<std::pair<QString, QString>> WindowQueries::classesAndTitles(
+    std::span<const xcb_window_t> windows) {
+    struct Cookies {
+        xcb_get_property_cookie_t wmClass{};
+        TitleCookies title;
+    };
+    std::vector<std::optional<Cookies>> cookies;
+    cookies.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        cookies.push_back(window == XCB_NONE
+                              ? std::nullopt
+                              : std::optional<Cookies>({RequestClass(x_, window), RequestTitle(x_, window)}));
     }
-    if (!wm || wm->type == XCB_ATOM_NONE) {
-        return {};
+    std::vector<std::pair<QString, QString>> result;
+    result.reserve(windows.size());
+    for (const auto& k : cookies) {
+        if (!k) {
+            result.emplace_back();
+            continue;
+        }
+        auto cls = x_.reply<xcb_get_property_reply_t>(k->wmClass);
+        QString className = ClassOf(cls.get());
+        result.emplace_back(std::move(className), TitleOf(x_, k->title));
     }
-    TextEncoding encoding = TextEncoding::kLatin1;
-    if (wm->type == ewmh->UTF8_STRING) {
-        encoding = TextEncoding::kUtf8;
-    } else if (wm->type == x_.atoms().compoundText) {
-        encoding = TextEncoding::kCompoundText;
+    if (x_.lost()) {
+        return std::vector<std::pair<QString, QString>>(windows.size());
     }
-    return DecodeTextProperty(Bytes(wm.get()), encoding);
+    return result;
 }
 
 xcb_window_t WindowQueries::windowAt(Point point) {

@@ -142,6 +142,14 @@ QString X11WindowServices::GetWindowText(WindowHandle window) {
     return usable() && window != XCB_NONE ? queries_->title(window) : QString();
 }
 
+std::vector<std::pair<QString, QString>> X11WindowServices::GetClassNamesAndTitles(
+    const std::vector<WindowHandle>& windows) {
+    if (!usable()) {
+        return std::vector<std::pair<QString, QString>>(windows.size());
+    }
+    return queries_->classesAndTitles(windows);
+}
+
 WindowHandle X11WindowServices::WindowFromPoint(Point point) {
     return usable() ? queries_->windowAt(point) : XCB_NONE;
 }

@@ -32,7 +32,10 @@ class WindowQueries;
 // EnumWindows lists what a user can reach: the window manager's clients (WM_STATE Normal or
 // Iconic, minimised ones and those on other desktops included) and the windows we withdrew, bottom
 // to top. Windows that their own program withdrew (hidden dialogs, tray programs' windows) are not
-// listed.
+// listed. Under an EWMH window manager it reads _NET_CLIENT_LIST_STACKING (two round trips); the
+// windows we withdrew that the window manager has let go follow, in the order they were hidden.
+// Without one it walks the window tree (a round trip per level). GetClassNamesAndTitles reads every
+// window's class and title in one round trip.
 //
 // Failures: a window that vanishes makes the calls about it fail quietly (false, empty, 0); X
 // errors never print and never end the program. When the connection to the X server breaks (the
@@ -69,6 +72,8 @@ public:
     std::vector<WindowHandle> EnumWindows() override;
     QString GetClassName(WindowHandle window) override;
     QString GetWindowText(WindowHandle window) override;
+    std::vector<std::pair<QString, QString>> GetClassNamesAndTitles(
+        const std::vector<WindowHandle>& windows) override;
     WindowHandle WindowFromPoint(Point point) override;
 
     bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
