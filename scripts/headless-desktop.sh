@@ -131,6 +131,8 @@ XML
         local opid=$!
         record openbox "$opid"
         wait_for openbox "$opid" openbox_ready "$opid"
+        # openbox announces itself a moment before it manages windows: wait until it does.
+        wait_for openbox "$opid" "$probe" wm-manages
     fi
 
     if [ "$tray" = 1 ]; then
