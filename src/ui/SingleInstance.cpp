@@ -1,18 +1,32 @@
 #include "ui/SingleInstance.h"
 
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
+#include <QByteArray>
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
-#include <QLocalSocket>
+#include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QThread>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <optional>
 
 namespace ui {
 
 namespace {
 
 constexpr char kShowRequest[] = "show\n";
+constexpr std::size_t kRequestLength = sizeof(kShowRequest) - 1;
+// Longer than any request: a peer that sends more without a line end is not one of us.
+constexpr std::size_t kMaxPending = 64;
 
 // ":0", ":0.0" and "unix:0.0" name the same display; the screen number does not matter.
 QString DisplayKey(const QString& display) {
@@ -24,7 +38,74 @@ QString DisplayKey(const QString& display) {
     return key;
 }
 
+// The socket's address; nullopt when the path is too long for one.
+std::optional<sockaddr_un> UnixAddress(const QString& path) {
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (encoded.isEmpty() || static_cast<std::size_t>(encoded.size()) >= sizeof(address.sun_path)) {
+        return std::nullopt;
+    }
+    std::memcpy(address.sun_path, encoded.constData(), static_cast<std::size_t>(encoded.size()));
+    return address;
+}
+
+bool Bind(int fd, const sockaddr_un& address) {
+    return ::bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+}
+
+bool Connect(int fd, const sockaddr_un& address) {
+    return ::connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+}
+
+// Binds the socket at `path`, reachable by its user only. It is made in a folder of its own and
+// moved into place once its permissions are set, so that nobody else can connect in between.
+bool BindPrivately(int fd, const QString& path) {
+    QTemporaryDir folder(path + QStringLiteral("-XXXXXX"));  // 0700
+    if (!folder.isValid()) return false;
+    const QString inside = folder.filePath(QStringLiteral("s"));
+    const std::optional<sockaddr_un> address = UnixAddress(inside);
+    if (!address || !Bind(fd, *address)) return false;
+    return ::chmod(address->sun_path, S_IRUSR | S_IWUSR) == 0 &&
+           ::rename(address->sun_path, QFile::encodeName(path).constData()) == 0;
+}
+
+// One try: true or false once the request was or was not sent to a listening program, nullopt when
+// no program listens (yet), or its queue of connections is full.
+std::optional<bool> SendShowRequest(const sockaddr_un& address) {
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    std::optional<bool> sent;
+    if (Connect(fd, address)) {
+        // A new connection has room for a few bytes: the write does not wait.
+        sent = ::send(fd, kShowRequest, kRequestLength, MSG_NOSIGNAL) == static_cast<ssize_t>(kRequestLength);
+    }
+    ::close(fd);
+    return sent;
+}
+
 }  // namespace
+
+// A later start's connection: what it sent so far, read whenever the socket has more.
+class SingleInstance::Peer {
+public:
+    explicit Peer(int fd) : fd_(fd), notifier_(fd, QSocketNotifier::Read) {}
+    ~Peer() {
+        notifier_.setEnabled(false);
+        ::close(fd_);
+    }
+    Peer(const Peer&) = delete;
+    Peer& operator=(const Peer&) = delete;
+
+    int fd() const { return fd_; }
+    QSocketNotifier& notifier() { return notifier_; }
+    QByteArray& pending() { return pending_; }
+
+private:
+    int fd_;
+    QSocketNotifier notifier_;
+    QByteArray pending_;
+};
 
 SingleInstance::SingleInstance(const QString& settingsPath, const QString& display, const QString& runtimeDir)
     : base_(
@@ -34,12 +115,14 @@ SingleInstance::SingleInstance(const QString& settingsPath, const QString& displ
     // The lock is held for the whole run: it must never count as stale because of its age, only
     // because its program is gone.
     lock_.setStaleLockTime(0);
-    server_.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server_, &QLocalServer::newConnection, this, &SingleInstance::Accept);
 }
 
 SingleInstance::~SingleInstance() {
-    server_.close();
+    peers_.clear();
+    if (listener_ < 0) return;
+    listening_.reset();
+    ::close(listener_);
+    ::unlink(QFile::encodeName(SocketPath()).constData());
 }
 
 QString SingleInstance::Key(const QString& settingsPath, const QString& display) {
@@ -59,24 +142,27 @@ bool SingleInstance::TryLock() {
 }
 
 bool SingleInstance::Listen() {
+    if (listener_ >= 0) return true;
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
     // We hold the lock: a socket file left behind belongs to a program that has ended.
-    QLocalServer::removeServer(SocketPath());
-    return server_.listen(SocketPath());
+    if (!BindPrivately(fd, SocketPath()) || ::listen(fd, SOMAXCONN) != 0) {
+        ::close(fd);
+        return false;
+    }
+    listener_ = fd;
+    listening_ = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
+    connect(listening_.get(), &QSocketNotifier::activated, this, &SingleInstance::Accept);
+    return true;
 }
 
 bool SingleInstance::AskToShow(std::chrono::milliseconds timeout) {
+    const std::optional<sockaddr_un> address = UnixAddress(SocketPath());
+    if (!address) return false;
     QDeadlineTimer deadline(timeout);
     std::chrono::milliseconds pause{10};
     do {
-        QLocalSocket socket;
-        socket.connectToServer(SocketPath());
-        if (socket.waitForConnected(static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0)))) {
-            socket.write(kShowRequest);
-            const bool sent = socket.waitForBytesWritten(1000);
-            socket.disconnectFromServer();
-            if (socket.state() != QLocalSocket::UnconnectedState) socket.waitForDisconnected(1000);
-            return sent;
-        }
+        if (const std::optional<bool> sent = SendShowRequest(*address)) return *sent;
         QThread::msleep(static_cast<unsigned long>(pause.count()));
         pause = std::min(pause * 2, std::chrono::milliseconds(200));
     } while (!deadline.hasExpired());
@@ -84,24 +170,55 @@ bool SingleInstance::AskToShow(std::chrono::milliseconds timeout) {
 }
 
 void SingleInstance::Accept() {
-    while (QLocalSocket* socket = server_.nextPendingConnection()) {
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // The request runs from the event loop, after the socket's own handling: opening the main
-        // window may ask for the password in a nested loop, in which the socket can go away.
-        const auto serve = [this, socket] {
-            while (socket->canReadLine()) {
-                if (socket->readLine() != kShowRequest) continue;
-                QMetaObject::invokeMethod(
-                    this,
-                    [this] {
-                        if (onShowRequest) onShowRequest();
-                    },
-                    Qt::QueuedConnection);
-            }
-        };
-        connect(socket, &QLocalSocket::readyRead, this, serve);
-        serve();
+    for (;;) {
+        const int fd = ::accept4(listener_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (errno == EINTR) continue;
+            return;  // EAGAIN: none left; anything else: the next notification tries again
+        }
+        Peer& peer = *peers_.emplace_back(std::make_unique<Peer>(fd));
+        connect(&peer.notifier(), &QSocketNotifier::activated, this, [this, &peer] { Serve(peer); });
+        Serve(peer);
     }
+}
+
+void SingleInstance::Serve(Peer& peer) {
+    std::array<char, 64> buffer{};
+    for (;;) {
+        const ssize_t n = ::recv(peer.fd(), buffer.data(), buffer.size(), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;  // all read; more may come
+        if (n <= 0) break;  // closed by the other side, or failed
+        peer.pending().append(buffer.data(), n);
+        TakeRequests(peer.pending());
+        if (static_cast<std::size_t>(peer.pending().size()) > kMaxPending) break;
+    }
+    Drop(peer);
+}
+
+void SingleInstance::TakeRequests(QByteArray& pending) {
+    for (qsizetype end = pending.indexOf('\n'); end >= 0; end = pending.indexOf('\n')) {
+        const bool show = pending.first(end + 1) == kShowRequest;
+        pending.remove(0, end + 1);
+        if (!show) continue;
+        // The request runs from the event loop, after this handler: opening the main window may ask
+        // for the password in a nested loop, in which this connection can go away.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (onShowRequest) onShowRequest();
+            },
+            Qt::QueuedConnection);
+    }
+}
+
+void SingleInstance::Drop(Peer& peer) {
+    // Not from inside the notifier's own signal: the peer goes on the event loop's next pass.
+    peer.notifier().setEnabled(false);
+    QMetaObject::invokeMethod(
+        this,
+        [this, target = &peer] { peers_.remove_if([target](const auto& p) { return p.get() == target; }); },
+        Qt::QueuedConnection);
 }
 
 }  // namespace ui

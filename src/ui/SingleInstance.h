@@ -1,12 +1,14 @@
 #pragma once
 
-#include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <list>
 #include <memory>
+
+class QSocketNotifier;
 
 namespace ui {
 
@@ -15,6 +17,9 @@ namespace ui {
 // the display and the user; a later start finds the lock taken, asks the running program to open
 // its main window and ends. Two programs on one settings file would otherwise fight over the same
 // windows and overwrite each other's settings at shut-down.
+//
+// The socket is a plain Unix stream socket (as QLocalServer's is, with the same request), served
+// from the event loop: QtNetwork would map more than a megabyte of libraries for these few bytes.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
@@ -45,11 +50,17 @@ public:
     QString SocketPath() const { return base_ + QStringLiteral(".socket"); }
 
 private:
+    class Peer;
     void Accept();
+    void Serve(Peer& peer);
+    void TakeRequests(QByteArray& pending);
+    void Drop(Peer& peer);
 
     QString base_;
     QLockFile lock_;
-    QLocalServer server_;
+    int listener_ = -1;
+    std::unique_ptr<QSocketNotifier> listening_;
+    std::list<std::unique_ptr<Peer>> peers_;
 };
 
 }  // namespace ui
