@@ -5,10 +5,13 @@
 #include <QIcon>
 #include <QSessionManager>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+
+#include <malloc.h>
 
 #include "audio/PulseMixerDevice.h"
 #include "core/x11/X11WindowServices.h"
@@ -103,6 +106,9 @@ int main(int argc, char* argv[]) {
     instance.onShowRequest = [&program] { program.OpenRequest(); };
 
     program.Form_Load();
+    // Start-up frees much of what it used, but glibc keeps freed pages in the process until asked:
+    // they go back once the tray icon has docked and the first events have passed.
+    QTimer::singleShot(std::chrono::seconds(2), &app, [] { malloc_trim(0); });
     const ui::ExitSave exitSave(program);  // Qt may end the process through exit()
     if (!program.Unloaded()) app.exec();
     program.Form_Unload();

@@ -1,5 +1,6 @@
 #include "ui/FormLook.h"
 
+#include <QImageReader>
 #include <QStringList>
 
 namespace ui {
@@ -22,6 +23,12 @@ QFont ListFont() {
     font.setFixedPitch(true);
     font.setPointSize(9);
     return font;
+}
+
+QImage BuiltInImage(const QString& path, const char* format) {
+    QImageReader reader(path, format);
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
 }
 
 }  // namespace ui

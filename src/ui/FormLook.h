@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QImage>
 #include <QRect>
+#include <QString>
 
 // Looks shared by the program's own forms: their fonts and the twips of their layout tables.
 namespace ui {
@@ -23,5 +25,9 @@ QFont FormFont();
 // The target lists' text: a 9 point Japanese monospace font (standing for "ＭＳ ゴシック"), whose
 // half-width characters are half as wide as the full-width ones, as the lists' width rule assumes.
 QFont ListFont();
+
+// A picture of the program's own resources, read by the decoder of its known format alone ("png",
+// "xpm"): left to guess, Qt loads every image-format plugin to ask each whether it reads the file.
+QImage BuiltInImage(const QString& path, const char* format);
 
 }  // namespace ui

@@ -65,7 +65,18 @@ ExtentListView::ExtentListView(QWidget* parent) : QListView(parent) {
 
 void ExtentListView::SetHorizontalExtent(int pixels) {
     extent_ = pixels;
-    updateGeometries();
+    // Laying out the entries measures their text, which loads the list's font (more than half a
+    // megabyte of it stays mapped): a hidden list, the program's usual state, waits for its showing.
+    if (isVisible()) {
+        updateGeometries();
+    } else {
+        extentPending_ = true;
+    }
+}
+
+void ExtentListView::showEvent(QShowEvent* event) {
+    QListView::showEvent(event);
+    if (extentPending_) updateGeometries();
 }
 
 void ExtentListView::updateGeometries() {
@@ -78,6 +89,7 @@ void ExtentListView::updateGeometries() {
     if (horizontalScrollBarPolicy() != policy) setHorizontalScrollBarPolicy(policy);
     horizontalScrollBar()->setRange(0, range);
     horizontalScrollBar()->setPageStep(viewport()->width());
+    extentPending_ = false;
 }
 
 }  // namespace ui

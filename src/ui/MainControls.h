@@ -71,9 +71,12 @@ public:
 
 protected:
     void updateGeometries() override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     int extent_ = 0;
+    // A width set while the list was hidden, not applied yet.
+    bool extentPending_ = false;
 };
 
 }  // namespace ui

@@ -171,7 +171,22 @@ void frmMain::SetIconPicture(int index, const QIcon& picture) {
 }
 
 QCursor frmMain::ReticleCursor() {
-    return QCursor(QPixmap(QStringLiteral(":/cursor/reticle.xpm")), 15, 16);
+    return QCursor(QPixmap::fromImage(BuiltInImage(QStringLiteral(":/cursor/reticle.xpm"), "xpm")), 15, 16);
+}
+
+bool frmMain::event(QEvent* event) {
+    switch (event->type()) {
+        case QEvent::PolishRequest:
+            // Qt polishes every new widget on the event loop's next pass. This window waits for its
+            // first showing (show() polishes it) or for an explicit ensurePolished().
+            return true;
+        case QEvent::Polish:
+            FitCaptions();
+            break;
+        default:
+            break;
+    }
+    return QWidget::event(event);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

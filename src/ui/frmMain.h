@@ -115,6 +115,7 @@ public:
     static QCursor ReticleCursor();
 
 protected:
+    bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -125,6 +126,10 @@ private:
     void BuildSoundAndLock();
     void BuildIconsAndCommands();
     void BuildLists();
+    // Widens the captioned boxes whose caption needs more room in our font. Measuring the captions
+    // maps close to 2 MB of the fonts for good: done when the window is polished, just before it is
+    // first shown, so that a program started hidden does not pay for it.
+    void FitCaptions();
     void ConnectControls();
     void KeepValue(ValueCheckBox* box, int& value);
     void KeepEnabled(ValueCheckBox* box, bool& enabled);

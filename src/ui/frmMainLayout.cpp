@@ -23,22 +23,23 @@ Widget* Place(Widget* widget, const char* name, QRect twipsRect) {
 }
 
 // Our fonts are not the original's: a caption a little wider than its box widens the box to the
-// right rather than being cut off. Position and height stay.
+// right rather than being cut off (FitCaptions). Position and height stay.
+constexpr const char* kFitsCaption = "fitsCaption";
+
 template <typename Widget>
-Widget* GrowToFit(Widget* widget) {
-    const int needed = widget->sizeHint().width();
-    if (needed > widget->width()) widget->resize(needed, widget->height());
+Widget* FitsCaption(Widget* widget) {
+    widget->setProperty(kFitsCaption, true);
     return widget;
 }
 
 QLabel* NewLabel(QWidget* parent, const QString& caption, const char* name, QRect rect) {
     auto* label = Place(new QLabel(caption, parent), name, rect);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return GrowToFit(label);
+    return FitsCaption(label);
 }
 
 ValueCheckBox* NewCheckBox(QWidget* parent, const QString& caption, const char* name, QRect rect) {
-    return GrowToFit(Place(new ValueCheckBox(caption, parent), name, rect));
+    return FitsCaption(Place(new ValueCheckBox(caption, parent), name, rect));
 }
 
 QPushButton* NewButton(QWidget* parent, const QString& caption, const char* name, QRect rect) {
@@ -69,10 +70,19 @@ constexpr std::array<ZoneToggleSpot, kZoneToggleCount> kZoneToggles{{
 
 }  // namespace
 
+void frmMain::FitCaptions() {
+    for (QWidget* widget : findChildren<QWidget*>()) {
+        if (!widget->property(kFitsCaption).toBool()) continue;
+        widget->ensurePolished();
+        const int needed = widget->sizeHint().width();
+        if (needed > widget->width()) widget->resize(needed, widget->height());
+    }
+}
+
 void frmMain::BuildPicker() {
     fraTarget_ = NewFrame(this, QStringLiteral("狙って"), "fraTarget", TwipRect(120, 240, 735, 855));
     picTarget_ = Place(new PickerBox(fraTarget_), "picTarget", TwipRect(120, 240, 495, 495));
-    picTarget_->setPixmap(QPixmap(QStringLiteral(":/cursor/reticle.xpm")));
+    picTarget_->setPixmap(QPixmap::fromImage(BuiltInImage(QStringLiteral(":/cursor/reticle.xpm"), "xpm")));
     picTarget_->setAlignment(Qt::AlignCenter);
     picTarget_->setFrameShape(QFrame::Panel);
     picTarget_->setFrameShadow(QFrame::Sunken);
@@ -105,7 +115,7 @@ QPixmap Faded(const QPixmap& picture) {
 void frmMain::BuildTriggerPanel() {
     auto* fraMousePoint =
         NewFrame(this, QStringLiteral("マウス位置"), "fraMousePoint", TwipRect(120, 1800, 1395, 1215));
-    const QPixmap check(QStringLiteral(":/check/check.xpm"));
+    const QPixmap check = QPixmap::fromImage(BuiltInImage(QStringLiteral(":/check/check.xpm"), "xpm"));
     // Every toggle shows the red check; a toggle that is not ticked shows it faded, so that the
     // ticked zones read at a glance (the pressed look alone is faint in most styles).
     QIcon zoneIcon;

@@ -348,7 +348,20 @@ TEST_F(MainFormTest, ListsUseTheMonospaceFontTheirTipAndTheRegistryWidth) {
     QScrollBar* bar = form.lstTarget()->horizontalScrollBar();
     ASSERT_TRUE(QTest::qWaitFor([&] { return bar->isVisible(); }, 5000));
     EXPECT_EQ(bar->maximum(), extent - form.lstTarget()->viewport()->width());
+
+    // A width set while the window is hidden is applied when it shows again.
+    form.hide();
+    const QString wider = QString(60, QChar(0x3042));
+    const core::WindowHandle w2 = windows.Open(QStringLiteral("XTerm"), wider, {}, 0x3000);
+    registry.AddTargetEntry(wider + QStringLiteral("(3000)"));
+    registry.RefreshTargetList();
+    const int widerExtent = 10 * (120 + 6) * 9 / 15 + 5;
+    EXPECT_EQ(form.lstTarget()->HorizontalExtent(), widerExtent);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(bar->maximum(), widerExtent - form.lstTarget()->viewport()->width());
     (void)w;
+    (void)w2;
 }
 
 TEST_F(MainFormTest, DoubleClickOnAnEntryRemovesItAfterTheQuestion) {

@@ -4,6 +4,8 @@
 #include <QImageReader>
 #include <QPixmap>
 
+#include "ui/FormLook.h"
+
 // The built-in pictures live in this static library's resources, which a program must register
 // itself (their initialiser would otherwise be dropped by the linker). Outside any namespace, as
 // Q_INIT_RESOURCE requires.
@@ -18,7 +20,8 @@ namespace {
 QIcon BuiltIn(const QString& name) {
     QIcon icon;
     for (const int size : {16, 22, 24, 32, 48, 64}) {
-        icon.addFile(QStringLiteral(":/tray/%1-%2.png").arg(name).arg(size), QSize(size, size));
+        icon.addPixmap(
+            QPixmap::fromImage(BuiltInImage(QStringLiteral(":/tray/%1-%2.png").arg(name).arg(size), "png")));
     }
     return icon;
 }
