@@ -28,15 +28,16 @@ TEST_F(NoWindowManagerTest, EveryShowCommandShowsTheWindowAtOnce) {
         WindowPlacement hidden = shown;
         hidden.showCmd = core::kShowHide;
         ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
-        observer.sync();
-        EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
+        // The services' requests travel on their own connection: wait to see them done.
+        EXPECT_TRUE(WaitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
         WindowPlacement back = shown;
         back.showCmd = show;
         back.framePosition = {100 + show, 50};
         ASSERT_TRUE(services->SetWindowPlacement(w, back));
-        observer.sync();
         // Nobody could iconify or maximise it: it is shown where the placement says.
-        EXPECT_TRUE(observer.viewable(w));
+        EXPECT_TRUE(WaitUntil([&] {
+            return observer.viewable(w) && observer.rootRect(w) == Rect{100 + show, 50, 260, 180};
+        }));
         EXPECT_EQ(observer.rootRect(w), (Rect{100 + show, 50, 260, 180}));
     }
 }
@@ -55,16 +56,16 @@ TEST_F(NoWindowManagerTest, PlacementOfAPlainWindow) {
     WindowPlacement hidden = shown;
     hidden.showCmd = core::kShowHide;
     ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
-    observer.sync();
-    EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
+    EXPECT_TRUE(WaitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
     EXPECT_EQ(std::ranges::count(services->EnumWindows(), w), 1) << "still one of ours";
 
     WindowPlacement moved = shown;
     moved.framePosition = {300, 200};
     moved.clientSize = {200, 100};
     ASSERT_TRUE(services->SetWindowPlacement(w, moved));
-    observer.sync();
-    EXPECT_TRUE(observer.viewable(w));
+    EXPECT_TRUE(WaitUntil([&] {
+        return observer.viewable(w) && observer.rootRect(w) == Rect{300, 200, 200, 100};
+    }));
     EXPECT_EQ(observer.rootRect(w), (Rect{300, 200, 200, 100}));
     WindowPlacement now;
     ASSERT_TRUE(services->GetWindowPlacement(w, now));
