@@ -4,7 +4,6 @@
 #include <QList>
 #include <QRectF>
 #include <QScreen>
-#include <QSpinBox>
 
 #include "settings/IniFile.h"
 #include "settings/SettingsModel.h"
@@ -49,7 +48,7 @@ void MainProgram::Form_Load() {
     decoy_.LoadStored(1, stored.IconPath[1]);
     // The corner indicators are above every other window by their window flags (frmCorner).
 
-    form_->chkRunup()->SetValue(stored.chkRunup);
+    form_->SetCheckValue(&core::ControlValues::chkRunup, stored.chkRunup);
     if (values_.chkRunup == 1) form_->show();  // topmost by its window flags
 
     AddNotifyIcon();
@@ -75,22 +74,24 @@ void MainProgram::PlaceWindow(const settings::StoredSettings& stored) {
 }
 
 // Setting a control raises its handler only when its value changes: every box starts clear, so
-// exactly the handlers of the boxes that become ticked run, in this order.
+// exactly the handlers of the boxes that become ticked run, in this order. The window's controls
+// are not made for this: a program started hidden does without them until the window is shown.
 void MainProgram::ApplyControls(const settings::StoredSettings& stored) {
-    form_->udPixel()->setValue(stored.lngPixels);
+    using V = core::ControlValues;
+    form_->SetPixels(stored.lngPixels);
     for (const int index : settings::ZoneTogglesToTick(stored.MousePosi))
-        form_->chkMouse(index)->SetValue(1);
-    form_->chkShift()->SetValue(stored.chkShift);
-    form_->chkScrollLock()->SetValue(stored.chkScrollLock);
-    form_->chkTrigMouse()->SetValue(stored.chkTrigMouse);
-    form_->chkTrigKey()->SetValue(stored.chkTrigKey);
-    form_->chkLock()->SetValue(stored.chkLock);
+        form_->SetZoneToggle(index, 1);
+    form_->SetCheckValue(&V::chkShift, stored.chkShift);
+    form_->SetCheckValue(&V::chkScrollLock, stored.chkScrollLock);
+    form_->SetCheckValue(&V::chkTrigMouse, stored.chkTrigMouse);
+    form_->SetCheckValue(&V::chkTrigKey, stored.chkTrigKey);
+    form_->SetCheckValue(&V::chkLock, stored.chkLock);
     values_.PassHash = stored.PassHash;
     // Without a password the box stays disabled, ticked or not.
-    form_->chkLock()->setEnabled(!values_.PassHash.isEmpty());
-    form_->chkMute()->SetValue(stored.chkMute);
-    form_->chkMuteAuto()->SetValue(stored.chkMuteAuto);
-    form_->chkIE()->SetValue(stored.chkIE);
+    form_->SetLockEnabled(!values_.PassHash.isEmpty());
+    form_->SetCheckValue(&V::chkMute, stored.chkMute);
+    form_->SetCheckValue(&V::chkMuteAuto, stored.chkMuteAuto);
+    form_->SetCheckValue(&V::chkIE, stored.chkIE);
     registry_.SetClassList(stored.ClassList);
 }
 

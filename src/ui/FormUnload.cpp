@@ -1,6 +1,4 @@
 // Shut-down: the concealed windows back, the settings written, the icon removed, the end.
-#include <QSpinBox>
-
 #include "settings/IniFile.h"
 #include "settings/SettingsModel.h"
 #include "ui/FormLook.h"
@@ -33,8 +31,7 @@ void MainProgram::SaveSettingsOnce() {
     settingsSaved_ = true;
     settings::WriteStoredSettings(
         settings::IniFile(settingsPath_),
-        settings::CollectStoredSettings(values_, PositionTwips(), form_->udPixel()->value(),
-                                        registry_.ClassList()));
+        settings::CollectStoredSettings(values_, PositionTwips(), values_.lngPixels, registry_.ClassList()));
 }
 
 QPointF MainProgram::PositionTwips() const {

@@ -7,6 +7,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSpinBox>
+#include <algorithm>
 #include <cmath>
 
 #include "audio/MuteActions.h"
@@ -22,28 +23,34 @@ frmMain::frmMain(const Parts& parts)
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("Zelmora2nd."));
     setFont(FormFont());
-
-    BuildPicker();
-    BuildTriggerPanel();
-    BuildSoundAndLock();
-    BuildIconsAndCommands();
-    BuildLists();
+    // Collapsed, as the list toggle starts.
+    setFixedSize(Px(kCollapsedWidthTwips), Px(kClientHeightTwips));
 
     for (auto& corner : CornerForms_)
         corner = std::make_unique<frmCorner>();
-    addConfirm_ = new picker::frmAddConfirm(this);
-    picker_ = std::make_unique<picker::TargetPicker>(
-        picker::TargetPicker::Parts{parts_.services, parts_.registry, *addConfirm_, parts_.prompter,
-                                    parts_.notifyIcon, parts_.trayIconData, *this});
 
+    tmrTarget_.setObjectName(QStringLiteral("tmrTarget"));
+    tmrTarget_.setInterval(100);
+    // Only the picker starts this timer, and the picker is made with the controls.
+    connect(&tmrTarget_, &QTimer::timeout, this, [this] {
+        if (picker_) picker_->tmrTarget_Timer();
+    });
     tmrActive_.setObjectName(QStringLiteral("tmrActive"));
     tmrActive_.setInterval(300);
-    ConnectControls();
-    tmrActive_.start();
+    connect(&tmrActive_, &QTimer::timeout, this, [this] {
+        if (hooks.tmrActive_Timer) hooks.tmrActive_Timer();
+    });
 
-    chkList_Click();
-    // The spinner's first value reaches lngPixels and the indicators now: setting the same value
-    // again at start-up raises no change.
+    auto& registry = parts_.registry;
+    registry.onHorizontalExtent = [this](std::int32_t extent) {
+        targetExtent_ = extent;
+        if (lstTarget_ != nullptr) lstTarget_->SetHorizontalExtent(extent);
+    };
+    registry.SetListMetrics(ListFont().pointSizeF(), kTwipsPerPixel);
+
+    tmrActive_.start();
+    // The spinner's first value, as its control would start.
+    parts_.values.lngPixels = settings::kMinPixels;
     udPixel_Change();
 }
 
@@ -52,58 +59,133 @@ frmMain::~frmMain() {
     parts_.registry.onHorizontalExtent = nullptr;
 }
 
+void frmMain::BuildControls() {
+    if (built_) return;
+    built_ = true;
+    BuildPicker();
+    BuildTriggerPanel();
+    BuildSoundAndLock();
+    BuildIconsAndCommands();
+    BuildLists();
+    addConfirm_ = new picker::frmAddConfirm(this);
+    picker_ = std::make_unique<picker::TargetPicker>(
+        picker::TargetPicker::Parts{parts_.services, parts_.registry, *addConfirm_, parts_.prompter,
+                                    parts_.notifyIcon, parts_.trayIconData, *this});
+    // The values first, so that no handler runs for them again.
+    ShowValues();
+    ConnectControls();
+    chkList_Click();
+}
+
+std::array<std::pair<ValueCheckBox*, int core::ControlValues::*>, 9> frmMain::CheckBoxes() const {
+    using V = core::ControlValues;
+    return {{{chkShift_, &V::chkShift},
+             {chkScrollLock_, &V::chkScrollLock},
+             {chkTrigMouse_, &V::chkTrigMouse},
+             {chkTrigKey_, &V::chkTrigKey},
+             {chkIE_, &V::chkIE},
+             {chkMute_, &V::chkMute},
+             {chkMuteAuto_, &V::chkMuteAuto},
+             {chkLock_, &V::chkLock},
+             {chkRunup_, &V::chkRunup}}};
+}
+
+void frmMain::ShowValues() {
+    const core::ControlValues& v = parts_.values;
+    udPixel_->setValue(v.lngPixels);
+    for (int i = 0; i < kZoneToggleCount; ++i)
+        chkMouse_[static_cast<std::size_t>(i)]->SetValue(v.chkMouse[static_cast<std::size_t>(i)]);
+    for (const auto& [box, value] : CheckBoxes())
+        box->SetValue(v.*value);
+    chkMuteAuto_->setEnabled(v.chkMuteAutoEnabled);
+    chkLock_->setEnabled(v.chkLockEnabled);
+    for (int i = 0; i < 2; ++i) {
+        const QIcon& picture = iconPictures_[static_cast<std::size_t>(i)];
+        if (!picture.isNull()) SetIconPicture(i, picture);
+    }
+    lstTarget_->SetHorizontalExtent(targetExtent_);
+}
+
 void frmMain::ConnectControls() {
     for (int i = 0; i < kZoneToggleCount; ++i) {
-        connect(chkMouse(i), &QPushButton::toggled, this, [this, i] { chkMouse_Click(i); });
+        ToggleButton* toggle = chkMouse_[static_cast<std::size_t>(i)];
+        connect(toggle, &QPushButton::toggled, this,
+                [this, toggle, i] { SetZoneToggle(i, toggle->Value()); });
     }
-    connect(udPixel_, &QSpinBox::valueChanged, this, &frmMain::udPixel_Change);
+    connect(udPixel_, &QSpinBox::valueChanged, this, &frmMain::SetPixels);
     connect(chkList_, &QPushButton::toggled, this, &frmMain::chkList_Click);
-    connect(chkShift_, &QCheckBox::stateChanged, this, &frmMain::chkShift_Click);
-    connect(chkScrollLock_, &QCheckBox::stateChanged, this, &frmMain::chkScrollLock_Click);
-    connect(chkMute_, &QCheckBox::stateChanged, this, &frmMain::chkMute_Click);
-
-    core::ControlValues& v = parts_.values;
-    KeepValue(chkShift_, v.chkShift);
-    KeepValue(chkScrollLock_, v.chkScrollLock);
-    KeepValue(chkTrigMouse_, v.chkTrigMouse);
-    KeepValue(chkTrigKey_, v.chkTrigKey);
-    KeepValue(chkIE_, v.chkIE);
-    KeepValue(chkMute_, v.chkMute);
-    KeepValue(chkMuteAuto_, v.chkMuteAuto);
-    KeepValue(chkLock_, v.chkLock);
-    KeepValue(chkRunup_, v.chkRunup);
-    KeepEnabled(chkMuteAuto_, v.chkMuteAutoEnabled);
-    KeepEnabled(chkLock_, v.chkLockEnabled);
+    for (const auto& [box, value] : CheckBoxes()) {
+        connect(box, &QCheckBox::stateChanged, this,
+                [this, box = box, value = value] { SetCheckValue(value, box->Value()); });
+    }
+    // The lock's own dialogs enable and disable its box directly.
+    KeepEnabled(chkMuteAuto_, parts_.values.chkMuteAutoEnabled);
+    KeepEnabled(chkLock_, parts_.values.chkLockEnabled);
 
     connect(picTarget_, &PickerBox::pressed, this, [this] { picker_->picTarget_MouseDown(); });
     connect(picTarget_, &PickerBox::released, this, [this] { picker_->picTarget_MouseUp(); });
-    connect(&tmrTarget_, &QTimer::timeout, this, [this] { picker_->tmrTarget_Timer(); });
-    connect(&tmrActive_, &QTimer::timeout, this, [this] {
-        if (hooks.tmrActive_Timer) hooks.tmrActive_Timer();
-    });
 
     auto& registry = parts_.registry;
-    registry.onHorizontalExtent = [this](std::int32_t extent) { lstTarget_->SetHorizontalExtent(extent); };
-    registry.SetListMetrics(ListFont().pointSizeF(), kTwipsPerPixel);
     connect(lstTarget_, &QListView::doubleClicked, this,
             [&registry](const QModelIndex& index) { registry.lstTarget_DblClick(index.row()); });
     connect(lstClasses_, &QListView::doubleClicked, this,
             [&registry](const QModelIndex& index) { registry.lstClasses_DblClick(index.row()); });
 }
 
-void frmMain::KeepValue(ValueCheckBox* box, int& value) {
-    value = box->Value();
-    connect(box, &QCheckBox::stateChanged, this, [box, &value] { value = box->Value(); });
-}
-
 void frmMain::KeepEnabled(ValueCheckBox* box, bool& enabled) {
-    enabled = !box->testAttribute(Qt::WA_ForceDisabled);
     connect(box, &ValueCheckBox::enabledChanged, this, [&enabled](bool now) { enabled = now; });
 }
 
+void frmMain::SetPixels(int pixels) {
+    pixels = std::clamp(pixels, settings::kMinPixels, settings::kMaxPixels);
+    if (parts_.values.lngPixels == pixels) return;
+    parts_.values.lngPixels = pixels;
+    // From the spinner itself this sets the value it has: no second change.
+    if (built_) udPixel_->setValue(pixels);
+    udPixel_Change();
+}
+
+void frmMain::SetZoneToggle(int index, int value) {
+    value = value != 0 ? 1 : 0;
+    int& shown = parts_.values.chkMouse.at(static_cast<std::size_t>(index));
+    if (shown == value) return;
+    shown = value;
+    if (built_) chkMouse_[static_cast<std::size_t>(index)]->SetValue(value);
+    chkMouse_Click(index);
+}
+
+void frmMain::SetCheckValue(int core::ControlValues::*box, int value) {
+    // As the check box takes it: other values than 0, 1 and 2 count as 1.
+    value = value == 0 || value == 2 ? value : 1;
+    int& shown = parts_.values.*box;
+    if (shown == value) return;
+    shown = value;
+    if (built_) {
+        for (const auto& [control, boxValue] : CheckBoxes()) {
+            if (boxValue == box) control->SetValue(value);
+        }
+    }
+    CheckBoxClicked(box);
+}
+
+void frmMain::CheckBoxClicked(int core::ControlValues::*box) {
+    using V = core::ControlValues;
+    if (box == &V::chkShift) {
+        chkShift_Click();
+    } else if (box == &V::chkScrollLock) {
+        chkScrollLock_Click();
+    } else if (box == &V::chkMute) {
+        chkMute_Click();
+    }
+}
+
+void frmMain::SetLockEnabled(bool enabled) {
+    parts_.values.chkLockEnabled = enabled;
+    if (built_) chkLock_->setEnabled(enabled);
+}
+
 void frmMain::chkMouse_Click(int index) {
-    const int value = chkMouse(index)->Value();
-    parts_.values.chkMouse[static_cast<std::size_t>(index)] = value;
+    const int value = parts_.values.chkMouse[static_cast<std::size_t>(index)];
     parts_.values.ZoneMask ^= ZoneBit(index);
     if (index < kCornerCount) CornerForms(index)->setVisible(value == 1 && isVisible());
 }
@@ -116,7 +198,6 @@ int frmMain::IndicatorSize() const {
 }
 
 void frmMain::udPixel_Change() {
-    parts_.values.lngPixels = udPixel_->value();
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->geometry();
@@ -126,14 +207,15 @@ void frmMain::udPixel_Change() {
 }
 
 void frmMain::chkShift_Click() {
-    parts_.values.blnShiftMode = chkShift_->Value() != 0;
+    parts_.values.blnShiftMode = parts_.values.chkShift != 0;
 }
 
 void frmMain::chkScrollLock_Click() {
-    parts_.values.blnScrollMode = chkScrollLock_->Value() != 0;
+    parts_.values.blnScrollMode = parts_.values.chkScrollLock != 0;
 }
 
 void frmMain::chkList_Click() {
+    if (!built_) return;  // collapsed until the toggle exists
     const bool expanded = chkList_->Value() == 1;
     for (QWidget* widget : {static_cast<QWidget*>(lblTarget_), static_cast<QWidget*>(lstTarget_),
                             static_cast<QWidget*>(lblClasses_), static_cast<QWidget*>(lstClasses_)}) {
@@ -143,7 +225,9 @@ void frmMain::chkList_Click() {
 }
 
 void frmMain::chkMute_Click() {
-    chkMuteAuto_->setEnabled(audio::MuteAutoEnabled(chkMute_->Value()));
+    const bool enabled = audio::MuteAutoEnabled(parts_.values.chkMute);
+    parts_.values.chkMuteAutoEnabled = enabled;
+    if (built_) chkMuteAuto_->setEnabled(enabled);
 }
 
 void frmMain::cmdReverseMute_Click() {
@@ -157,7 +241,7 @@ void frmMain::cmdHide_Click() {
 
 void frmMain::ShowTickedIndicators() {
     for (int i = 0; i < kCornerCount; ++i)
-        CornerForms(i)->setVisible(chkMouse(i)->Value() == 1);
+        CornerForms(i)->setVisible(parts_.values.chkMouse[static_cast<std::size_t>(i)] == 1);
 }
 
 void frmMain::HideIndicators() {
@@ -166,7 +250,9 @@ void frmMain::HideIndicators() {
 }
 
 void frmMain::SetIconPicture(int index, const QIcon& picture) {
-    QLabel* image = imgIcon(index);
+    iconPictures_.at(static_cast<std::size_t>(index)) = picture;
+    if (!built_) return;
+    QLabel* image = imgIcon_[static_cast<std::size_t>(index)];
     image->setPixmap(picture.pixmap(image->size()));
 }
 
@@ -181,12 +267,19 @@ bool frmMain::event(QEvent* event) {
             // first showing (show() polishes it) or for an explicit ensurePolished().
             return true;
         case QEvent::Polish:
+            // Its children, made here, are polished after it.
+            BuildControls();
             FitCaptions();
             break;
         default:
             break;
     }
     return QWidget::event(event);
+}
+
+void frmMain::setVisible(bool visible) {
+    if (visible) BuildControls();
+    QWidget::setVisible(visible);
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

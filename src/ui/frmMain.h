@@ -5,8 +5,10 @@
 #include <QTimer>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <utility>
 
 #include "audio/mMixer.h"
 #include "core/ControlValues.h"
@@ -39,8 +41,15 @@ inline constexpr int kListsLeftTwips = 3720;
 inline constexpr int kClientHeightTwips = 6150;
 
 // The main window "Zelmora2nd.": the picker, the trigger panel with its corner indicators, the
-// sound and lock controls, the decoy icons, the target lists and the commands. The handlers keep
-// ControlValues in step with the controls; the logic reads only ControlValues.
+// sound and lock controls, the decoy icons, the target lists and the commands. ControlValues hold
+// what the controls show; the logic reads only ControlValues.
+//
+// The program usually runs with this window hidden, so the controls are made only when the window
+// is first shown or polished, or when one of them is asked for (BuildControls): text boxes and
+// captioned frames lay out text as soon as they exist, which maps fonts, FreeType and HarfBuzz, and
+// the widgets' own code and data come on top. Until then the setters below act on ControlValues as
+// a click on the control would; once the controls exist, they set the control and its handler
+// follows.
 class frmMain : public QWidget, private picker::PickerView {
     Q_OBJECT
 
@@ -69,7 +78,17 @@ public:
 
     Hooks hooks;
 
-    // Handlers, as the controls raise them.
+    // Makes the controls and shows ControlValues in them; nothing when they exist already.
+    void BuildControls();
+    bool ControlsBuilt() const { return built_; }
+
+    // Set a control's value, made or not: its handler runs when the value changes, as for a click.
+    void SetPixels(int pixels);                                    // udPixel, clamped to its range
+    void SetZoneToggle(int index, int value);                      // chkMouse(index), 0 or 1
+    void SetCheckValue(int core::ControlValues::*box, int value);  // a check box, 0, 1 or 2
+    void SetLockEnabled(bool enabled);                             // chkLock
+
+    // Handlers, as the controls raise them. They read the values from ControlValues.
     void chkMouse_Click(int index);
     void udPixel_Change();
     void chkShift_Click();
@@ -85,34 +104,36 @@ public:
     // The standby (0) or concealment (1) picture in the "騙しアイコン" frame.
     void SetIconPicture(int index, const QIcon& picture);
 
-    // Controls that start-up, shut-down and the lock set or read.
-    ToggleButton* chkMouse(int index) const { return chkMouse_.at(static_cast<std::size_t>(index)); }
-    QSpinBox* udPixel() const { return udPixel_; }
-    ValueCheckBox* chkShift() const { return chkShift_; }
-    ValueCheckBox* chkScrollLock() const { return chkScrollLock_; }
-    ValueCheckBox* chkTrigMouse() const { return chkTrigMouse_; }
-    ValueCheckBox* chkTrigKey() const { return chkTrigKey_; }
-    ValueCheckBox* chkIE() const { return chkIE_; }
-    ValueCheckBox* chkMute() const { return chkMute_; }
-    ValueCheckBox* chkMuteAuto() const { return chkMuteAuto_; }
-    ValueCheckBox* chkLock() const { return chkLock_; }
-    ValueCheckBox* chkRunup() const { return chkRunup_; }
-    ToggleButton* chkList() const { return chkList_; }
-    PickerBox* picTarget() const { return picTarget_; }
-    QLineEdit* txthWnd() const { return txthWnd_; }
-    QLineEdit* txtText() const { return txtText_; }
-    ExtentListView* lstTarget() const { return lstTarget_; }
-    ExtentListView* lstClasses() const { return lstClasses_; }
-    QLabel* imgIcon(int index) const { return imgIcon_.at(static_cast<std::size_t>(index)); }
+    // The controls, made on first use.
+    ToggleButton* chkMouse(int index) { return Built(chkMouse_).at(static_cast<std::size_t>(index)); }
+    QSpinBox* udPixel() { return Built(udPixel_); }
+    ValueCheckBox* chkShift() { return Built(chkShift_); }
+    ValueCheckBox* chkScrollLock() { return Built(chkScrollLock_); }
+    ValueCheckBox* chkTrigMouse() { return Built(chkTrigMouse_); }
+    ValueCheckBox* chkTrigKey() { return Built(chkTrigKey_); }
+    ValueCheckBox* chkIE() { return Built(chkIE_); }
+    ValueCheckBox* chkMute() { return Built(chkMute_); }
+    ValueCheckBox* chkMuteAuto() { return Built(chkMuteAuto_); }
+    ValueCheckBox* chkLock() { return Built(chkLock_); }
+    ValueCheckBox* chkRunup() { return Built(chkRunup_); }
+    ToggleButton* chkList() { return Built(chkList_); }
+    PickerBox* picTarget() { return Built(picTarget_); }
+    QLineEdit* txthWnd() { return Built(txthWnd_); }
+    QLineEdit* txtText() { return Built(txtText_); }
+    ExtentListView* lstTarget() { return Built(lstTarget_); }
+    ExtentListView* lstClasses() { return Built(lstClasses_); }
+    QLabel* imgIcon(int index) { return Built(imgIcon_).at(static_cast<std::size_t>(index)); }
     frmCorner* CornerForms(int index) const { return CornerForms_.at(static_cast<std::size_t>(index)).get(); }
 
     QTimer& tmrActive() { return tmrActive_; }
     QTimer& tmrTarget() { return tmrTarget_; }
-    picker::TargetPicker& Picker() { return *picker_; }
-    picker::frmAddConfirm& AddConfirm() { return *addConfirm_; }
+    picker::TargetPicker& Picker() { return *Built(picker_); }
+    picker::frmAddConfirm& AddConfirm() { return *Built(addConfirm_); }
 
     // The drag pointer, hot spot at (15, 16).
     static QCursor ReticleCursor();
+
+    void setVisible(bool visible) override;
 
 protected:
     bool event(QEvent* event) override;
@@ -121,6 +142,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    template <typename Control>
+    Control& Built(Control& control) {
+        BuildControls();
+        return control;
+    }
+
     void BuildPicker();
     void BuildTriggerPanel();
     void BuildSoundAndLock();
@@ -130,9 +157,12 @@ private:
     // maps close to 2 MB of the fonts for good: done when the window is polished, just before it is
     // first shown, so that a program started hidden does not pay for it.
     void FitCaptions();
+    // The check boxes and the values they show.
+    std::array<std::pair<ValueCheckBox*, int core::ControlValues::*>, 9> CheckBoxes() const;
+    void ShowValues();
     void ConnectControls();
-    void KeepValue(ValueCheckBox* box, int& value);
     void KeepEnabled(ValueCheckBox* box, bool& enabled);
+    void CheckBoxClicked(int core::ControlValues::*box);
     int IndicatorSize() const;
 
     // PickerView
@@ -142,6 +172,10 @@ private:
     void ShowTrackedWindow(const QString& handleText, const QString& title) override;
 
     Parts parts_;
+    bool built_ = false;
+    // Shown in the controls once they exist.
+    std::array<QIcon, 2> iconPictures_;
+    std::int32_t targetExtent_ = 0;
 
     QGroupBox* fraTarget_ = nullptr;
     PickerBox* picTarget_ = nullptr;

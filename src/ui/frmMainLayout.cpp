@@ -94,9 +94,6 @@ void frmMain::BuildPicker() {
     txtText_ = Place(new QLineEdit(this), "txtText", TwipRect(1080, 1440, 2535, 270));
     for (QLineEdit* box : {txthWnd_, txtText_})
         box->setReadOnly(true);
-
-    tmrTarget_.setObjectName(QStringLiteral("tmrTarget"));
-    tmrTarget_.setInterval(100);
 }
 
 namespace {

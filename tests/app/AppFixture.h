@@ -76,6 +76,7 @@ protected:
     }
 
     QPushButton* Button(const char* name) const {
+        program->Form().BuildControls();
         return program->Form().findChild<QPushButton*>(QString::fromLatin1(name));
     }
 

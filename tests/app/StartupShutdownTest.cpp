@@ -148,6 +148,44 @@ TEST_F(StartupTest, RoundTripWritesBackWhatItRead) {
     EXPECT_EQ(IniBytes(), Joined(lines));
 }
 
+// A program started hidden makes its window's controls only when the window is first shown (text
+// boxes and captioned frames would map fonts at once); until then the stored values live in the
+// program's values, and the controls show them and take over from there.
+TEST_F(StartupTest, HiddenStartMakesTheControlsWhenTheWindowIsFirstShown) {
+    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=0"),
+              QStringLiteral("[MOUSE]"), QStringLiteral("MousePosi=12"), QStringLiteral("lngPixels=7")});
+    ui::MainProgram& p = Start();
+    const core::ControlValues& v = p.Values();
+    ui::frmMain& form = p.Form();
+    EXPECT_FALSE(form.ControlsBuilt());
+    EXPECT_TRUE(form.findChildren<QWidget*>().isEmpty());
+    EXPECT_EQ(v.ZoneMask, 12u);
+    EXPECT_EQ(v.lngPixels, 7);
+    EXPECT_FALSE(v.chkMuteAutoEnabled);
+
+    form.show();
+    ASSERT_TRUE(form.ControlsBuilt());
+    EXPECT_EQ(form.udPixel()->value(), 7);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(form.chkMouse(i)->Value(), (i == 2 || i == 3) ? 1 : 0) << i;
+    EXPECT_EQ(form.chkShift()->Value(), 1);
+    EXPECT_EQ(form.chkMute()->Value(), 0);
+    EXPECT_FALSE(form.chkMuteAuto()->isEnabled());
+    EXPECT_EQ(v.ZoneMask, 12u) << "showing the values runs no handler";
+
+    // From here the controls drive the values.
+    form.chkMouse(2)->SetValue(0);
+    form.udPixel()->setValue(9);
+    form.chkMute()->SetValue(1);
+    EXPECT_EQ(v.ZoneMask, 4u);
+    EXPECT_EQ(v.lngPixels, 9);
+    EXPECT_TRUE(v.chkMuteAutoEnabled);
+    p.Form_Unload();
+    EXPECT_EQ(Written(QStringLiteral("MousePosi")), QStringLiteral("4"));
+    EXPECT_EQ(Written(QStringLiteral("lngPixels")), QStringLiteral("9"));
+    EXPECT_EQ(Written(QStringLiteral("blnMute")), QStringLiteral("1"));
+}
+
 // --- values the window cannot hold ---------------------------------------------------------------
 
 struct OutsideCase {

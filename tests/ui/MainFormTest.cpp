@@ -246,9 +246,9 @@ TEST_F(MainFormTest, LockBoxEnabledStateReachesTheControlValues) {
 }
 
 TEST_F(MainFormTest, ReverseMuteTogglesAndClosesTheMixer) {
+    form.show();
     auto* button = form.findChild<QPushButton*>(QStringLiteral("cmdReverseMute"));
     ASSERT_NE(button, nullptr);
-    form.show();
     Click(button);
     EXPECT_EQ(device.muteValue, 1u);
     Click(button);

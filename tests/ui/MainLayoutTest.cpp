@@ -96,7 +96,10 @@ QString Caption(const QWidget* widget) {
 
 class MainLayoutTest : public testing::Test {
 protected:
-    QWidget* Find(const char* name) { return form.findChild<QWidget*>(QString::fromLatin1(name)); }
+    QWidget* Find(const char* name) {
+        form.BuildControls();
+        return form.findChild<QWidget*>(QString::fromLatin1(name));
+    }
 
     QApplication& app = uitest::App();  // before any widget
     fakes::FakeWindowServices windows;

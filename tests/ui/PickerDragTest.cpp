@@ -137,7 +137,7 @@ protected:
         return 0;
     }
 
-    QPoint ReticleCentre() const { return form.picTarget()->mapToGlobal(form.picTarget()->rect().center()); }
+    QPoint ReticleCentre() { return form.picTarget()->mapToGlobal(form.picTarget()->rect().center()); }
 
     // Presses on the reticle and moves onto `point`; returns once the form shows that window.
     void PressAndTrack(QPoint point, core::WindowHandle expected) {
