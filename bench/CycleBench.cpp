@@ -174,9 +174,10 @@ BENCHMARK(BM_CycleConcealRestore)
     ->Unit(benchmark::kMillisecond);
 
 // Where the concealment of N windows spends its time and its waits for the X server, step by
-// step through the registry's own calls: the window list alone, discovery by class (the list, each
-// window's class and title, the refresh of the table), then reading the placements and withdrawing
-// (HideTargets), and the restore (RestoreTargets). Counters: NAME_ms (median) and NAME_trips
+// step through the registry's own calls: the window list alone, the pruning of the target list
+// (RefreshTargetList), discovery by class (a pruning, the list, each window's class and title, the
+// refresh of the table), then reading the placements and withdrawing (HideTargets), and the restore
+// (RestoreTargets). Counters: NAME_ms (median) and NAME_trips
 // (replies waited for; requests go in batches, so a wait is often shorter than a round trip).
 void BM_ConcealSteps(benchmark::State& state) {
     const int count = static_cast<int>(state.range(0));
@@ -198,6 +199,7 @@ void BM_ConcealSteps(benchmark::State& state) {
     };
     for (auto _ : state) {
         step("enumerate", [&] { benchmark::DoNotOptimize(services->EnumWindows()); });
+        step("prune", [&] { c.registry.RefreshTargetList(); });
         step("discover", [&] { c.registry.DiscoverClassWindows(); });
         step("hide", [&] { c.registry.HideTargets(); });
         const bool off = watch->WaitAllHidden(std::chrono::seconds(5)).complete;

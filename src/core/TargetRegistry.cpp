@@ -1,6 +1,7 @@
 #include "core/TargetRegistry.h"
 
 #include <unordered_map>
+#include <unordered_set>
 #include <utility>
 #include <vector>
 
@@ -73,10 +74,17 @@ void TargetRegistry::DiscoverClassWindows() {
 }
 
 void TargetRegistry::PruneTargetList() {
+    const QStringList entries = lstTarget_.stringList();
+    std::vector<WindowHandle> handles;
+    handles.reserve(static_cast<std::size_t>(entries.size()));
+    for (const QString& entry : entries)
+        handles.push_back(ParseTargetEntry(entry).hWnd);
+    // Every entry's window in one call: a backend can answer without a wait per entry.
+    const std::vector<bool> open = services_.AreWindows(handles);
     // From the last entry to the first, so that the rows still to be visited keep their numbers.
-    for (int row = ListCount(lstTarget_) - 1; row >= 0; --row) {
-        if (!services_.IsWindow(ParseTargetEntry(ListItem(lstTarget_, row)).hWnd))
-            RemoveItem(lstTarget_, row);
+    for (int row = static_cast<int>(entries.size()) - 1; row >= 0; --row) {
+        const auto at = static_cast<std::size_t>(row);
+        if (at < open.size() && !open[at]) RemoveItem(lstTarget_, row);
     }
 }
 
@@ -101,51 +109,77 @@ void TargetRegistry::RebuildTable() {
     if (onHorizontalExtent) onHorizontalExtent(HorizontalExtent(longest, fontPoints_, twipsPerPixel_));
 }
 
+std::vector<int> TargetRegistry::FirstRowOfEachWindow(bool concealedOnly) const {
+    std::vector<int> rows;
+    std::unordered_set<WindowHandle> seen;
+    for (int i = 0; i < TargetCount_; ++i) {
+        if (concealedOnly && !TargetTable_[i].Concealed) continue;
+        if (seen.insert(TargetTable_[i].hWnd).second) rows.push_back(i);
+    }
+    return rows;
+}
+
+std::vector<PlacementAndClass> TargetRegistry::ReadWindows(const std::vector<int>& rows) {
+    std::vector<WindowHandle> handles;
+    handles.reserve(rows.size());
+    for (const int row : rows)
+        handles.push_back(TargetTable_[row].hWnd);
+    // All windows in one call: a backend can read them without a wait per window.
+    std::vector<PlacementAndClass> readings = services_.GetWindowPlacementsAndClassNames(handles);
+    readings.resize(handles.size());  // a window the backend said nothing about counts as gone
+    return readings;
+}
+
 void TargetRegistry::HideTargets() {
+    const std::vector<int> rows = FirstRowOfEachWindow(false);
+    // Every placement is read before the first window is hidden.
+    const std::vector<PlacementAndClass> readings = ReadWindows(rows);
     std::vector<std::pair<WindowHandle, WindowPlacement>> batch;
     std::unordered_map<WindowHandle, int> firstRow;
-    // Every placement is read before the first window is hidden.
-    for (int i = 0; i < TargetCount_; ++i) {
-        TargetRecord& record = TargetTable_[i];
-        const auto [first, isNew] = firstRow.try_emplace(record.hWnd, i);
-        if (!isNew) {  // the same window listed twice: hidden once, saved alike
-            const TargetRecord& original = TargetTable_[first->second];
-            record.Placement = original.Placement;
-            record.SavedShowCmd = original.SavedShowCmd;
-            record.Concealed = original.Concealed;
-            record.ConcealedClass = original.ConcealedClass;
-            continue;
-        }
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        TargetRecord& record = TargetTable_[rows[j]];
+        firstRow.emplace(record.hWnd, rows[j]);
         record.Concealed = false;
         record.Placement.length = 44;
-        if (!services_.GetWindowPlacement(record.hWnd, record.Placement)) continue;  // closed
+        const PlacementAndClass& now = readings[j];
+        if (!now.placement) continue;  // closed
+        record.Placement = *now.placement;
         record.SavedShowCmd = record.Placement.showCmd;
         if (record.SavedShowCmd == kShowHide) continue;  // already withdrawn: nothing to hide or bring back
-        record.ConcealedClass = services_.GetClassName(record.hWnd);
+        record.ConcealedClass = now.className;
         record.Concealed = true;
         WindowPlacement hidden = record.Placement;
         hidden.showCmd = kShowHide;
         batch.emplace_back(record.hWnd, hidden);
     }
+    for (int i = 0; i < TargetCount_; ++i) {
+        TargetRecord& record = TargetTable_[i];
+        const int first = firstRow.at(record.hWnd);
+        if (first == i) continue;
+        // The same window listed twice: hidden once, saved alike.
+        const TargetRecord& original = TargetTable_[first];
+        record.Placement = original.Placement;
+        record.SavedShowCmd = original.SavedShowCmd;
+        record.Concealed = original.Concealed;
+        record.ConcealedClass = original.ConcealedClass;
+    }
     if (!batch.empty()) services_.SetWindowPlacements(batch);
 }
 
-bool TargetRegistry::StillConcealed(const TargetRecord& record) {
-    if (!record.Concealed) return false;
+bool TargetRegistry::StillConcealed(const TargetRecord& record, const PlacementAndClass& now) {
     // A window that closed while hidden may have passed its handle on to a new window: that one is
     // shown by its own program, or is of another class.
-    WindowPlacement now;
-    if (!services_.GetWindowPlacement(record.hWnd, now) || now.showCmd != kShowHide) return false;
-    return services_.GetClassName(record.hWnd) == record.ConcealedClass;
+    return record.Concealed && now.placement && now.placement->showCmd == kShowHide &&
+           now.className == record.ConcealedClass;
 }
 
 void TargetRegistry::RestoreTargets() {
+    const std::vector<int> rows = FirstRowOfEachWindow(true);
+    const std::vector<PlacementAndClass> readings = ReadWindows(rows);
     std::vector<std::pair<WindowHandle, WindowPlacement>> batch;
-    std::unordered_map<WindowHandle, bool> visited;
-    for (int i = 0; i < TargetCount_; ++i) {
-        TargetRecord& record = TargetTable_[i];
-        if (!record.Concealed || !visited.try_emplace(record.hWnd, true).second) continue;
-        if (!StillConcealed(record)) continue;
+    for (std::size_t j = 0; j < rows.size(); ++j) {
+        const TargetRecord& record = TargetTable_[rows[j]];
+        if (!StillConcealed(record, readings[j])) continue;
         WindowPlacement placement = record.Placement;
         placement.showCmd = record.SavedShowCmd;
         batch.emplace_back(record.hWnd, placement);
@@ -157,9 +191,9 @@ void TargetRegistry::RestoreTargets() {
 
 void TargetRegistry::RestoreTarget(WindowHandle hWnd) {
     for (int i = 0; i < TargetCount_; ++i) {
-        TargetRecord& record = TargetTable_[i];
+        const TargetRecord& record = TargetTable_[i];
         if (record.hWnd != hWnd) continue;
-        if (StillConcealed(record)) {
+        if (record.Concealed && StillConcealed(record, ReadWindows({i}).front())) {
             WindowPlacement placement = record.Placement;
             placement.showCmd = record.SavedShowCmd;
             services_.SetWindowPlacement(hWnd, placement);

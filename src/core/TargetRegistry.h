@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 #include "core/CycleFlags.h"
 #include "core/Prompter.h"
@@ -78,7 +79,11 @@ public:
 private:
     void PruneTargetList();
     void RebuildTable();
-    bool StillConcealed(const TargetRecord& record);
+    // The first row of each window in the table (of the concealed ones only), in list order.
+    std::vector<int> FirstRowOfEachWindow(bool concealedOnly) const;
+    // The placement and class of the window of each row, read in one call; one reading per row.
+    std::vector<PlacementAndClass> ReadWindows(const std::vector<int>& rows);
+    static bool StillConcealed(const TargetRecord& record, const PlacementAndClass& now);
     void RestoreTarget(WindowHandle hWnd);
     int FindEntry(int expectedRow, const QString& entry) const;
 

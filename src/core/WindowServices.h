@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -47,6 +48,12 @@ struct WindowPlacement {
     friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
 };
 
+// GetWindowPlacement and GetClassName of one window, read together.
+struct PlacementAndClass {
+    std::optional<WindowPlacement> placement;  // empty when the window is gone
+    QString className;                         // empty when the window is gone or has no class
+};
+
 // Keyboard and pointer state of one tick.
 struct InputState {
     std::optional<Point> pointer;  // empty when not asked for or not readable
@@ -85,6 +92,15 @@ public:
 
     // False when the window does not exist (anymore); never an error.
     virtual bool IsWindow(WindowHandle window) = 0;
+    // IsWindow of each window, in order. A backend may ask about them all in one go instead of
+    // waiting for each answer in turn.
+    virtual std::vector<bool> AreWindows(const std::vector<WindowHandle>& windows) {
+        std::vector<bool> open;
+        open.reserve(windows.size());
+        for (const WindowHandle window : windows)
+            open.push_back(IsWindow(window));
+        return open;
+    }
     // Every top-level client window, bottom to top in stacking order. Empty on failure.
     virtual std::vector<WindowHandle> EnumWindows() = 0;
     // The window's class name (class part of WM_CLASS); empty when it names no window.
@@ -111,6 +127,19 @@ public:
     // kShowHide while the window is withdrawn (the concealment relies on this to tell a window it hid
     // from a new window that got the same handle).
     virtual bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) = 0;
+    // GetWindowPlacement (with a placement of length 44) and GetClassName of each window, in order;
+    // no placement and no class for a window that is gone. A backend may read them all in one go.
+    virtual std::vector<PlacementAndClass> GetWindowPlacementsAndClassNames(
+        const std::vector<WindowHandle>& windows) {
+        std::vector<PlacementAndClass> readings(windows.size());
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            WindowPlacement placement;
+            if (!GetWindowPlacement(windows[i], placement)) continue;
+            readings[i].placement = placement;
+            readings[i].className = GetClassName(windows[i]);
+        }
+        return readings;
+    }
     // showCmd 0 hides the window; 1, 2, 3 bring it back with the placement's rectangle and state.
     // False when the window is gone.
     virtual bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) = 0;

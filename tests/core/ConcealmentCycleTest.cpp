@@ -33,6 +33,26 @@ TEST_F(ConcealmentCycleTest, AnIdleTickReadsTheInputOnceAndTouchesNoWindow) {
     EXPECT_TRUE(mixerDevice.calls.empty());
 }
 
+TEST_F(ConcealmentCycleTest, ConcealingAndRestoringAskAboutAllTargetsInOneCallPerStep) {
+    const auto second = OpenAndPick("second", FakeWindowServices::Normal());
+    const std::vector<core::WindowHandle> both = {target, second};
+    using Reads = std::vector<std::vector<core::WindowHandle>>;
+    windows.ClearRecords();
+    TickWithScrollLock(true);
+    // The list is pruned before and after discovery, then every placement is read, each in one call
+    // and nothing one by one besides.
+    EXPECT_EQ(windows.existenceReads, (Reads{both, both}));
+    EXPECT_EQ(windows.isWindowCalls, 4);
+    EXPECT_EQ(windows.placementReads, Reads{both});
+    EXPECT_EQ(windows.getPlacementCalls, 2);
+
+    windows.ClearRecords();
+    TickWithScrollLock(false);
+    EXPECT_EQ(windows.placementReads, Reads{both});
+    EXPECT_EQ(windows.getPlacementCalls, 2);
+    EXPECT_EQ(windows.batches, 1);
+}
+
 TEST_F(ConcealmentCycleTest, OnlyWatchedInputsAreRead) {
     controls.ZoneMask = 0;
     controls.blnShiftMode = false;

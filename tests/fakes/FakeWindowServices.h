@@ -64,7 +64,8 @@ public:
         return w != nullptr && w->withdrawn;
     }
 
-    // Calls that read or change windows (anything but the screen size and the input reads).
+    // Calls that read or change windows (anything but the screen size and the input reads). A call
+    // about many windows counts as the single calls it makes.
     int WindowCalls() const {
         return isWindowCalls + enumCalls + classCalls + titleCalls + getPlacementCalls +
                static_cast<int>(placementCalls.size());
@@ -75,6 +76,8 @@ public:
             getPlacementCalls = batches = 0;
         inputQueries.clear();
         placementCalls.clear();
+        existenceReads.clear();
+        placementReads.clear();
     }
 
     // --- WindowServices ---
@@ -104,6 +107,11 @@ public:
         ++isWindowCalls;
         return Find(window) != nullptr;
     }
+    // Asks IsWindow of each window in turn.
+    std::vector<bool> AreWindows(const std::vector<core::WindowHandle>& handles) override {
+        existenceReads.push_back(handles);
+        return WindowServices::AreWindows(handles);
+    }
     std::vector<core::WindowHandle> EnumWindows() override {
         ++enumCalls;
         std::vector<core::WindowHandle> handles;
@@ -129,6 +137,12 @@ public:
         placement = w->placement;
         if (w->withdrawn) placement.showCmd = core::kShowHide;
         return true;
+    }
+    // Asks GetWindowPlacement and GetClassName of each window in turn.
+    std::vector<core::PlacementAndClass> GetWindowPlacementsAndClassNames(
+        const std::vector<core::WindowHandle>& handles) override {
+        placementReads.push_back(handles);
+        return WindowServices::GetWindowPlacementsAndClassNames(handles);
     }
     bool SetWindowPlacement(core::WindowHandle window, const core::WindowPlacement& placement) override {
         placementCalls.push_back({window, placement, 0});
@@ -166,6 +180,9 @@ public:
     int batches = 0;
     std::vector<core::InputQuery> inputQueries;
     std::vector<PlacementCall> placementCalls;
+    // The windows of each AreWindows and GetWindowPlacementsAndClassNames call.
+    std::vector<std::vector<core::WindowHandle>> existenceReads;
+    std::vector<std::vector<core::WindowHandle>> placementReads;
 
 private:
     bool Apply(core::WindowHandle window, const core::WindowPlacement& placement) {

@@ -4,6 +4,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -139,6 +140,86 @@ TEST_F(WindowInfoTest, ClassesAndTitlesReadTogetherAreThoseReadOneByOne) {
     EXPECT_EQ(texts[3], std::make_pair(QString(), QString()));
     EXPECT_EQ(texts[4].first, QStringLiteral("XTerm"));
     EXPECT_TRUE(texts[4].second.startsWith(QStringLiteral("batch xterm #")));
+}
+
+TEST_F(WindowInfoTest, ManyWindowsReadInOneCallAnswerAsWhenReadOneByOne) {
+    const auto own = programs.client(
+        {"--count", "5", "--class", "ZelBatch", "--geometry", "220x150+90+80", "--child", "40x30+5+5"},
+        observer);
+    const auto doomed = programs.client({"--class", "ZelDoomed"}, observer);
+    const Window xterm = programs.xterm("batch xterm", "40x10+300+300", observer);
+    ASSERT_EQ(own.size(), 5u);
+    ASSERT_EQ(doomed.size(), 1u);
+    ASSERT_NE(xterm, 0u);
+    Tool("xdotool", {"windowminimize", Hex(own[1].window)});
+    Tool("wmctrl", {"-i", "-r", Hex(own[2].window), "-b", "add,maximized_vert,maximized_horz"});
+    Tool("xdotool", {"windowunmap", Hex(own[4].window)});
+    Tool("xkill", {"-id", Hex(doomed[0].window)});
+    core::WindowPlacement hide;
+    ASSERT_TRUE(services->GetWindowPlacement(own[3].window, hide));
+    hide.showCmd = core::kShowHide;
+    ASSERT_TRUE(services->SetWindowPlacement(own[3].window, hide));
+    ASSERT_TRUE(WaitUntil([&] {
+        return observer.wmState(own[1].window) == 3u && observer.maximized(own[2].window) &&
+               !observer.listed(own[3].window) && !observer.listed(own[4].window) &&
+               !observer.exists(doomed[0].window);
+    }));
+    for (Window w : {own[0].window, own[1].window, own[2].window, xterm}) {
+        settledPlacement(w);
+    }
+
+    struct Row {
+        const char* name;
+        Window window;
+        std::optional<std::int32_t> showCmd;  // empty: no such window
+        QString className;
+    };
+    const Row rows[] = {
+        {"normal", own[0].window, core::kShowNormal, "ZelBatch"},
+        {"minimised", own[1].window, core::kShowMinimized, "ZelBatch"},
+        {"maximised", own[2].window, core::kShowMaximized, "ZelBatch"},
+        {"hidden by us", own[3].window, core::kShowHide, "ZelBatch"},
+        {"withdrawn by its program", own[4].window, core::kShowHide, "ZelBatch"},
+        {"child window", own[0].child, core::kShowNormal, ""},
+        {"another program's", xterm, core::kShowNormal, "XTerm"},
+        {"destroyed", doomed[0].window, std::nullopt, ""},
+        {"no window", 0, std::nullopt, ""},
+        {"normal, asked twice", own[0].window, core::kShowNormal, "ZelBatch"},
+    };
+    std::vector<core::WindowHandle> windows;
+    for (const Row& row : rows) {
+        windows.push_back(row.window);
+    }
+
+    const auto tripsBefore = services->roundTrips();
+    const std::vector<core::PlacementAndClass> readings = services->GetWindowPlacementsAndClassNames(windows);
+    const std::vector<bool> open = services->AreWindows(windows);
+    const auto batchTrips = services->roundTrips() - tripsBefore;
+    ASSERT_EQ(readings.size(), windows.size());
+    ASSERT_EQ(open.size(), windows.size());
+
+    const auto singleBefore = services->roundTrips();
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const Row& row = rows[i];
+        SCOPED_TRACE(row.name);
+        core::WindowPlacement single;
+        const bool read = services->GetWindowPlacement(row.window, single);
+        EXPECT_EQ(readings[i].placement.has_value(), read);
+        if (readings[i].placement && read) {
+            EXPECT_EQ(*readings[i].placement, single);
+        }
+        EXPECT_EQ(readings[i].className, services->GetClassName(row.window));
+        EXPECT_EQ(open[i], services->IsWindow(row.window));
+
+        EXPECT_EQ(open[i], row.showCmd.has_value());
+        ASSERT_EQ(readings[i].placement.has_value(), row.showCmd.has_value());
+        if (row.showCmd) {
+            EXPECT_EQ(readings[i].placement->showCmd, *row.showCmd);
+        }
+        EXPECT_EQ(readings[i].className, row.className);
+    }
+    // Asked together, the windows cost fewer waits for the server than asked one by one.
+    EXPECT_LT(batchTrips, services->roundTrips() - singleBefore);
 }
 
 TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace core::x11 {
 
@@ -80,35 +81,58 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
 }
 
 bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
-    x_.drainEvents();
-    const WindowFacts f = ReadFacts(x_, window, kFactAll);
-    if (!f.exists) {
+    const std::optional<WindowPlacement> read = get(std::span<const xcb_window_t>(&window, 1)).front();
+    if (!read) {
         return false;
     }
+    const std::uint32_t length = placement.length;
+    placement = *read;
+    placement.length = length;
+    return true;
+}
+
+std::vector<std::optional<WindowPlacement>> Placements::get(std::span<const xcb_window_t> windows) {
+    x_.drainEvents();
+    std::vector<xcb_window_t> asked;  // XCB_NONE names no window: nothing to ask
+    std::ranges::copy_if(windows, std::back_inserter(asked), [](xcb_window_t w) { return w != XCB_NONE; });
+    const std::vector<WindowFacts> facts = ReadFacts(x_, asked, kFactAll);
+    std::vector<std::optional<WindowPlacement>> placements(windows.size());
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i] == XCB_NONE) {
+            continue;
+        }
+        const WindowFacts& f = facts[k++];
+        if (f.exists) {
+            placements[i] = placementOf(windows[i], f);
+        }
+    }
+    if (x_.lost()) {
+        return std::vector<std::optional<WindowPlacement>>(windows.size());
+    }
+    return placements;
+}
+
+WindowPlacement Placements::placementOf(xcb_window_t window, const WindowFacts& f) {
     WindowPlacement p;
-    p.length = placement.length;
     p.clientSize = {f.width, f.height};
     if (!IsTopLevel(x_, f, withdrawnByUs(window))) {
         // A window inside another program's window: placed relative to its parent.
         p.showCmd = f.mapState == XCB_MAP_STATE_UNMAPPED ? kShowHide : kShowNormal;
         p.framePosition = {f.x, f.y};
-    } else {
-        const MonitorRect monitor = monitor_.rect();
-        // Hidden by us: so it is, even while the window manager has not yet let it go.
-        const bool hidden = withdrawnByUs(window);
-        p.showCmd = hidden ? kShowHide : ShowCmdOf(f);
-        p.flags = (!hidden && f.minimized() && f.maximized()) ? kRestoreToMaximized : 0;
-        p.framePosition = {f.rootX - f.border - f.extents.left - monitor.x,
-                           f.rootY - f.border - f.extents.top - monitor.y};
-        if (f.desktop && *f.desktop != kAllDesktops) {
-            p.desktop = static_cast<std::int32_t>(*f.desktop);
-        }
+        return p;
     }
-    if (x_.lost()) {
-        return false;
+    const MonitorRect monitor = monitor_.rect();
+    // Hidden by us: so it is, even while the window manager has not yet let it go.
+    const bool hidden = withdrawnByUs(window);
+    p.showCmd = hidden ? kShowHide : ShowCmdOf(f);
+    p.flags = (!hidden && f.minimized() && f.maximized()) ? kRestoreToMaximized : 0;
+    p.framePosition = {f.rootX - f.border - f.extents.left - monitor.x,
+                       f.rootY - f.border - f.extents.top - monitor.y};
+    if (f.desktop && *f.desktop != kAllDesktops) {
+        p.desktop = static_cast<std::int32_t>(*f.desktop);
     }
-    placement = p;
-    return true;
+    return p;
 }
 
 std::vector<bool> Placements::apply(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) {

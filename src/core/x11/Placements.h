@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -36,6 +37,9 @@ public:
     Placements& operator=(const Placements&) = delete;
 
     bool get(xcb_window_t window, WindowPlacement& placement);
+    // The placement of each window, with every request sent before the first reply is read: one
+    // round trip however many windows. Empty for XCB_NONE and for windows that are gone.
+    std::vector<std::optional<WindowPlacement>> get(std::span<const xcb_window_t> windows);
     // Applies each placement in order; returns, per entry, whether its window existed.
     std::vector<bool> apply(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch);
 
@@ -59,6 +63,7 @@ private:
     using Batch = std::vector<std::pair<WindowHandle, WindowPlacement>>;
 
     void onEvent(const xcb_generic_event_t& event);
+    WindowPlacement placementOf(xcb_window_t window, const WindowFacts& facts);
     std::vector<bool> hide(const std::vector<xcb_window_t>& windows);
     std::vector<bool> restore(const Batch& batch, const std::vector<std::size_t>& entries);
     void restoreDirectly(const Restore& r);

@@ -133,6 +133,9 @@ std::vector<WindowFacts> ReadFacts(X11Connection& x, std::span<const xcb_window_
     for (xcb_window_t window : windows) {
         cookies.push_back(SendFactRequests(x, window, parts));
     }
+    if (!windows.empty()) {
+        x.awaitReplies();
+    }
     std::optional<std::uint32_t> currentDesktop;
     if ((parts & kFactDesktop) != 0 && !windows.empty()) {
         auto r = x.reply<xcb_get_property_reply_t>(current);

@@ -3,6 +3,7 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <unordered_set>
 
@@ -89,6 +90,23 @@ bool WindowQueries::exists(xcb_window_t window) {
     }
     return x_.reply<xcb_get_window_attributes_reply_t>(xcb_get_window_attributes(x_.xcb(), window)) !=
            nullptr;
+}
+
+std::vector<bool> WindowQueries::existing(std::span<const xcb_window_t> windows) {
+    std::vector<xcb_window_t> asked;  // XCB_NONE names no window: nothing to ask
+    std::ranges::copy_if(windows, std::back_inserter(asked), [](xcb_window_t w) { return w != XCB_NONE; });
+    const std::vector<WindowFacts> facts = ReadFacts(x_, asked, kFactAttributes);
+    std::vector<bool> result(windows.size(), false);
+    if (x_.lost()) {
+        return result;
+    }
+    std::size_t k = 0;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (windows[i] != XCB_NONE) {
+            result[i] = facts[k++].exists;
+        }
+    }
+    return result;
 }
 
 std::vector<xcb_window_t> WindowQueries::clients() {
@@ -210,6 +228,9 @@ std::vector<std::pair<QString, QString>> WindowQueries::classesAndTitles(
                               ? std::nullopt
                               : std::optional<Cookies>({RequestClass(x_, window), RequestTitle(x_, window)}));
     }
+    if (!windows.empty()) {
+        x_.awaitReplies();
+    }
     std::vector<std::pair<QString, QString>> result;
     result.reserve(windows.size());
     for (const auto& k : cookies) {
@@ -225,6 +246,33 @@ std::vector<std::pair<QString, QString>> WindowQueries::classesAndTitles(
         return std::vector<std::pair<QString, QString>>(windows.size());
     }
     return result;
+}
+
+WindowQueries::ClassRequests WindowQueries::requestClassNames(std::span<const xcb_window_t> windows) {
+    ClassRequests requests;
+    requests.cookies.reserve(windows.size());
+    for (xcb_window_t window : windows) {
+        requests.cookies.push_back(window == XCB_NONE ? std::nullopt
+                                                      : std::optional(RequestClass(x_, window)));
+    }
+    return requests;
+}
+
+std::vector<QString> WindowQueries::classNames(const ClassRequests& requests) {
+    std::vector<QString> names;
+    names.reserve(requests.cookies.size());
+    for (const auto& cookie : requests.cookies) {
+        if (!cookie) {
+            names.emplace_back();
+            continue;
+        }
+        auto r = x_.reply<xcb_get_property_reply_t>(*cookie);
+        names.push_back(ClassOf(r.get()));
+    }
+    if (x_.lost()) {
+        return std::vector<QString>(requests.cookies.size());
+    }
+    return names;
 }
 
 xcb_window_t WindowQueries::windowAt(Point point) {

@@ -23,6 +23,9 @@ public:
         : x_(x), monitor_(monitor), placements_(placements) {}
 
     bool exists(xcb_window_t window);
+    // exists() of each window, with every request sent before the first reply is read: one round
+    // trip however many windows.
+    std::vector<bool> existing(std::span<const xcb_window_t> windows);
     // Every client window the user can reach and every window we withdrew and have not shown again,
     // bottom to top. Windows that their own program withdrew are not listed.
     //
@@ -39,6 +42,15 @@ public:
     // read: one round trip however many windows. Empty texts for XCB_NONE and for windows that are
     // gone.
     std::vector<std::pair<QString, QString>> classesAndTitles(std::span<const xcb_window_t> windows);
+    // Class names asked for ahead of other requests and read after them, so that their replies come
+    // in with those of the others instead of costing a wait of their own. Every request made must be
+    // read (libxcb keeps an unread reply).
+    struct ClassRequests {
+        std::vector<std::optional<xcb_get_property_cookie_t>> cookies;  // empty for XCB_NONE
+    };
+    ClassRequests requestClassNames(std::span<const xcb_window_t> windows);
+    // The class name of each window asked for; empty for XCB_NONE and for windows that are gone.
+    std::vector<QString> classNames(const ClassRequests& requests);
     // The deepest window under the point (relative to the primary monitor); over a window manager's
     // frame or decoration, the client inside that frame; the root where there is no window. Windows
     // that take no input (the highlight frame) are seen through, as the server does.

@@ -108,6 +108,11 @@ void* X11Connection::rawReply(unsigned int sequence) {
     return raw;
 }
 
+void X11Connection::awaitReplies() {
+    // The server answers requests in order: once this reply is in, so are all before it.
+    reply<xcb_get_input_focus_reply_t>(xcb_get_input_focus(connection_));
+}
+
 bool X11Connection::lost() {
     if (xcb_connection_has_error(connection_) == 0) {
         return false;

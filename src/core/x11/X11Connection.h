@@ -61,6 +61,10 @@ public:
         return Owned<Reply>(static_cast<Reply*>(rawReply(cookie.sequence)));
     }
 
+    // Waits once until the server has answered every request sent so far. The replies of a batch
+    // are then read without a wait each, instead of being waited for one by one as they trickle in.
+    void awaitReplies();
+
     // True once the connection has broken; the lost handler runs once, when it is first noticed.
     bool lost();
     void setLostHandler(std::function<void()> handler) { lostHandler_ = std::move(handler); }

@@ -126,6 +126,13 @@ bool X11WindowServices::IsWindow(WindowHandle window) {
     return usable() && queries_->exists(window);
 }
 
+std::vector<bool> X11WindowServices::AreWindows(const std::vector<WindowHandle>& windows) {
+    if (!usable()) {
+        return std::vector<bool>(windows.size(), false);
+    }
+    return queries_->existing(windows);
+}
+
 std::vector<WindowHandle> X11WindowServices::EnumWindows() {
     if (!usable()) {
         return {};
@@ -156,6 +163,24 @@ WindowHandle X11WindowServices::WindowFromPoint(Point point) {
 
 bool X11WindowServices::GetWindowPlacement(WindowHandle window, WindowPlacement& placement) {
     return usable() && window != XCB_NONE && placements_->get(window, placement);
+}
+
+std::vector<PlacementAndClass> X11WindowServices::GetWindowPlacementsAndClassNames(
+    const std::vector<WindowHandle>& windows) {
+    std::vector<PlacementAndClass> readings(windows.size());
+    if (!usable()) {
+        return readings;
+    }
+    // The classes are asked for first and read last: their replies arrive with the placements'.
+    const WindowQueries::ClassRequests classes = queries_->requestClassNames(windows);
+    const std::vector<std::optional<WindowPlacement>> placements = placements_->get(windows);
+    const std::vector<QString> names = queries_->classNames(classes);
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (placements[i]) {
+            readings[i] = {placements[i], names[i]};
+        }
+    }
+    return readings;
 }
 
 bool X11WindowServices::SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) {

@@ -35,7 +35,8 @@ class WindowQueries;
 // listed. Under an EWMH window manager it reads _NET_CLIENT_LIST_STACKING (two round trips); the
 // windows we withdrew that the window manager has let go follow, in the order they were hidden.
 // Without one it walks the window tree (a round trip per level). GetClassNamesAndTitles reads every
-// window's class and title in one round trip.
+// window's class and title in one round trip; AreWindows and GetWindowPlacementsAndClassNames answer
+// for many windows in one round trip too.
 //
 // Failures: a window that vanishes makes the calls about it fail quietly (false, empty, 0); X
 // errors never print and never end the program. When the connection to the X server breaks (the
@@ -69,6 +70,7 @@ public:
     InputState ReadInput(InputQuery query) override;
 
     bool IsWindow(WindowHandle window) override;
+    std::vector<bool> AreWindows(const std::vector<WindowHandle>& windows) override;
     std::vector<WindowHandle> EnumWindows() override;
     QString GetClassName(WindowHandle window) override;
     QString GetWindowText(WindowHandle window) override;
@@ -77,6 +79,8 @@ public:
     WindowHandle WindowFromPoint(Point point) override;
 
     bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) override;
+    std::vector<PlacementAndClass> GetWindowPlacementsAndClassNames(
+        const std::vector<WindowHandle>& windows) override;
     bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) override;
     void SetWindowPlacements(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) override;
 
