@@ -20,12 +20,16 @@ int ValueCheckBox::Value() const {
 }
 
 void ValueCheckBox::SetValue(int value) {
-    if (value == 0) {
-        setCheckState(Qt::Unchecked);
-    } else if (value == 2) {
-        setCheckState(Qt::PartiallyChecked);
-    } else {
-        setCheckState(Qt::Checked);
+    switch (ValueFor(value)) {
+        case 0:
+            setCheckState(Qt::Unchecked);
+            break;
+        case 2:
+            setCheckState(Qt::PartiallyChecked);
+            break;
+        default:
+            setCheckState(Qt::Checked);
+            break;
     }
 }
 

@@ -19,6 +19,8 @@ public:
     int Value() const;
     // Values other than 0, 1 and 2 count as 1, as a stored "-1" means ticked.
     void SetValue(int value);
+    // The value the box takes when set to `value`.
+    static int ValueFor(int value) { return value == 0 || value == 2 ? value : 1; }
 
 signals:
     // The box's own enabled state changed (not that of a parent).

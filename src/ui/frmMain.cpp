@@ -155,8 +155,7 @@ void frmMain::SetZoneToggle(int index, int value) {
 }
 
 void frmMain::SetCheckValue(int core::ControlValues::*box, int value) {
-    // As the check box takes it: other values than 0, 1 and 2 count as 1.
-    value = value == 0 || value == 2 ? value : 1;
+    value = ValueCheckBox::ValueFor(value);
     int& shown = parts_.values.*box;
     if (shown == value) return;
     shown = value;

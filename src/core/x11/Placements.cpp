@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <iterator>
 
 namespace core::x11 {
 
@@ -93,18 +92,11 @@ bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
 
 std::vector<std::optional<WindowPlacement>> Placements::get(std::span<const xcb_window_t> windows) {
     x_.drainEvents();
-    std::vector<xcb_window_t> asked;  // XCB_NONE names no window: nothing to ask
-    std::ranges::copy_if(windows, std::back_inserter(asked), [](xcb_window_t w) { return w != XCB_NONE; });
-    const std::vector<WindowFacts> facts = ReadFacts(x_, asked, kFactAll);
+    const std::vector<WindowFacts> facts = ReadFacts(x_, windows, kFactAll);
     std::vector<std::optional<WindowPlacement>> placements(windows.size());
-    std::size_t k = 0;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (windows[i] == XCB_NONE) {
-            continue;
-        }
-        const WindowFacts& f = facts[k++];
-        if (f.exists) {
-            placements[i] = placementOf(windows[i], f);
+        if (facts[i].exists) {
+            placements[i] = placementOf(windows[i], facts[i]);
         }
     }
     if (x_.lost()) {

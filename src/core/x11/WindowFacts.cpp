@@ -128,10 +128,12 @@ std::vector<WindowFacts> ReadFacts(X11Connection& x, std::span<const xcb_window_
     if ((parts & kFactDesktop) != 0 && !windows.empty()) {
         current = xcb_ewmh_get_current_desktop(x.ewmh(), x.screenNumber());
     }
-    std::vector<FactCookies> cookies;
+    // XCB_NONE names no window: nothing is asked, and it reads as gone.
+    std::vector<std::optional<FactCookies>> cookies;
     cookies.reserve(windows.size());
     for (xcb_window_t window : windows) {
-        cookies.push_back(SendFactRequests(x, window, parts));
+        cookies.push_back(window == XCB_NONE ? std::nullopt
+                                             : std::optional(SendFactRequests(x, window, parts)));
     }
     if (!windows.empty()) {
         x.awaitReplies();
@@ -145,8 +147,8 @@ std::vector<WindowFacts> ReadFacts(X11Connection& x, std::span<const xcb_window_
     }
     std::vector<WindowFacts> facts;
     facts.reserve(windows.size());
-    for (const FactCookies& k : cookies) {
-        facts.push_back(ReadFactReplies(x, k, parts, currentDesktop));
+    for (const std::optional<FactCookies>& k : cookies) {
+        facts.push_back(k ? ReadFactReplies(x, *k, parts, currentDesktop) : WindowFacts{});
     }
     return facts;
 }

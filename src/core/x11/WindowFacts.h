@@ -58,7 +58,7 @@ struct WindowFacts {
 };
 
 // Reads the asked parts for every window with all requests sent before the first reply is read:
-// one round trip however many windows. A window that is gone has exists == false.
+// one round trip however many windows. A window that is gone, and XCB_NONE, has exists == false.
 std::vector<WindowFacts> ReadFacts(X11Connection& x, std::span<const xcb_window_t> windows, unsigned parts);
 WindowFacts ReadFacts(X11Connection& x, xcb_window_t window, unsigned parts);
 

@@ -3,7 +3,6 @@
 #include <xcb/xcb_icccm.h>
 
 #include <algorithm>
-#include <iterator>
 #include <string_view>
 #include <unordered_set>
 
@@ -93,18 +92,13 @@ bool WindowQueries::exists(xcb_window_t window) {
 }
 
 std::vector<bool> WindowQueries::existing(std::span<const xcb_window_t> windows) {
-    std::vector<xcb_window_t> asked;  // XCB_NONE names no window: nothing to ask
-    std::ranges::copy_if(windows, std::back_inserter(asked), [](xcb_window_t w) { return w != XCB_NONE; });
-    const std::vector<WindowFacts> facts = ReadFacts(x_, asked, kFactAttributes);
+    const std::vector<WindowFacts> facts = ReadFacts(x_, windows, kFactAttributes);
     std::vector<bool> result(windows.size(), false);
     if (x_.lost()) {
         return result;
     }
-    std::size_t k = 0;
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (windows[i] != XCB_NONE) {
-            result[i] = facts[k++].exists;
-        }
+        result[i] = facts[i].exists;
     }
     return result;
 }
