@@ -7,5 +7,12 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${ZEL_BUILD_DIR:-$root/build}
 sanitize=OFF
 [ "${ZEL_SANITIZE:-0}" = 1 ] && sanitize=ON
-cmake -S "$root" -B "$build" -G Ninja -DZEL_SANITIZE="$sanitize" >/dev/null
+# ccache keeps rebuilds of unchanged sources cheap; paths relative to the tree, so that clones in
+# other folders share the cache.
+launcher=()
+if command -v ccache >/dev/null; then
+  export CCACHE_BASEDIR="$root"
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+fi
+cmake -S "$root" -B "$build" -G Ninja -DZEL_SANITIZE="$sanitize" "${launcher[@]}" >/dev/null
 cmake --build "$build" -j"$(nproc)"
