@@ -21,21 +21,21 @@ struct KdockerFigures {
 };
 
 // Times from the kdocker command to the xterm off the screen; leaves one kdocker holding one xterm.
-KdockerFigures MeasureKdocker(DesktopWatch& watch, int repeats, const std::string& logFolder);
+KdockerFigures measureKdocker(DesktopWatch& watch, int repeats, const std::string& logFolder);
 
 // Pointer into the top-left corner until the xterm is off the screen, with
 // `xdotool behave_screen_edge top-left exec xdotool windowunmap WINDOW` (event driven, no tick).
-Samples MeasureXdotoolEdge(DesktopWatch& watch, int repeats, const std::string& logFolder);
+Samples measureXdotoolEdge(DesktopWatch& watch, int repeats, const std::string& logFolder);
 
 // `xdotool behave_screen_edge top-left exec true`, idle.
-pid_t StartXdotoolIdle(const std::string& logFolder);
+pid_t startXdotoolIdle(const std::string& logFolder);
 
 // zel-bench-poll: every 300 ms the pointer (query_pointer) and the keyboard indicators (XKB).
-pid_t StartPollLoop(const std::string& pollLoop);
+pid_t startPollLoop(const std::string& pollLoop);
 
 // A random pause, so that the next trigger falls at a random moment of the program's tick.
-void RandomPause(int minMs, int maxMs);
+void randomPause(int minMs, int maxMs);
 
-std::string Hex(std::uint32_t window);
+std::string hex(std::uint32_t window);
 
 }  // namespace bench

@@ -22,19 +22,19 @@
 #include "DesktopWatch.h"
 #include "Processes.h"
 #include "Report.h"
-#include "audio/mMixer.h"
 #include "core/ConcealmentCycle.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
-#include "core/x11/X11WindowServices.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
+#include "platform/x11/X11WindowServices.h"
 
 namespace {
 
 using bench::Clock;
-using bench::Max;
-using bench::Median;
+using bench::max;
+using bench::median;
 
 constexpr int kMiddleX = 500, kMiddleY = 400;
 const char* const kClass = "ZelCycleBench";
@@ -45,25 +45,25 @@ bench::DesktopWatch* watch = nullptr;
 // The cycle as the main window builds it, with the settings' defaults: the top-left corner, 5
 // pixels, Shift and ScrollLock watched, discovery by class, mute with automatic restore.
 struct Cycle {
-    Cycle() {
-        registry.SetClassList({QString::fromLatin1(kClass)});
-        controls.ZoneMask = core::kZoneTopLeft;
-        controls.lngPixels = 5;
-        controls.blnShiftMode = true;
-        controls.blnScrollMode = true;
-        controls.chkIE = 1;
-        controls.chkMute = 1;
-        controls.chkMuteAuto = 1;
-        controls.imgIcon = {1, 2};
+    cycle() {
+        registry.setClassList({QString::fromLatin1(kClass)});
+        controls.zoneMask = core::kZoneTopLeft;
+        controls.zoneThickness = 5;
+        controls.shiftMode = true;
+        controls.scrollLockMode = true;
+        controls.discoverBox = 1;
+        controls.muteBox = 1;
+        controls.muteRestoreBox = 1;
+        controls.pictures = {1, 2};
     }
 
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{*services, prompter, flags};
     core::ControlValues controls;
-    fakes::FakeMixerDevice device;
-    audio::mMixer mixer{device};
-    fakes::FakeNotifyIcon icon;
+    fakes::FakeSoundOutput device;
+    core::MuteSwitch mixer{device};
+    fakes::FakeTrayIcon icon;
     core::TrayIconData trayIconData;
     core::ConcealmentCycle cycle{*services, registry, controls, flags, mixer, icon, trayIconData};
 };
@@ -72,14 +72,14 @@ struct Cycle {
 class ClientWindows {
 public:
     explicit ClientWindows(int count) {
-        pid_ = bench::Spawn({ZEL_X11_CLIENT, "--count", std::to_string(count), "--class", kClass,
+        pid_ = bench::spawn({ZEL_X11_CLIENT, "--count", std::to_string(count), "--class", kClass,
                              "--geometry", "240x120+60+60"});
         if (pid_ < 0) return;
-        windows_ = watch->WaitForClients(kClass, static_cast<std::size_t>(count), std::chrono::seconds(30));
+        windows_ = watch->waitForClients(kClass, static_cast<std::size_t>(count), std::chrono::seconds(30));
     }
     ~ClientWindows() {
         bench::Stop(pid_);
-        watch->WaitForGone(windows_, std::chrono::seconds(10));
+        watch->waitForGone(windows_, std::chrono::seconds(10));
     }
     ClientWindows(const ClientWindows&) = delete;
     ClientWindows& operator=(const ClientWindows&) = delete;
@@ -93,22 +93,22 @@ private:
 // The program ticks every 300 ms, so a restore never follows a concealment sooner (nor the other
 // way round); meanwhile the window manager finishes its part (placing, stacking, frames), which
 // would otherwise be charged to the next step.
-void SettleForATick() {
+void settleForATick() {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 }
 
-double Millis(Clock::duration d) {
+double millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
 void BM_CycleIdleTick(benchmark::State& state) {
-    watch->Warp(kMiddleX, kMiddleY);
+    watch->warp(kMiddleX, kMiddleY);
     Cycle c;
-    c.cycle.tmrActive_Timer();
+    c.cycle.tick();
     const auto before = services->roundTrips();
     for (auto _ : state)
-        c.cycle.tmrActive_Timer();
-    if (c.flags.blnHideFlg) state.SkipWithError("the idle tick concealed");
+        c.cycle.tick();
+    if (c.flags.concealed) state.SkipWithError("the idle tick concealed");
     state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
                                                        benchmark::Counter::kAvgIterations);
 }
@@ -121,47 +121,47 @@ void BM_CycleConcealRestore(benchmark::State& state) {
         state.SkipWithError("the client windows did not appear");
         return;
     }
-    watch->Track(windows.windows());
-    watch->Warp(kMiddleX, kMiddleY);
+    watch->track(windows.windows());
+    watch->warp(kMiddleX, kMiddleY);
     Cycle c;
     std::vector<double> concealTick, withdrawn, hidden, restoreTick, shown;
     double concealTrips = 0, restoreTrips = 0;  // of the last iteration
     for (auto _ : state) {
-        watch->Warp(0, 0);
+        watch->warp(0, 0);
         const auto trips0 = services->roundTrips();
         const auto t0 = Clock::now();
-        c.cycle.tmrActive_Timer();
+        c.cycle.tick();
         const auto t1 = Clock::now();
         concealTrips = static_cast<double>(services->roundTrips() - trips0);
-        const auto off = watch->WaitAllHidden(std::chrono::seconds(5));
-        SettleForATick();
-        watch->Warp(kMiddleX, kMiddleY);
+        const auto off = watch->waitAllHidden(std::chrono::seconds(5));
+        settleForATick();
+        watch->warp(kMiddleX, kMiddleY);
         const auto trips2 = services->roundTrips();
         const auto t2 = Clock::now();
-        c.cycle.tmrActive_Timer();
+        c.cycle.tick();
         const auto t3 = Clock::now();
         restoreTrips = static_cast<double>(services->roundTrips() - trips2);
-        const auto on = watch->WaitAllShown(std::chrono::seconds(5));
-        SettleForATick();
+        const auto on = watch->waitAllShown(std::chrono::seconds(5));
+        settleForATick();
         if (!off.complete || !on.complete) {
             state.SkipWithError("the windows did not leave or come back");
             break;
         }
-        concealTick.push_back(Millis(t1 - t0));
-        withdrawn.push_back(Millis(std::max(off.lastClient, t1) - t0));
-        hidden.push_back(Millis(std::max(off.last, t1) - t0));
-        restoreTick.push_back(Millis(t3 - t2));
-        shown.push_back(Millis(std::max(on.last, t3) - t2));
+        concealTick.push_back(millis(t1 - t0));
+        withdrawn.push_back(millis(std::max(off.lastClient, t1) - t0));
+        hidden.push_back(millis(std::max(off.last, t1) - t0));
+        restoreTick.push_back(millis(t3 - t2));
+        shown.push_back(millis(std::max(on.last, t3) - t2));
         state.SetIterationTime((hidden.back() + shown.back()) / 1000.0);
     }
-    state.counters["conceal_tick_ms"] = Median(concealTick);
-    state.counters["withdrawn_ms"] = Median(withdrawn);
-    state.counters["withdrawn_max_ms"] = Max(withdrawn);
-    state.counters["hidden_ms"] = Median(hidden);
-    state.counters["hidden_max_ms"] = Max(hidden);
-    state.counters["restore_tick_ms"] = Median(restoreTick);
-    state.counters["shown_ms"] = Median(shown);
-    state.counters["shown_max_ms"] = Max(shown);
+    state.counters["conceal_tick_ms"] = median(concealTick);
+    state.counters["withdrawn_ms"] = median(withdrawn);
+    state.counters["withdrawn_max_ms"] = max(withdrawn);
+    state.counters["hidden_ms"] = median(hidden);
+    state.counters["hidden_max_ms"] = max(hidden);
+    state.counters["restore_tick_ms"] = median(restoreTick);
+    state.counters["shown_ms"] = median(shown);
+    state.counters["shown_max_ms"] = max(shown);
     state.counters["conceal_round_trips"] = concealTrips;
     state.counters["restore_round_trips"] = restoreTrips;
 }
@@ -186,7 +186,7 @@ void BM_ConcealSteps(benchmark::State& state) {
         state.SkipWithError("the client windows did not appear");
         return;
     }
-    watch->Track(windows.windows());
+    watch->track(windows.windows());
     Cycle c;
     std::map<std::string, std::vector<double>> ms;
     std::map<std::string, double> trips;
@@ -194,26 +194,26 @@ void BM_ConcealSteps(benchmark::State& state) {
         const auto before = services->roundTrips();
         const auto t0 = Clock::now();
         call();
-        ms[name].push_back(Millis(Clock::now() - t0));
+        ms[name].push_back(millis(Clock::now() - t0));
         trips[name] = static_cast<double>(services->roundTrips() - before);
     };
     for (auto _ : state) {
-        step("enumerate", [&] { benchmark::DoNotOptimize(services->EnumWindows()); });
-        step("prune", [&] { c.registry.RefreshTargetList(); });
-        step("discover", [&] { c.registry.DiscoverClassWindows(); });
-        step("hide", [&] { c.registry.HideTargets(); });
-        const bool off = watch->WaitAllHidden(std::chrono::seconds(5)).complete;
-        SettleForATick();
-        step("restore", [&] { c.registry.RestoreTargets(); });
-        const bool on = watch->WaitAllShown(std::chrono::seconds(5)).complete;
-        SettleForATick();
+        step("enumerate", [&] { benchmark::DoNotOptimize(services->topLevelWindows()); });
+        step("prune", [&] { c.registry.refreshTargetList(); });
+        step("discover", [&] { c.registry.discoverClassWindows(); });
+        step("hide", [&] { c.registry.hideTargets(); });
+        const bool off = watch->waitAllHidden(std::chrono::seconds(5)).complete;
+        settleForATick();
+        step("restore", [&] { c.registry.restoreTargets(); });
+        const bool on = watch->waitAllShown(std::chrono::seconds(5)).complete;
+        settleForATick();
         if (!off || !on) {
             state.SkipWithError("the windows did not leave or come back");
             break;
         }
     }
     for (const auto& [name, values] : ms) {
-        state.counters[name + "_ms"] = Median(values);
+        state.counters[name + "_ms"] = median(values);
         state.counters[name + "_trips"] = trips[name];
     }
 }
@@ -223,8 +223,8 @@ BENCHMARK(BM_ConcealSteps)->Arg(100)->Iterations(5)->Unit(benchmark::kMillisecon
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    auto ownedServices = core::x11::X11WindowServices::Connect();
-    auto ownedWatch = bench::DesktopWatch::Connect();
+    auto ownedServices = core::x11::X11WindowServices::connect();
+    auto ownedWatch = bench::DesktopWatch::connect();
     if (!ownedServices || !ownedWatch) {
         std::fprintf(stderr, "no X server on DISPLAY\n");
         return 1;

@@ -41,19 +41,19 @@ public:
             for (int i = 0; i < count; ++i) {
                 const std::string geometry =
                     "60x10+" + std::to_string(100 + 20 * i) + "+" + std::to_string(80 + 30 * i);
-                pids_.push_back(Spawn({"xterm", "-geometry", geometry}));
+                pids_.push_back(spawn({"xterm", "-geometry", geometry}));
             }
         } else {
-            pids_.push_back(Spawn({client, "--count", std::to_string(count), "--class", kClientClass,
+            pids_.push_back(spawn({client, "--count", std::to_string(count), "--class", kClientClass,
                                    "--geometry", "240x120+80+80"}));
         }
-        windows_ = watch.WaitForClients(xterms ? "XTerm" : kClientClass, static_cast<std::size_t>(count),
+        windows_ = watch.waitForClients(xterms ? "XTerm" : kClientClass, static_cast<std::size_t>(count),
                                         std::chrono::seconds(60));
     }
     ~TargetWindows() {
         for (const pid_t pid : pids_)
             Stop(pid);
-        watch_.WaitForGone(windows_, std::chrono::seconds(10));
+        watch_.waitForGone(windows_, std::chrono::seconds(10));
     }
     TargetWindows(const TargetWindows&) = delete;
     TargetWindows& operator=(const TargetWindows&) = delete;
@@ -72,26 +72,26 @@ struct Latency {
     Samples shown;      // pointer out → last window back on the screen
 };
 
-Latency MeasureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
+Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
     Latency latency;
-    watch.Track(windows);
-    watch.Warp(kMiddleX, kMiddleY);
+    watch.track(windows);
+    watch.warp(kMiddleX, kMiddleY);
     for (int run = 0; run < repeats; ++run) {
-        RandomPause(400, 700);
-        const auto in = watch.Warp(0, 0);
-        const auto off = watch.WaitAllHidden(std::chrono::seconds(10));
+        randomPause(400, 700);
+        const auto in = watch.warp(0, 0);
+        const auto off = watch.waitAllHidden(std::chrono::seconds(10));
         if (off.complete) {
-            latency.withdrawn.Add(in, off.lastClient);
-            latency.hidden.Add(in, off.last);
-            latency.work.Add(off.first, off.last);
+            latency.withdrawn.add(in, off.lastClient);
+            latency.hidden.add(in, off.last);
+            latency.work.add(off.first, off.last);
         } else {
             ++latency.hidden.failed;
         }
-        RandomPause(400, 700);
-        const auto out = watch.Warp(kMiddleX, kMiddleY);
-        const auto on = watch.WaitAllShown(std::chrono::seconds(10));
+        randomPause(400, 700);
+        const auto out = watch.warp(kMiddleX, kMiddleY);
+        const auto on = watch.waitAllShown(std::chrono::seconds(10));
         if (on.complete) {
-            latency.shown.Add(out, on.last);
+            latency.shown.add(out, on.last);
         } else {
             ++latency.shown.failed;
         }
@@ -99,16 +99,16 @@ Latency MeasureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
     return latency;
 }
 
-void Progress(const char* text) {
+void progress(const char* text) {
     std::fprintf(stderr, "bench: %s\n", text);
 }
 
 // zel-bench-poll, built beside this program.
-std::string PollLoopPath() {
+std::string pollLoopPath() {
     return std::filesystem::read_symlink("/proc/self/exe").parent_path().string() + "/zel-bench-poll";
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -139,8 +139,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
 
 }  // namespace
 
-int Run(const Options& options) {
-    auto watch = DesktopWatch::Connect();
+int run(const Options& options) {
+    auto watch = DesktopWatch::connect();
     if (!watch) {
         std::fprintf(stderr, "zel-bench-desktop: no X server on DISPLAY\n");
         return 1;
@@ -149,35 +149,35 @@ int Run(const Options& options) {
     const std::string logs = options.logs.empty() ? scratch.path() : options.logs;
     const std::string programLog = logs + "/zelmora2nd.log";
     ProgramFolder folder(options.program);
-    watch->Warp(kMiddleX, kMiddleY);
+    watch->warp(kMiddleX, kMiddleY);
 
-    Progress("start-up until the tray icon shows");
+    progress("start-up until the tray icon shows");
     Samples startup;
     for (int run = 0; run < options.repeats - 1; ++run) {
-        const pid_t pid = folder.Start(*watch, startup, programLog);
+        const pid_t pid = folder.start(*watch, startup, programLog);
         Stop(pid, std::chrono::seconds(10));
     }
 
     KdockerFigures kdocker;
     if (options.kdocker) {
-        Progress("kdocker: command until the window is off the screen");
-        kdocker = MeasureKdocker(*watch, std::max(3, options.repeats / 2), logs);
+        progress("kdocker: command until the window is off the screen");
+        kdocker = measureKdocker(*watch, std::max(3, options.repeats / 2), logs);
     }
-    Progress("xdotool behave_screen_edge: corner until the window is off the screen");
-    const Samples xdotoolEdge = MeasureXdotoolEdge(*watch, options.repeats, logs);
+    progress("xdotool behave_screen_edge: corner until the window is off the screen");
+    const Samples xdotoolEdge = measureXdotoolEdge(*watch, options.repeats, logs);
 
-    const pid_t program = folder.Start(*watch, startup, programLog);
-    const pid_t xdotool = StartXdotoolIdle(logs);
-    const pid_t pollLoop = StartPollLoop(PollLoopPath());
-    watch->Warp(kMiddleX, kMiddleY);
+    const pid_t program = folder.start(*watch, startup, programLog);
+    const pid_t xdotool = startXdotoolIdle(logs);
+    const pid_t pollLoop = startPollLoop(pollLoopPath());
+    watch->warp(kMiddleX, kMiddleY);
     // Let the start-ups settle (Qt loads fonts and plugins, kdocker its icons) before measuring.
     std::this_thread::sleep_for(std::chrono::seconds(3));
     const std::string idleText = "idle CPU over " + std::to_string(options.idleSeconds) + " s";
-    Progress(idleText.c_str());
+    progress(idleText.c_str());
     IdleProbe ours(program), edge(xdotool), docker(kdocker.holder), floor(pollLoop);
     std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
     for (IdleProbe* probe : {&ours, &edge, &docker, &floor})
-        probe->Finish();
+        probe->finish();
     Stop(xdotool);
     Stop(pollLoop);
     Stop(kdocker.heldXterm);
@@ -186,30 +186,30 @@ int Run(const Options& options) {
     std::vector<std::pair<int, Latency>> latencies;
     for (const int count : {1, 10, 100}) {
         const std::string text = "concealing and restoring " + std::to_string(count) + " window(s)";
-        Progress(text.c_str());
+        progress(text.c_str());
         TargetWindows windows(*watch, options.client, count, count <= 10);
         Latency latency;
         if (windows.windows().size() == static_cast<std::size_t>(count)) {
-            latency = MeasureLatency(*watch, windows.windows(), options.repeats);
+            latency = measureLatency(*watch, windows.windows(), options.repeats);
         } else {
             latency.hidden.failed = latency.shown.failed = options.repeats;
         }
         latencies.emplace_back(count, latency);
     }
-    const auto memoryAfter = MemoryOf(program);
+    const auto memoryAfter = memoryOf(program);
     const bool endedByTerm = Stop(program, std::chrono::seconds(10));
-    ReapExited();
+    reapExited();
 
     Table table;
-    table.Row("Idle CPU, pointer in the middle (% of one core)", ours.CpuCell(), edge.CpuCell(),
-              kdocker.holder > 0 ? docker.CpuCell() : "not measured (kdocker missing or it failed)",
-              "below 0.1 %; floor, a bare 300 ms poll loop: " + floor.CpuCell());
-    table.Row("Memory at the end of the idle stretch (RSS / PSS)", ours.MemoryCell(), edge.MemoryCell(),
-              kdocker.holder > 0 ? docker.MemoryCell() + ", holding one withdrawn xterm" : "not measured",
-              "bare poll loop: " + floor.MemoryCell());
-    table.Row("Memory after the concealment runs (RSS / PSS)", memoryAfter ? MemoryText(*memoryAfter) : "—",
+    table.Row("Idle CPU, pointer in the middle (% of one core)", ours.cpuCell(), edge.cpuCell(),
+              kdocker.holder > 0 ? docker.cpuCell() : "not measured (kdocker missing or it failed)",
+              "below 0.1 %; floor, a bare 300 ms poll loop: " + floor.cpuCell());
+    table.Row("Memory at the end of the idle stretch (RSS / PSS)", ours.memoryCell(), edge.memoryCell(),
+              kdocker.holder > 0 ? docker.memoryCell() + ", holding one withdrawn xterm" : "not measured",
+              "bare poll loop: " + floor.memoryCell());
+    table.Row("Memory after the concealment runs (RSS / PSS)", memoryAfter ? memoryText(*memoryAfter) : "—",
               "—", "—", endedByTerm ? "the program ended on SIGTERM" : "the program had to be killed");
-    table.Row("Start-up until the tray icon is on the screen (median / max)", MedianMax(startup),
+    table.Row("Start-up until the tray icon is on the screen (median / max)", medianMax(startup),
               "— (no icon)", "—",
               std::to_string(startup.ms.size()) + " starts, the first one with cold caches");
     for (const auto& [count, latency] : latencies) {
@@ -217,17 +217,17 @@ int Run(const Options& options) {
         const std::string windows = std::to_string(count) + what + (count > 1 ? "s" : "");
         const std::string limit = count == 100 ? "one tick (300 ms) + 20 ms" : "one tick (300 ms) + work";
         table.Row("Pointer into the corner → " + windows + " off the screen (median / max)",
-                  MedianMax(latency.hidden), count == 1 ? MedianMax(xdotoolEdge) + " ¹" : "—",
+                  medianMax(latency.hidden), count == 1 ? medianMax(xdotoolEdge) + " ¹" : "—",
                   count == 1 && kdocker.available
-                      ? "cold " + MedianMax(kdocker.cold) + ", warm " + MedianMax(kdocker.warm) + " ²"
+                      ? "cold " + medianMax(kdocker.cold) + ", warm " + medianMax(kdocker.warm) + " ²"
                       : "—",
-                  limit + "; all withdrawn " + MedianMax(latency.withdrawn) +
-                      "; first withdrawn → last off " + MedianMax(latency.work));
-        table.Row("Pointer out → " + windows + " back (median / max)", MedianMax(latency.shown), "—", "—",
+                  limit + "; all withdrawn " + medianMax(latency.withdrawn) +
+                      "; first withdrawn → last off " + medianMax(latency.work));
+        table.Row("Pointer out → " + windows + " back (median / max)", medianMax(latency.shown), "—", "—",
                   "one tick (300 ms) + the window manager");
     }
-    if (!options.gbench.empty()) AddCoreRows(table, ReadBenchmarkJson(options.gbench));
-    table.Print(stdout);
+    if (!options.gbench.empty()) addCoreRows(table, readBenchmarkJson(options.gbench));
+    table.print(stdout);
     std::printf(
         "\n¹ behave_screen_edge runs `xdotool windowunmap WINDOW` on entering the corner: event driven, no "
         "placement saved, one window.\n"
@@ -241,11 +241,11 @@ int Run(const Options& options) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     bench::Options options;
-    if (!bench::ParseOptions(argc, argv, options)) {
+    if (!bench::parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: zel-bench-desktop --program PATH --client PATH [--repeats N] [--idle-seconds S] "
                      "[--gbench FILE] [--no-kdocker] [--logs FOLDER]\n");
         return 2;
     }
-    return bench::Run(options);
+    return bench::run(options);
 }

@@ -14,13 +14,13 @@ template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 template <typename T>
-Reply<T> Own(T* reply) {
+Reply<T> own(T* reply) {
     return Reply<T>(reply, &std::free);
 }
 
 }  // namespace
 
-std::unique_ptr<DesktopWatch> DesktopWatch::Connect() {
+std::unique_ptr<DesktopWatch> DesktopWatch::connect() {
     int screenNumber = 0;
     xcb_connection_t* c = xcb_connect(nullptr, &screenNumber);
     if (xcb_connection_has_error(c) != 0) {
@@ -44,30 +44,30 @@ DesktopWatch::~DesktopWatch() {
     xcb_disconnect(c_);
 }
 
-Clock::time_point DesktopWatch::Warp(int x, int y) {
+Clock::time_point DesktopWatch::warp(int x, int y) {
     xcb_warp_pointer(c_, XCB_NONE, root_, 0, 0, 0, 0, static_cast<std::int16_t>(x),
                      static_cast<std::int16_t>(y));
     xcb_flush(c_);
     const auto sent = Clock::now();
     // The reply comes after the server has carried out the warp.
-    Own(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    own(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
     return sent;
 }
 
-void DesktopWatch::Map(const std::vector<xcb_window_t>& windows) {
+void DesktopWatch::map(const std::vector<xcb_window_t>& windows) {
     for (const xcb_window_t window : windows)
         xcb_map_window(c_, window);
     xcb_flush(c_);
 }
 
-xcb_atom_t DesktopWatch::Atom(const char* name) {
-    auto reply = Own(xcb_intern_atom_reply(
+xcb_atom_t DesktopWatch::atom(const char* name) {
+    auto reply = own(xcb_intern_atom_reply(
         c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
     return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
 }
 
-std::string DesktopWatch::ClassOf(xcb_window_t window) {
-    auto reply = Own(xcb_get_property_reply(
+std::string DesktopWatch::classOf(xcb_window_t window) {
+    auto reply = own(xcb_get_property_reply(
         c_, xcb_get_property(c_, 0, window, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 0, 256), nullptr));
     if (!reply) return {};
     const std::string both(static_cast<const char*>(xcb_get_property_value(reply.get())),
@@ -78,58 +78,58 @@ std::string DesktopWatch::ClassOf(xcb_window_t window) {
     return cls.substr(0, cls.find('\0'));
 }
 
-std::uint32_t DesktopWatch::PidOf(xcb_window_t window) {
-    static const xcb_atom_t netWmPid = Atom("_NET_WM_PID");
-    auto reply = Own(xcb_get_property_reply(
+std::uint32_t DesktopWatch::pidOf(xcb_window_t window) {
+    static const xcb_atom_t netWmPid = atom("_NET_WM_PID");
+    auto reply = own(xcb_get_property_reply(
         c_, xcb_get_property(c_, 0, window, netWmPid, XCB_ATOM_CARDINAL, 0, 1), nullptr));
     if (!reply || xcb_get_property_value_length(reply.get()) != 4) return 0;
     return *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get()));
 }
 
-bool DesktopWatch::Viewable(xcb_window_t window) {
-    auto reply = Own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
+bool DesktopWatch::viewable(xcb_window_t window) {
+    auto reply = own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr));
     return reply && reply->map_state == XCB_MAP_STATE_VIEWABLE;
 }
 
-bool DesktopWatch::Exists(xcb_window_t window) {
-    return Own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr)) !=
+bool DesktopWatch::exists(xcb_window_t window) {
+    return own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, window), nullptr)) !=
            nullptr;
 }
 
-std::vector<xcb_window_t> DesktopWatch::AncestorsOf(xcb_window_t window) {
+std::vector<xcb_window_t> DesktopWatch::ancestorsOf(xcb_window_t window) {
     std::vector<xcb_window_t> above;
     while (true) {
-        auto tree = Own(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+        auto tree = own(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
         if (!tree || tree->parent == root_ || tree->parent == XCB_NONE) return above;
         window = tree->parent;
         above.push_back(window);
     }
 }
 
-xcb_window_t DesktopWatch::TopOf(xcb_window_t window) {
+xcb_window_t DesktopWatch::topOf(xcb_window_t window) {
     while (true) {
-        auto tree = Own(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
+        auto tree = own(xcb_query_tree_reply(c_, xcb_query_tree(c_, window), nullptr));
         if (!tree) return XCB_NONE;
         if (tree->parent == root_ || tree->parent == XCB_NONE) return window;
         window = tree->parent;
     }
 }
 
-std::vector<xcb_window_t> DesktopWatch::WaitForClients(const std::string& className, std::size_t count,
+std::vector<xcb_window_t> DesktopWatch::waitForClients(const std::string& className, std::size_t count,
                                                        std::chrono::milliseconds timeout) {
-    static const xcb_atom_t clientList = Atom("_NET_CLIENT_LIST");
+    static const xcb_atom_t clientList = atom("_NET_CLIENT_LIST");
     const auto deadline = Clock::now() + timeout;
     while (Clock::now() < deadline) {
         while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
             std::free(event);
-        auto reply = Own(xcb_get_property_reply(
+        auto reply = own(xcb_get_property_reply(
             c_, xcb_get_property(c_, 0, root_, clientList, XCB_ATOM_WINDOW, 0, 4096), nullptr));
         std::vector<xcb_window_t> found;
         if (reply) {
             const auto* windows = static_cast<const xcb_window_t*>(xcb_get_property_value(reply.get()));
             const int n = xcb_get_property_value_length(reply.get()) / 4;
             for (int i = 0; i < n; ++i) {
-                if (ClassOf(windows[i]) == className && Viewable(windows[i])) found.push_back(windows[i]);
+                if (classOf(windows[i]) == className && viewable(windows[i])) found.push_back(windows[i]);
             }
         }
         if (found.size() >= count) return found;
@@ -138,10 +138,10 @@ std::vector<xcb_window_t> DesktopWatch::WaitForClients(const std::string& classN
     return {};
 }
 
-bool DesktopWatch::WaitForGone(const std::vector<xcb_window_t>& windows, std::chrono::milliseconds timeout) {
+bool DesktopWatch::waitForGone(const std::vector<xcb_window_t>& windows, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     for (const xcb_window_t window : windows) {
-        while (Exists(window)) {
+        while (exists(window)) {
             if (Clock::now() > deadline) return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
@@ -149,14 +149,14 @@ bool DesktopWatch::WaitForGone(const std::vector<xcb_window_t>& windows, std::ch
     return true;
 }
 
-void DesktopWatch::LearnTop(Tracked& tracked, xcb_window_t client, xcb_window_t parent) {
-    tracked.top = parent == root_ ? client : TopOf(parent);
+void DesktopWatch::learnTop(Tracked& tracked, xcb_window_t client, xcb_window_t parent) {
+    tracked.top = parent == root_ ? client : topOf(parent);
     if (tracked.top == XCB_NONE) tracked.top = client;  // the frame is gone already
     if (tracked.top != client && !topMapped_.contains(tracked.top))
-        topMapped_[tracked.top] = Viewable(tracked.top);
+        topMapped_[tracked.top] = viewable(tracked.top);
 }
 
-void DesktopWatch::Track(const std::vector<xcb_window_t>& clients) {
+void DesktopWatch::track(const std::vector<xcb_window_t>& clients) {
     while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
         std::free(event);
     tracked_.clear();
@@ -166,14 +166,14 @@ void DesktopWatch::Track(const std::vector<xcb_window_t>& clients) {
         xcb_change_window_attributes(c_, client, XCB_CW_EVENT_MASK, &mask);
         Tracked& tracked = tracked_[client];
         auto attributes =
-            Own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, client), nullptr));
+            own(xcb_get_window_attributes_reply(c_, xcb_get_window_attributes(c_, client), nullptr));
         tracked.mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
-        auto tree = Own(xcb_query_tree_reply(c_, xcb_query_tree(c_, client), nullptr));
-        LearnTop(tracked, client, tree ? tree->parent : root_);
+        auto tree = own(xcb_query_tree_reply(c_, xcb_query_tree(c_, client), nullptr));
+        learnTop(tracked, client, tree ? tree->parent : root_);
     }
 }
 
-bool DesktopWatch::Reached(const Tracked& tracked, xcb_window_t client, Goal goal) const {
+bool DesktopWatch::reached(const Tracked& tracked, xcb_window_t client, Goal goal) const {
     const auto top = topMapped_.find(tracked.top);
     const bool framed = tracked.top != client;
     const bool frameMapped = framed && top != topMapped_.end() && top->second;
@@ -181,7 +181,7 @@ bool DesktopWatch::Reached(const Tracked& tracked, xcb_window_t client, Goal goa
     return tracked.mapped && frameMapped;
 }
 
-xcb_generic_event_t* DesktopWatch::NextEvent(Clock::time_point deadline, Clock::time_point& at) {
+xcb_generic_event_t* DesktopWatch::nextEvent(Clock::time_point deadline, Clock::time_point& at) {
     while (true) {
         if (xcb_generic_event_t* event = xcb_poll_for_event(c_)) {
             at = Clock::now();
@@ -195,7 +195,7 @@ xcb_generic_event_t* DesktopWatch::NextEvent(Clock::time_point deadline, Clock::
     }
 }
 
-void DesktopWatch::Apply(const xcb_generic_event_t* event, Clock::time_point at, Goal goal, Change& change) {
+void DesktopWatch::apply(const xcb_generic_event_t* event, Clock::time_point at, Goal goal, Change& change) {
     if ((event->response_type & 0x80) != 0) return;  // sent by a client, not a change of the server
     xcb_window_t touched = XCB_NONE;                 // a client or a frame whose state changed
     bool clientTowardGoal = false;
@@ -217,7 +217,7 @@ void DesktopWatch::Apply(const xcb_generic_event_t* event, Clock::time_point at,
         case XCB_REPARENT_NOTIFY: {
             const auto* e = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
             const auto it = tracked_.find(e->window);
-            if (e->event == e->window && it != tracked_.end()) LearnTop(it->second, e->window, e->parent);
+            if (e->event == e->window && it != tracked_.end()) learnTop(it->second, e->window, e->parent);
             touched = e->window;
             break;
         }
@@ -238,27 +238,27 @@ void DesktopWatch::Apply(const xcb_generic_event_t* event, Clock::time_point at,
     }
     for (auto& [client, tracked] : tracked_) {
         if (tracked.done || (client != touched && tracked.top != touched)) continue;
-        if (Reached(tracked, client, goal)) {
+        if (reached(tracked, client, goal)) {
             tracked.done = true;
             change.last = at;
         }
     }
 }
 
-DesktopWatch::Change DesktopWatch::WaitAll(Goal goal, std::chrono::milliseconds timeout) {
+DesktopWatch::Change DesktopWatch::waitAll(Goal goal, std::chrono::milliseconds timeout) {
     const auto start = Clock::now();
     const auto deadline = start + timeout;
     Change change;
     std::size_t left = 0;
     for (auto& [client, tracked] : tracked_) {
-        tracked.done = Reached(tracked, client, goal);
+        tracked.done = reached(tracked, client, goal);
         if (!tracked.done) ++left;
     }
     Clock::time_point at;
     while (left > 0) {
-        xcb_generic_event_t* event = NextEvent(deadline, at);
+        xcb_generic_event_t* event = nextEvent(deadline, at);
         if (event == nullptr) return change;
-        Apply(event, at, goal, change);
+        apply(event, at, goal, change);
         std::free(event);
         left = 0;
         for (const auto& entry : tracked_)
@@ -272,28 +272,28 @@ DesktopWatch::Change DesktopWatch::WaitAll(Goal goal, std::chrono::milliseconds 
     return change;
 }
 
-DesktopWatch::Change DesktopWatch::WaitAllHidden(std::chrono::milliseconds timeout) {
-    return WaitAll(Goal::kHidden, timeout);
+DesktopWatch::Change DesktopWatch::waitAllHidden(std::chrono::milliseconds timeout) {
+    return waitAll(Goal::kHidden, timeout);
 }
 
-DesktopWatch::Change DesktopWatch::WaitAllShown(std::chrono::milliseconds timeout) {
-    return WaitAll(Goal::kShown, timeout);
+DesktopWatch::Change DesktopWatch::waitAllShown(std::chrono::milliseconds timeout) {
+    return waitAll(Goal::kShown, timeout);
 }
 
-std::optional<Clock::time_point> DesktopWatch::WaitForTrayIcon(pid_t pid, std::chrono::milliseconds timeout) {
+std::optional<Clock::time_point> DesktopWatch::waitForTrayIcon(pid_t pid, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     xcb_window_t icon = XCB_NONE;
     Clock::time_point at;
-    while (xcb_generic_event_t* event = NextEvent(deadline, at)) {
-        const Reply<xcb_generic_event_t> owned = Own(event);
+    while (xcb_generic_event_t* event = nextEvent(deadline, at)) {
+        const Reply<xcb_generic_event_t> owned = own(event);
         if (icon == XCB_NONE && (event->response_type & 0x7f) == XCB_REPARENT_NOTIFY) {
             const auto* e = reinterpret_cast<const xcb_reparent_notify_event_t*>(event);
             // trayer embeds the icon window of the program into a socket inside its panel.
-            if (e->parent == root_ || PidOf(e->window) != static_cast<std::uint32_t>(pid)) continue;
-            const std::vector<xcb_window_t> above = AncestorsOf(e->window);
+            if (e->parent == root_ || pidOf(e->window) != static_cast<std::uint32_t>(pid)) continue;
+            const std::vector<xcb_window_t> above = ancestorsOf(e->window);
             bool inTrayer = false;
             for (const xcb_window_t up : above)
-                inTrayer = inTrayer || ClassOf(up) == "trayer";
+                inTrayer = inTrayer || classOf(up) == "trayer";
             if (!inTrayer) continue;
             icon = e->window;
             // Its own map and those of the windows around it make it viewable.
@@ -303,7 +303,7 @@ std::optional<Clock::time_point> DesktopWatch::WaitForTrayIcon(pid_t pid, std::c
             for (const xcb_window_t up : above)
                 xcb_change_window_attributes(c_, up, XCB_CW_EVENT_MASK, &below);
         }
-        if (icon != XCB_NONE && Viewable(icon)) return at;
+        if (icon != XCB_NONE && viewable(icon)) return at;
     }
     return std::nullopt;
 }

@@ -20,27 +20,27 @@ namespace bench {
 class DesktopWatch {
 public:
     // nullptr when no X server answers on $DISPLAY.
-    static std::unique_ptr<DesktopWatch> Connect();
+    static std::unique_ptr<DesktopWatch> connect();
     ~DesktopWatch();
     DesktopWatch(const DesktopWatch&) = delete;
     DesktopWatch& operator=(const DesktopWatch&) = delete;
 
     // Warps the pointer and returns once the server has moved it; the time is taken when the
     // request has been sent.
-    Clock::time_point Warp(int x, int y);
+    Clock::time_point warp(int x, int y);
 
     // Maps the windows again, as their own program would (the window manager manages them anew).
-    void Map(const std::vector<xcb_window_t>& windows);
+    void map(const std::vector<xcb_window_t>& windows);
 
     // The window manager's clients (_NET_CLIENT_LIST) whose WM_CLASS class is `className` and that
     // are on the screen; waits until there are `count` of them. Empty on timeout.
-    std::vector<xcb_window_t> WaitForClients(const std::string& className, std::size_t count,
+    std::vector<xcb_window_t> waitForClients(const std::string& className, std::size_t count,
                                              std::chrono::milliseconds timeout);
     // Waits until none of the windows exists any more.
-    bool WaitForGone(const std::vector<xcb_window_t>& windows, std::chrono::milliseconds timeout);
+    bool waitForGone(const std::vector<xcb_window_t>& windows, std::chrono::milliseconds timeout);
 
     // Follows these client windows from now on (map state and the frame that holds them).
-    void Track(const std::vector<xcb_window_t>& clients);
+    void track(const std::vector<xcb_window_t>& clients);
 
     // Times of one change of all tracked windows: the first client window that was unmapped (or
     // mapped), the last one, and when the last window had finished (frame included). complete is
@@ -52,12 +52,12 @@ public:
         bool complete = false;
     };
     // Every tracked window off the screen: the client unmapped and its frame gone.
-    Change WaitAllHidden(std::chrono::milliseconds timeout);
+    Change waitAllHidden(std::chrono::milliseconds timeout);
     // Every tracked window on the screen again: the client and its (new) frame mapped.
-    Change WaitAllShown(std::chrono::milliseconds timeout);
+    Change waitAllShown(std::chrono::milliseconds timeout);
 
     // The first moment a window of process `pid` is viewable inside trayer's panel.
-    std::optional<Clock::time_point> WaitForTrayIcon(pid_t pid, std::chrono::milliseconds timeout);
+    std::optional<Clock::time_point> waitForTrayIcon(pid_t pid, std::chrono::milliseconds timeout);
 
 private:
     struct Tracked {
@@ -68,20 +68,20 @@ private:
     enum class Goal { kHidden, kShown };
 
     explicit DesktopWatch(xcb_connection_t* c, xcb_window_t root);
-    xcb_atom_t Atom(const char* name);
-    std::string ClassOf(xcb_window_t window);
-    std::uint32_t PidOf(xcb_window_t window);
-    bool Viewable(xcb_window_t window);
-    bool Exists(xcb_window_t window);
-    xcb_window_t TopOf(xcb_window_t window);
+    xcb_atom_t atom(const char* name);
+    std::string classOf(xcb_window_t window);
+    std::uint32_t pidOf(xcb_window_t window);
+    bool viewable(xcb_window_t window);
+    bool exists(xcb_window_t window);
+    xcb_window_t topOf(xcb_window_t window);
     // The window's parent, its parent's parent ... up to (without) the root.
-    std::vector<xcb_window_t> AncestorsOf(xcb_window_t window);
-    void LearnTop(Tracked& tracked, xcb_window_t client, xcb_window_t parent);
-    bool Reached(const Tracked& tracked, xcb_window_t client, Goal goal) const;
-    Change WaitAll(Goal goal, std::chrono::milliseconds timeout);
+    std::vector<xcb_window_t> ancestorsOf(xcb_window_t window);
+    void learnTop(Tracked& tracked, xcb_window_t client, xcb_window_t parent);
+    bool reached(const Tracked& tracked, xcb_window_t client, Goal goal) const;
+    Change waitAll(Goal goal, std::chrono::milliseconds timeout);
     // The next event, or nullptr once the deadline has passed; `at` is when it was taken.
-    xcb_generic_event_t* NextEvent(Clock::time_point deadline, Clock::time_point& at);
-    void Apply(const xcb_generic_event_t* event, Clock::time_point at, Goal goal, Change& change);
+    xcb_generic_event_t* nextEvent(Clock::time_point deadline, Clock::time_point& at);
+    void apply(const xcb_generic_event_t* event, Clock::time_point at, Goal goal, Change& change);
 
     xcb_connection_t* c_;
     xcb_window_t root_;

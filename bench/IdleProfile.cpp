@@ -32,22 +32,22 @@ struct ThreadSample {
     double cpuMs = 0;
 };
 
-std::string FirstLine(const std::string& path) {
+std::string firstLine(const std::string& path) {
     std::ifstream in(path);
     std::string line;
     std::getline(in, line);
     return line;
 }
 
-std::map<std::string, ThreadSample> Threads(pid_t pid) {
+std::map<std::string, ThreadSample> threads(pid_t pid) {
     std::map<std::string, ThreadSample> threads;
     std::error_code ignored;
     for (const auto& task :
          std::filesystem::directory_iterator("/proc/" + std::to_string(pid) + "/task", ignored)) {
         const std::string base = task.path().string();
         ThreadSample& sample = threads[task.path().filename().string()];
-        sample.name = FirstLine(base + "/comm");
-        sample.cpuMs = std::strtod(FirstLine(base + "/schedstat").c_str(), nullptr) / 1e6;
+        sample.name = firstLine(base + "/comm");
+        sample.cpuMs = std::strtod(firstLine(base + "/schedstat").c_str(), nullptr) / 1e6;
         std::ifstream status(base + "/status");
         for (std::string line; std::getline(status, line);) {
             if (line.rfind("voluntary_ctxt_switches:", 0) == 0) sample.wakeups = std::atol(line.c_str() + 24);
@@ -56,7 +56,7 @@ std::map<std::string, ThreadSample> Threads(pid_t pid) {
     return threads;
 }
 
-void PrintThreads(const char* who, const std::map<std::string, ThreadSample>& before,
+void printThreads(const char* who, const std::map<std::string, ThreadSample>& before,
                   const std::map<std::string, ThreadSample>& after, int seconds) {
     const double ticks = seconds / 0.3;
     long wakeups = 0;
@@ -74,13 +74,13 @@ void PrintThreads(const char* who, const std::map<std::string, ThreadSample>& be
                 cpuMs * 1000 / ticks);
 }
 
-void Section(const std::string& title) {
+void section(const std::string& title) {
     std::printf("\n### %s\n\n", title.c_str());
     std::fflush(stdout);
 }
 
 // Runs a shell command and shows its output as a block.
-void Show(const std::string& command) {
+void show(const std::string& command) {
     std::printf("```\n");
     std::fflush(stdout);
     if (std::system(command.c_str()) != 0) std::printf("(%s failed)\n", command.c_str());
@@ -88,12 +88,12 @@ void Show(const std::string& command) {
     std::fflush(stdout);
 }
 
-void Callgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const std::string& logs) {
-    Section("User-space instructions over " + std::to_string(seconds) + " s (callgrind)");
+void callgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const std::string& logs) {
+    section("User-space instructions over " + std::to_string(seconds) + " s (callgrind)");
     const std::string out = logs + "/callgrind.out";
     Samples ignored;
     const pid_t pid =
-        folder.Start(watch, ignored, logs + "/valgrind.log",
+        folder.start(watch, ignored, logs + "/valgrind.log",
                      {"valgrind", "--tool=callgrind", "--instr-atstart=no", "--callgrind-out-file=" + out});
     if (ignored.ms.empty()) {
         std::printf("The program did not start under valgrind (see %s/valgrind.log).\n", logs.c_str());
@@ -108,24 +108,24 @@ void Callgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const st
     if (std::system((control + " -d >/dev/null 2>&1").c_str()) != 0)
         std::printf("callgrind_control -d failed\n");
     Stop(pid, std::chrono::seconds(20));
-    Show("callgrind_annotate --inclusive=yes " + out +
+    show("callgrind_annotate --inclusive=yes " + out +
          ".1 2>/dev/null | grep -E 'PROGRAM TOTALS|^ *[0-9,]+ \\(' "
          "| head -25 | cut -c1-160");
 }
 
 }  // namespace
 
-int RunIdleProfile(const std::string& program, int seconds, bool callgrind, const std::string& logs) {
-    auto watch = DesktopWatch::Connect();
+int runIdleProfile(const std::string& program, int seconds, bool callgrind, const std::string& logs) {
+    auto watch = DesktopWatch::connect();
     if (!watch) {
         std::fprintf(stderr, "zel-bench-idle: no X server on DISPLAY\n");
         return 1;
     }
-    watch->Warp(500, 400);
+    watch->warp(500, 400);
     ProgramFolder folder(program);
     Samples startup;
-    const pid_t pid = folder.Start(*watch, startup, logs + "/zelmora2nd.log");
-    const pid_t floor = StartPollLoop(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() +
+    const pid_t pid = folder.start(*watch, startup, logs + "/zelmora2nd.log");
+    const pid_t floor = startPollLoop(std::filesystem::read_symlink("/proc/self/exe").parent_path().string() +
                                       "/zel-bench-poll");
     if (startup.ms.empty()) {
         std::fprintf(stderr, "zel-bench-idle: the program did not start\n");
@@ -135,24 +135,24 @@ int RunIdleProfile(const std::string& program, int seconds, bool callgrind, cons
     }
     std::this_thread::sleep_for(std::chrono::seconds(5));
 
-    Section("Wake-ups and CPU time over " + std::to_string(seconds) + " s, pointer in the middle");
+    section("Wake-ups and CPU time over " + std::to_string(seconds) + " s, pointer in the middle");
     std::printf("| Process | Thread | Wake-ups | CPU ms |\n|---|---|---|---|\n");
-    const auto ours = Threads(pid), bare = Threads(floor);
+    const auto ours = threads(pid), bare = threads(floor);
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
-    PrintThreads("zelmora2nd", ours, Threads(pid), seconds);
-    PrintThreads("bare poll loop", bare, Threads(floor), seconds);
+    printThreads("zelmora2nd", ours, threads(pid), seconds);
+    printThreads("bare poll loop", bare, threads(floor), seconds);
     Stop(floor);
 
-    Section("System calls over " + std::to_string(seconds) + " s (strace -c -f)");
+    section("System calls over " + std::to_string(seconds) + " s (strace -c -f)");
     const std::string straceOut = logs + "/strace.txt";
-    const pid_t strace = Spawn({"strace", "-c", "-f", "-o", straceOut, "-p", std::to_string(pid)});
+    const pid_t strace = spawn({"strace", "-c", "-f", "-o", straceOut, "-p", std::to_string(pid)});
     std::this_thread::sleep_for(std::chrono::seconds(seconds));
     kill(strace, SIGINT);
-    WaitForExit(strace, std::chrono::seconds(10));
-    Show("cat " + straceOut);
+    waitForExit(strace, std::chrono::seconds(10));
+    show("cat " + straceOut);
     Stop(pid, std::chrono::seconds(10));
 
-    if (callgrind) Callgrind(*watch, folder, seconds, logs);
+    if (callgrind) callgrind(*watch, folder, seconds, logs);
     return 0;
 }
 
@@ -182,5 +182,5 @@ int main(int argc, char** argv) {
                      "usage: zel-bench-idle --program PATH [--seconds 30] [--callgrind] [--logs FOLDER]\n");
         return 2;
     }
-    return bench::RunIdleProfile(program, seconds, callgrind, logs);
+    return bench::runIdleProfile(program, seconds, callgrind, logs);
 }

@@ -19,7 +19,7 @@ namespace bench {
 
 namespace {
 
-pid_t SpawnWith(const std::vector<std::string>& argv, posix_spawn_file_actions_t& actions) {
+pid_t spawnWith(const std::vector<std::string>& argv, posix_spawn_file_actions_t& actions) {
     std::vector<char*> args;
     for (const auto& arg : argv)
         args.push_back(const_cast<char*>(arg.c_str()));
@@ -35,7 +35,7 @@ pid_t SpawnWith(const std::vector<std::string>& argv, posix_spawn_file_actions_t
 }
 
 // The text of a /proc file; empty when the process is gone.
-std::string ReadAll(const std::string& path) {
+std::string readAll(const std::string& path) {
     std::ifstream in(path);
     std::stringstream text;
     text << in.rdbuf();
@@ -43,7 +43,7 @@ std::string ReadAll(const std::string& path) {
 }
 
 // The value of a "Key:   123 kB" line.
-long KbField(const std::string& text, const std::string& key) {
+long kbField(const std::string& text, const std::string& key) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
@@ -55,17 +55,17 @@ long KbField(const std::string& text, const std::string& key) {
 
 }  // namespace
 
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& folder, const std::string& log) {
+pid_t spawn(const std::vector<std::string>& argv, const std::string& folder, const std::string& log) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     if (!folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    return SpawnWith(argv, actions);
+    return spawnWith(argv, actions);
 }
 
-bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
+bool waitForExit(pid_t pid, std::chrono::milliseconds timeout) {
     const auto deadline = Clock::now() + timeout;
     while (true) {
         int status = 0;
@@ -79,21 +79,21 @@ bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout) {
 bool Stop(pid_t pid, std::chrono::milliseconds grace) {
     if (pid <= 0) return true;
     kill(pid, SIGTERM);
-    if (WaitForExit(pid, grace)) return true;
+    if (waitForExit(pid, grace)) return true;
     kill(pid, SIGKILL);
-    WaitForExit(pid, std::chrono::seconds(5));
+    waitForExit(pid, std::chrono::seconds(5));
     return false;
 }
 
-void ReapExited() {
+void reapExited() {
     int status = 0;
     while (waitpid(-1, &status, WNOHANG) > 0) {
     }
 }
 
-std::optional<CpuTime> CpuOf(pid_t pid) {
+std::optional<CpuTime> cpuOf(pid_t pid) {
     const std::string base = "/proc/" + std::to_string(pid);
-    const std::string stat = ReadAll(base + "/stat");
+    const std::string stat = readAll(base + "/stat");
     const auto nameEnd = stat.rfind(')');
     if (nameEnd == std::string::npos) return std::nullopt;
     // Fields after the command name: state is field 3, utime 14, stime 15.
@@ -107,19 +107,19 @@ std::optional<CpuTime> CpuOf(pid_t pid) {
     CpuTime cpu;
     cpu.statMs = (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
     for (const auto& task : std::filesystem::directory_iterator(base + "/task")) {
-        const std::string sched = ReadAll(task.path().string() + "/schedstat");
+        const std::string sched = readAll(task.path().string() + "/schedstat");
         cpu.schedMs += std::strtod(sched.c_str(), nullptr) / 1e6;
     }
     return cpu;
 }
 
-std::optional<Memory> MemoryOf(pid_t pid) {
+std::optional<Memory> memoryOf(pid_t pid) {
     const std::string base = "/proc/" + std::to_string(pid);
-    const std::string status = ReadAll(base + "/status");
+    const std::string status = readAll(base + "/status");
     if (status.empty()) return std::nullopt;
     Memory memory;
-    memory.rssKb = KbField(status, "VmRSS");
-    memory.pssKb = KbField(ReadAll(base + "/smaps_rollup"), "Pss");
+    memory.rssKb = kbField(status, "VmRSS");
+    memory.pssKb = kbField(readAll(base + "/smaps_rollup"), "Pss");
     return memory;
 }
 

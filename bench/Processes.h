@@ -15,31 +15,31 @@ using Clock = std::chrono::steady_clock;
 
 // Starts argv (looked up in PATH) in `folder` (the current one when empty) with stdin from
 // /dev/null and stdout/stderr appended to `log`. -1 when it cannot start.
-pid_t Spawn(const std::vector<std::string>& argv, const std::string& folder = {},
+pid_t spawn(const std::vector<std::string>& argv, const std::string& folder = {},
             const std::string& log = "/dev/null");
 
 // Waits for the child to end; true when it did within `timeout`.
-bool WaitForExit(pid_t pid, std::chrono::milliseconds timeout);
+bool waitForExit(pid_t pid, std::chrono::milliseconds timeout);
 
 // SIGTERM, then SIGKILL after `grace`; the child is reaped. True when it ended by the TERM.
 bool Stop(pid_t pid, std::chrono::milliseconds grace = std::chrono::seconds(3));
 
 // Reaps children that ended by themselves (kdocker's second starts hand over and exit).
-void ReapExited();
+void reapExited();
 
 // CPU time used by a process (all its threads), in milliseconds.
 struct CpuTime {
     double statMs = 0;   // utime + stime of /proc/PID/stat: whole clock ticks (10 ms)
     double schedMs = 0;  // sum over the threads of /proc/PID/task/*/schedstat: nanoseconds
 };
-std::optional<CpuTime> CpuOf(pid_t pid);
+std::optional<CpuTime> cpuOf(pid_t pid);
 
 // Resident memory: VmRSS of /proc/PID/status and Pss of /proc/PID/smaps_rollup, in KiB.
 struct Memory {
     long rssKb = 0;
     long pssKb = 0;
 };
-std::optional<Memory> MemoryOf(pid_t pid);
+std::optional<Memory> memoryOf(pid_t pid);
 
 // A folder of its own under $TMPDIR, removed with its contents on destruction.
 class TempFolder {

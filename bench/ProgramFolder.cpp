@@ -15,17 +15,17 @@ ProgramFolder::ProgramFolder(const std::string& program) : exe_(folder_.path() +
         ini << line << "\r\n";
 }
 
-pid_t ProgramFolder::Start(DesktopWatch& watch, Samples& startup, const std::string& log,
+pid_t ProgramFolder::start(DesktopWatch& watch, Samples& startup, const std::string& log,
                            const std::vector<std::string>& wrapper) {
     std::vector<std::string> argv = wrapper;
     argv.push_back(exe_);
     const auto t0 = Clock::now();
-    const pid_t pid = Spawn(argv, folder_.path(), log);
+    const pid_t pid = spawn(argv, folder_.path(), log);
     // Under valgrind the start is many times slower.
     const auto timeout = std::chrono::seconds(wrapper.empty() ? 20 : 120);
-    const auto docked = pid > 0 ? watch.WaitForTrayIcon(pid, timeout) : std::nullopt;
+    const auto docked = pid > 0 ? watch.waitForTrayIcon(pid, timeout) : std::nullopt;
     if (docked) {
-        startup.Add(t0, *docked);
+        startup.add(t0, *docked);
     } else {
         ++startup.failed;
     }

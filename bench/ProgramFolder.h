@@ -23,7 +23,7 @@ public:
 
     // Starts the program (behind `wrapper`, e.g. valgrind, when given); the time from the start
     // until its tray icon is on the screen goes into `startup`.
-    pid_t Start(DesktopWatch& watch, Samples& startup, const std::string& log,
+    pid_t start(DesktopWatch& watch, Samples& startup, const std::string& log,
                 const std::vector<std::string>& wrapper = {});
 
 private:

@@ -9,72 +9,72 @@
 
 namespace bench {
 
-void Samples::Add(Clock::time_point from, Clock::time_point to) {
+void Samples::add(Clock::time_point from, Clock::time_point to) {
     ms.push_back(std::chrono::duration<double, std::milli>(to - from).count());
 }
 
-double Median(std::vector<double> values) {
+double median(std::vector<double> values) {
     if (values.empty()) return 0;
     std::sort(values.begin(), values.end());
     const std::size_t mid = values.size() / 2;
     return values.size() % 2 == 1 ? values[mid] : (values[mid - 1] + values[mid]) / 2;
 }
 
-double Max(const std::vector<double>& values) {
+double max(const std::vector<double>& values) {
     return values.empty() ? 0 : *std::max_element(values.begin(), values.end());
 }
 
-std::string Fixed(double value, int decimals) {
+std::string fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
 }
 
-std::string MedianMax(const Samples& samples) {
+std::string medianMax(const Samples& samples) {
     if (samples.ms.empty())
         return samples.failed > 0 ? "failed (" + std::to_string(samples.failed) + " runs)" : "—";
-    const int decimals = Max(samples.ms) < 10 ? 1 : 0;
-    std::string text = Fixed(Median(samples.ms), decimals) + " / " + Fixed(Max(samples.ms), decimals) + " ms";
+    const int decimals = max(samples.ms) < 10 ? 1 : 0;
+    std::string text = fixed(median(samples.ms), decimals) + " / " + fixed(max(samples.ms), decimals) + " ms";
     if (samples.failed > 0) text += " (" + std::to_string(samples.failed) + " runs failed)";
     return text;
 }
 
 IdleProbe::IdleProbe(pid_t pid) : pid_(pid), start_(Clock::now()) {
-    const auto cpu = CpuOf(pid);
+    const auto cpu = cpuOf(pid);
     valid_ = cpu.has_value();
     if (cpu) first_ = *cpu;
 }
 
-void IdleProbe::Finish() {
+void IdleProbe::finish() {
     if (!valid_) return;
     end_ = Clock::now();
-    const auto cpu = CpuOf(pid_);
-    const auto memory = MemoryOf(pid_);
+    const auto cpu = cpuOf(pid_);
+    const auto memory = memoryOf(pid_);
     valid_ = cpu.has_value() && memory.has_value();
     if (cpu) last_ = *cpu;
     if (memory) memory_ = *memory;
 }
 
-double IdleProbe::CpuPercent() const {
+double IdleProbe::cpuPercent() const {
     const double wallMs = std::chrono::duration<double, std::milli>(end_ - start_).count();
     return wallMs > 0 ? 100.0 * (last_.schedMs - first_.schedMs) / wallMs : 0;
 }
 
-std::string IdleProbe::CpuCell() const {
+std::string IdleProbe::cpuCell() const {
     if (!valid_) return "not running";
     const double seconds = std::chrono::duration<double>(end_ - start_).count();
     // schedstat counts nanoseconds; utime + stime whole clock ticks (shown for comparison).
-    return Fixed(CpuPercent(), 3) + " % (" + Fixed(last_.schedMs - first_.schedMs, 1) + " ms in " +
-           Fixed(seconds, 0) + " s; utime+stime " + Fixed(last_.statMs - first_.statMs, 0) + " ms)";
+    return fixed(cpuPercent(), 3) + " % (" + fixed(last_.schedMs - first_.schedMs, 1) + " ms in " +
+           fixed(seconds, 0) + " s; utime+stime " + fixed(last_.statMs - first_.statMs, 0) + " ms)";
 }
 
-std::string MemoryText(const Memory& memory) {
-    return Fixed(static_cast<double>(memory.rssKb) / 1024.0, 1) + " MB / " +
-           Fixed(static_cast<double>(memory.pssKb) / 1024.0, 1) + " MB";
+std::string memoryText(const Memory& memory) {
+    return fixed(static_cast<double>(memory.rssKb) / 1024.0, 1) + " MB / " +
+           fixed(static_cast<double>(memory.pssKb) / 1024.0, 1) + " MB";
 }
 
-std::string IdleProbe::MemoryCell() const {
-    return valid_ ? MemoryText(memory_) : "not running";
+std::string IdleProbe::memoryCell() const {
+    return valid_ ? memoryText(memory_) : "not running";
 }
 
 void Table::Row(const std::string& what, const std::string& ours, const std::string& xdotool,
@@ -82,7 +82,7 @@ void Table::Row(const std::string& what, const std::string& ours, const std::str
     rows_.push_back({what, ours, xdotool, kdocker, note});
 }
 
-void Table::Print(std::FILE* out) const {
+void Table::print(std::FILE* out) const {
     std::fprintf(out, "| Measurement | zelmora2nd | xdotool behave_screen_edge | kdocker | Limit, notes |\n");
     std::fprintf(out, "|---|---|---|---|---|\n");
     for (const auto& row : rows_) {
@@ -93,7 +93,7 @@ void Table::Print(std::FILE* out) const {
     }
 }
 
-BenchmarkResults ReadBenchmarkJson(const std::string& path) {
+BenchmarkResults readBenchmarkJson(const std::string& path) {
     BenchmarkResults results;
     QFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::ReadOnly)) return results;
@@ -113,66 +113,66 @@ BenchmarkResults ReadBenchmarkJson(const std::string& path) {
 namespace {
 
 // The first result whose name starts with `prefix`; nullptr when none.
-const std::map<std::string, double>* Find(const BenchmarkResults& results, const std::string& prefix) {
+const std::map<std::string, double>* find(const BenchmarkResults& results, const std::string& prefix) {
     for (const auto& [name, fields] : results) {
         if (name.rfind(prefix, 0) == 0) return &fields;
     }
     return nullptr;
 }
 
-double Field(const std::map<std::string, double>& fields, const std::string& key) {
+double field(const std::map<std::string, double>& fields, const std::string& key) {
     const auto it = fields.find(key);
     return it == fields.end() ? 0 : it->second;
 }
 
 // "1.2 / 3.4 ms" from the counters NAME_ms and NAME_max_ms.
-std::string MedianMaxOf(const std::map<std::string, double>& fields, const std::string& name) {
-    return Fixed(Field(fields, name + "_ms"), 1) + " / " + Fixed(Field(fields, name + "_max_ms"), 1) + " ms";
+std::string medianMaxOf(const std::map<std::string, double>& fields, const std::string& name) {
+    return fixed(field(fields, name + "_ms"), 1) + " / " + fixed(field(fields, name + "_max_ms"), 1) + " ms";
 }
 
 }  // namespace
 
-void AddCoreRows(Table& table, const BenchmarkResults& results) {
-    const auto* idle = Find(results, "BM_CycleIdleTick");
+void addCoreRows(Table& table, const BenchmarkResults& results) {
+    const auto* idle = find(results, "BM_CycleIdleTick");
     if (idle == nullptr) {
         table.Row("Core: one idle tick", "not measured (no Google Benchmark results)", "—", "—", "");
     } else {
         // Times in microseconds, as the benchmark declares; 200 ticks a minute.
-        const double cpuUs = Field(*idle, "cpu_time");
+        const double cpuUs = field(*idle, "cpu_time");
         table.Row("Core: one idle tick, tmrActive_Timer on the X11 backend (CPU / wall)",
-                  Fixed(cpuUs, 1) + " µs / " + Fixed(Field(*idle, "real_time"), 1) + " µs, " +
-                      Fixed(Field(*idle, "round_trips"), 1) + " round trip",
+                  fixed(cpuUs, 1) + " µs / " + fixed(field(*idle, "real_time"), 1) + " µs, " +
+                      fixed(field(*idle, "round_trips"), 1) + " round trip",
                   "—", "—",
-                  "× 200 ticks a minute = " + Fixed(cpuUs * 200 / 1000, 2) + " ms CPU a minute (" +
-                      Fixed(cpuUs * 200 / 60e6 * 100, 4) + " % of a core)");
+                  "× 200 ticks a minute = " + fixed(cpuUs * 200 / 1000, 2) + " ms CPU a minute (" +
+                      fixed(cpuUs * 200 / 60e6 * 100, 4) + " % of a core)");
     }
-    if (const auto* steps = Find(results, "BM_ConcealSteps/100")) {
+    if (const auto* steps = find(results, "BM_ConcealSteps/100")) {
         std::string text;
         for (const char* name : {"enumerate", "discover", "hide", "restore"}) {
             if (!text.empty()) text += "; ";
-            text += std::string(name) + " " + Fixed(Field(*steps, std::string(name) + "_ms"), 1) + " ms, " +
-                    Fixed(Field(*steps, std::string(name) + "_trips"), 0) + " reply waits";
+            text += std::string(name) + " " + fixed(field(*steps, std::string(name) + "_ms"), 1) + " ms, " +
+                    fixed(field(*steps, std::string(name) + "_trips"), 0) + " reply waits";
         }
         table.Row("Core: the 100-window concealment step by step", text, "—", "—",
                   "discover = enumerate + class and title of each window + table refresh; hide = placements "
                   "read + withdraw; a reply wait is shorter than a round trip where requests go in batches");
     }
     for (const int count : {1, 10, 100}) {
-        const auto* cycle = Find(results, "BM_CycleConcealRestore/" + std::to_string(count) + "/");
+        const auto* cycle = find(results, "BM_CycleConcealRestore/" + std::to_string(count) + "/");
         if (cycle == nullptr) continue;
         const std::string windows = std::to_string(count) + (count == 1 ? " window" : " windows");
         table.Row(
             "Core: tick that sees the trigger → " + windows + " withdrawn / off the screen (median / max)",
-            MedianMaxOf(*cycle, "withdrawn") + "; " + MedianMaxOf(*cycle, "hidden"), "—", "—",
+            medianMaxOf(*cycle, "withdrawn") + "; " + medianMaxOf(*cycle, "hidden"), "—", "—",
             (count == 100 ? "limit 20 ms; " : std::string()) + "the tick itself " +
-                Fixed(Field(*cycle, "conceal_tick_ms"), 1) + " ms and " +
-                Fixed(Field(*cycle, "conceal_round_trips"), 0) +
+                fixed(field(*cycle, "conceal_tick_ms"), 1) + " ms and " +
+                fixed(field(*cycle, "conceal_round_trips"), 0) +
                 " reply waits (discovery, placements, withdraw); off the screen: the window manager has let "
                 "go");
         table.Row("Core: tick after the pointer left → " + windows + " back (median / max)",
-                  MedianMaxOf(*cycle, "shown"), "—", "—",
-                  "the tick itself " + Fixed(Field(*cycle, "restore_tick_ms"), 1) + " ms and " +
-                      Fixed(Field(*cycle, "restore_round_trips"), 0) +
+                  medianMaxOf(*cycle, "shown"), "—", "—",
+                  "the tick itself " + fixed(field(*cycle, "restore_tick_ms"), 1) + " ms and " +
+                      fixed(field(*cycle, "restore_round_trips"), 0) +
                       " reply waits (map, wait for the window manager, placements)");
     }
 }

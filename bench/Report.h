@@ -17,24 +17,24 @@ namespace bench {
 struct Samples {
     std::vector<double> ms;
     int failed = 0;
-    void Add(Clock::time_point from, Clock::time_point to);
+    void add(Clock::time_point from, Clock::time_point to);
 };
-double Median(std::vector<double> values);
-double Max(const std::vector<double>& values);
+double median(std::vector<double> values);
+double max(const std::vector<double>& values);
 // "152 / 298 ms" (median / max), with the failed runs named; "not measured" when empty.
-std::string MedianMax(const Samples& samples);
+std::string medianMax(const Samples& samples);
 
 // CPU time of a process over an idle stretch, and its memory at the end.
 class IdleProbe {
 public:
     IdleProbe() = default;
     explicit IdleProbe(pid_t pid);
-    void Finish();
+    void finish();
     // "0.045 % (27 ms in 60 s)", or why not.
-    std::string CpuCell() const;
+    std::string cpuCell() const;
     // "45.1 MB / 30.2 MB" (RSS / PSS).
-    std::string MemoryCell() const;
-    double CpuPercent() const;
+    std::string memoryCell() const;
+    double cpuPercent() const;
 
 private:
     pid_t pid_ = -1;
@@ -43,14 +43,14 @@ private:
     Memory memory_;
     bool valid_ = false;
 };
-std::string MemoryText(const Memory& memory);
+std::string memoryText(const Memory& memory);
 
 // One row per measurement; the columns are the programs compared.
 class Table {
 public:
     void Row(const std::string& what, const std::string& ours, const std::string& xdotool,
              const std::string& kdocker, const std::string& note);
-    void Print(std::FILE* out) const;
+    void print(std::FILE* out) const;
 
 private:
     std::vector<std::vector<std::string>> rows_;
@@ -59,13 +59,13 @@ private:
 // The results of a Google Benchmark JSON file: benchmark name → field or counter → value
 // (times in the benchmark's own unit, as printed).
 using BenchmarkResults = std::map<std::string, std::map<std::string, double>>;
-BenchmarkResults ReadBenchmarkJson(const std::string& path);
+BenchmarkResults readBenchmarkJson(const std::string& path);
 
 // The rows of the core benchmark (zel_cycle_bench): the idle tick, and the ticks that conceal and
 // restore 1, 10 and 100 windows.
-void AddCoreRows(Table& table, const BenchmarkResults& results);
+void addCoreRows(Table& table, const BenchmarkResults& results);
 
 // Formats a number with the given decimals.
-std::string Fixed(double value, int decimals);
+std::string fixed(double value, int decimals);
 
 }  // namespace bench

@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "core/x11/X11WindowServices.h"
+#include "platform/x11/X11WindowServices.h"
 
 namespace {
 
@@ -59,7 +59,7 @@ public:
         const auto deadline = Clock::now() + std::chrono::seconds(20);
         for (xcb_window_t w : windows_) {
             WindowPlacement p;
-            while (!services->GetWindowPlacement(w, p) || p.showCmd != core::kShowNormal || p.desktop < 0) {
+            while (!services->placement(w, p) || p.showCmd != core::kShowNormal || p.desktop < 0) {
                 if (Clock::now() > deadline) {
                     return false;
                 }
@@ -102,7 +102,7 @@ private:
     std::vector<xcb_window_t> windows_;
 };
 
-Batch Hidden(const Batch& shown) {
+Batch hidden(const Batch& shown) {
     Batch hidden = shown;
     for (auto& entry : hidden) {
         entry.second.showCmd = core::kShowHide;
@@ -110,18 +110,18 @@ Batch Hidden(const Batch& shown) {
     return hidden;
 }
 
-double Millis(Clock::duration d) {
+double millis(Clock::duration d) {
     return std::chrono::duration<double, std::milli>(d).count();
 }
 
 void BM_IdleTick(benchmark::State& state) {
     const core::InputQuery all{.pointer = true, .shift = true, .scrollLock = true};
-    services->ScreenSize();
-    services->ReadInput(all);
+    services->screenSize();
+    services->readInput(all);
     const auto before = services->roundTrips();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(services->ScreenSize());
-        benchmark::DoNotOptimize(services->ReadInput(all));
+        benchmark::DoNotOptimize(services->screenSize());
+        benchmark::DoNotOptimize(services->readInput(all));
     }
     state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
                                                        benchmark::Counter::kAvgIterations);
@@ -130,13 +130,13 @@ BENCHMARK(BM_IdleTick)->Unit(benchmark::kMicrosecond);
 
 // The same reads through the single-value calls: one round trip each for the pointer and Shift.
 void BM_IdleTickSeparateCalls(benchmark::State& state) {
-    services->ScreenSize();
+    services->screenSize();
     const auto before = services->roundTrips();
     for (auto _ : state) {
-        benchmark::DoNotOptimize(services->ScreenSize());
-        benchmark::DoNotOptimize(services->GetCursorPos());
-        benchmark::DoNotOptimize(services->GetKeyState(core::kVkShift));
-        benchmark::DoNotOptimize(services->GetKeyState(core::kVkScroll));
+        benchmark::DoNotOptimize(services->screenSize());
+        benchmark::DoNotOptimize(services->pointerPosition());
+        benchmark::DoNotOptimize(services->readInput({.shift = true}));
+        benchmark::DoNotOptimize(services->readInput({.scrollLock = true}));
     }
     state.counters["round_trips"] = benchmark::Counter(static_cast<double>(services->roundTrips() - before),
                                                        benchmark::Counter::kAvgIterations);
@@ -146,20 +146,20 @@ BENCHMARK(BM_IdleTickSeparateCalls)->Unit(benchmark::kMicrosecond);
 // One concealment and one restore of N windows, timed apart (hide_ms, restore_ms); the restore
 // includes the wait for the window manager to manage them again. The time between them is not
 // counted in hide_ms or restore_ms.
-void HideRestore(benchmark::State& state, bool batched) {
+void hideRestore(benchmark::State& state, bool batched) {
     Windows windows(static_cast<int>(state.range(0)));
     Batch shown;
     if (!windows.managed(shown)) {
         state.SkipWithError("the windows were not managed");
         return;
     }
-    const Batch hidden = Hidden(shown);
+    const Batch hidden = hidden(shown);
     auto apply = [batched](const Batch& batch) {
         if (batched) {
-            services->SetWindowPlacements(batch);
+            services->setPlacements(batch);
         } else {
             for (const auto& [w, p] : batch) {
-                services->SetWindowPlacement(w, p);
+                services->setPlacement(w, p);
             }
         }
     };
@@ -172,27 +172,27 @@ void HideRestore(benchmark::State& state, bool batched) {
         const auto t2 = Clock::now();
         apply(shown);
         const auto t3 = Clock::now();
-        hideMs += Millis(t1 - t0);
-        restoreMs += Millis(t3 - t2);
+        hideMs += millis(t1 - t0);
+        restoreMs += millis(t3 - t2);
     }
     state.counters["hide_ms"] = benchmark::Counter(hideMs, benchmark::Counter::kAvgIterations);
     state.counters["restore_ms"] = benchmark::Counter(restoreMs, benchmark::Counter::kAvgIterations);
 }
 
 void BM_HideRestoreBatch(benchmark::State& state) {
-    HideRestore(state, true);
+    hideRestore(state, true);
 }
 BENCHMARK(BM_HideRestoreBatch)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 void BM_HideRestoreOneByOne(benchmark::State& state) {
-    HideRestore(state, false);
+    hideRestore(state, false);
 }
 BENCHMARK(BM_HideRestoreOneByOne)->Arg(1)->Arg(10)->Arg(100)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    auto owned = X11WindowServices::Connect();
+    auto owned = X11WindowServices::connect();
     if (!owned) {
         std::fprintf(stderr, "no X server on DISPLAY\n");
         return 1;

@@ -19,7 +19,6 @@ static xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     return a;
 }
 
-
 static double now(void) {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
@@ -31,8 +30,8 @@ static double now(void) {
 static int wm_manages(xcb_connection_t* c, xcb_window_t root) {
     xcb_window_t probe = xcb_generate_id(c);
     const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 16, 16, 0,
-                      XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, root, 0, 0, 16, 16, 0, XCB_WINDOW_CLASS_INPUT_OUTPUT,
+                      XCB_COPY_FROM_PARENT, XCB_CW_EVENT_MASK, &mask);
     xcb_map_window(c, probe);
     xcb_flush(c);
     int rc = 1;
@@ -64,7 +63,8 @@ int main(int argc, char** argv) {
     } else if (argc >= 2 && strcmp(argv[1], "wm-manages") == 0) {
         const xcb_setup_t* setup = xcb_get_setup(c);
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-        for (int i = 0; i < screenNumber; ++i) xcb_screen_next(&it);
+        for (int i = 0; i < screenNumber; ++i)
+            xcb_screen_next(&it);
         rc = wm_manages(c, it.data->root);
     } else if (argc >= 3 && strcmp(argv[1], "selection-owner") == 0) {
         xcb_atom_t a = atom(c, argv[2]);
@@ -75,11 +75,12 @@ int main(int argc, char** argv) {
     } else if (argc >= 3 && strcmp(argv[1], "root-cardinal") == 0) {
         const xcb_setup_t* setup = xcb_get_setup(c);
         xcb_screen_iterator_t it = xcb_setup_roots_iterator(setup);
-        for (int i = 0; i < screenNumber; ++i) xcb_screen_next(&it);
+        for (int i = 0; i < screenNumber; ++i)
+            xcb_screen_next(&it);
         xcb_atom_t a = atom(c, argv[2]);
         xcb_get_property_reply_t* r =
-            a ? xcb_get_property_reply(
-                    c, xcb_get_property(c, 0, it.data->root, a, XCB_ATOM_CARDINAL, 0, 1), NULL)
+            a ? xcb_get_property_reply(c, xcb_get_property(c, 0, it.data->root, a, XCB_ATOM_CARDINAL, 0, 1),
+                                       NULL)
               : NULL;
         if (r && xcb_get_property_value_length(r) >= 4) {
             printf("%u\n", *(uint32_t*)xcb_get_property_value(r));

@@ -7,7 +7,7 @@ namespace {
 enum Band { kLow = 0, kMiddle = 1, kHigh = 2 };
 
 // Low before high, boundaries inclusive: where the bands overlap, the low band wins.
-Band BandOf(std::int64_t value, std::int64_t last, std::int64_t pixels) {
+Band bandOf(std::int64_t value, std::int64_t last, std::int64_t pixels) {
     if (value <= pixels) return kLow;
     if (value >= last - pixels) return kHigh;
     return kMiddle;
@@ -15,103 +15,98 @@ Band BandOf(std::int64_t value, std::int64_t last, std::int64_t pixels) {
 
 }  // namespace
 
-std::uint32_t ZoneCode(Point pointer, Size screen, std::int32_t pixels) {
+std::uint32_t zoneCode(Point pointer, Size screen, std::int32_t pixels) {
     // [column][row]
     static constexpr std::uint32_t kCodes[3][3] = {
         {kZoneTopLeft, kZoneLeft, kZoneBottomLeft},
         {kZoneTop, 0, kZoneBottom},
         {kZoneTopRight, kZoneRight, kZoneBottomRight},
     };
-    const Band column = BandOf(pointer.x, std::int64_t{screen.width} - 1, pixels);
-    const Band row = BandOf(pointer.y, std::int64_t{screen.height} - 1, pixels);
+    const Band column = bandOf(pointer.x, std::int64_t{screen.width} - 1, pixels);
+    const Band row = bandOf(pointer.y, std::int64_t{screen.height} - 1, pixels);
     return kCodes[column][row];
 }
 
-bool BitTest(const std::uint32_t& value, const std::uint32_t& bits) {
+bool bitTest(const std::uint32_t& value, const std::uint32_t& bits) {
     return (value & bits) == bits;
 }
 
 ConcealmentCycle::ConcealmentCycle(WindowServices& services, TargetRegistry& registry,
-                                   const ControlValues& controls, CycleFlags& flags, audio::mMixer& mixer,
-                                   NotifyIcon& icon, TrayIconData& trayIconData)
+                                   const ControlValues& controls, CycleFlags& flags, MuteSwitch& mute,
+                                   TrayIcon& icon)
     : services_(services),
       registry_(registry),
       controls_(controls),
       flags_(flags),
-      mixer_(mixer),
-      icon_(icon),
-      trayIconData_(trayIconData) {}
+      mute_(mute),
+      icon_(icon) {}
 
-void ConcealmentCycle::tmrActive_Timer() {
-    const bool trigger = ReadTriggers();
-    if (trigger && !flags_.blnHideFlg) {
-        Conceal();
-    } else if (!trigger && flags_.blnHideFlg && !flags_.blnTrigLatch) {
-        Restore();
+void ConcealmentCycle::tick() {
+    const bool trigger = readTriggers();
+    if (trigger && !flags_.concealed) {
+        conceal();
+    } else if (!trigger && flags_.concealed && !flags_.held) {
+        restore();
     }
 }
 
-bool ConcealmentCycle::ReadTriggers() {
+bool ConcealmentCycle::readTriggers() {
     InputQuery query;
     Size screen;
-    if (controls_.ZoneMask != 0) {
-        screen = services_.ScreenSize();
+    if (controls_.zoneMask != 0) {
+        screen = services_.screenSize();
         // Without a known screen size no position is in a zone; the pointer is not read then.
         query.pointer = screen.width > 0 && screen.height > 0;
     }
-    query.shift = controls_.blnShiftMode;
-    query.scrollLock = controls_.blnScrollMode;
+    query.shift = controls_.shiftMode;
+    query.scrollLock = controls_.scrollLockMode;
     if (!query.pointer && !query.shift && !query.scrollLock) return false;
 
-    const InputState input = services_.ReadInput(query);
+    const InputState input = services_.readInput(query);
     bool trigger = false;
     if (query.pointer && input.pointer &&
-        (ZoneCode(*input.pointer, screen, controls_.lngPixels) & controls_.ZoneMask) != 0) {
+        (zoneCode(*input.pointer, screen, controls_.zoneThickness) & controls_.zoneMask) != 0) {
         trigger = true;
-        if (controls_.chkTrigMouse == 1) flags_.blnTrigLatch = true;
+        if (controls_.holdMouseBox == 1) flags_.held = true;
     }
     if (query.shift && input.shiftDown) {
         trigger = true;
-        if (controls_.chkTrigKey == 1) flags_.blnTrigLatch = true;
+        if (controls_.holdKeyBox == 1) flags_.held = true;
     }
     if (query.scrollLock && input.scrollLockOn) trigger = true;  // ScrollLock never holds the concealment
     return trigger;
 }
 
-void ConcealmentCycle::Conceal() {
-    if (controls_.chkIE == 1) registry_.DiscoverClassWindows();
+void ConcealmentCycle::conceal() {
+    if (controls_.discoverBox == 1) registry_.discoverClassWindows();
     // Nothing to conceal: stay in standby; the next tick with the trigger on tries again.
-    if (registry_.TargetCount() == 0) return;
+    if (registry_.targetCount() == 0) return;
 
-    registry_.HideTargets();
-    ShowIcon(1);
-    mutedByConcealment_ = controls_.chkMute == 1;
+    registry_.hideTargets();
+    showIcon(1);
+    mutedByConcealment_ = controls_.muteBox == 1;
     if (mutedByConcealment_) {
-        mixer_.GetMute(flags_.blnMuteSaved);
-        mixer_.SetMute(true);
-        mixer_.CloseMixer();
+        mute_.saveAndMute(flags_.mutedBefore);
     }
-    flags_.blnHideFlg = true;
+    flags_.concealed = true;
 }
 
-void ConcealmentCycle::Restore() {
-    registry_.RestoreTargets();
-    ShowIcon(0);
-    if (controls_.chkMute == 1 && controls_.chkMuteAuto == 1 && mutedByConcealment_) {
-        mixer_.SetMute(flags_.blnMuteSaved);
-        mixer_.CloseMixer();
+void ConcealmentCycle::restore() {
+    registry_.restoreTargets();
+    showIcon(0);
+    if (controls_.muteBox == 1 && controls_.muteRestoreBox == 1 && mutedByConcealment_) {
+        mute_.putBack(flags_.mutedBefore);
     }
     mutedByConcealment_ = false;
-    flags_.blnHideFlg = false;
+    flags_.concealed = false;
 }
 
-void ConcealmentCycle::ShowIcon(int state) {
-    trayIconData_.hIcon = controls_.imgIcon[static_cast<std::size_t>(state)];
-    icon_.Modify(trayIconData_);
+void ConcealmentCycle::showIcon(int state) {
+    icon_.setPicture(controls_.pictures[static_cast<std::size_t>(state)]);
 }
 
-void ConcealmentCycle::RestoreAllForShutdown() {
-    registry_.RestoreTargets();
+void ConcealmentCycle::restoreAllForShutdown() {
+    registry_.restoreTargets();
 }
 
 }  // namespace core

@@ -2,11 +2,11 @@
 
 #include <cstdint>
 
-#include "audio/mMixer.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
-#include "core/NotifyIcon.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
+#include "core/TrayIcon.h"
 #include "core/WindowServices.h"
 
 namespace core {
@@ -25,45 +25,44 @@ inline constexpr std::uint32_t kZoneBottom = 128;
 // the inner area. The column is decided first (left before right), then the row (top before
 // bottom); the boundary values belong to the outer zones, and positions off the screen fall into
 // the outer column or row.
-std::uint32_t ZoneCode(Point pointer, Size screen, std::int32_t pixels);
+std::uint32_t zoneCode(Point pointer, Size screen, std::int32_t pixels);
 
 // True when every bit of `bits` is set in `value`.
-bool BitTest(const std::uint32_t& value, const std::uint32_t& bits);
+bool bitTest(const std::uint32_t& value, const std::uint32_t& bits);
 
 // The concealment cycle: at each tick, reads the triggers and conceals or restores the targets.
-// The main window's 300 ms timer calls tmrActive_Timer; pausing the cycle (during a drag of the
+// The main window's 300 ms timer calls tick; pausing the cycle (during a drag of the
 // picker) is stopping that timer.
 class ConcealmentCycle {
 public:
     ConcealmentCycle(WindowServices& services, TargetRegistry& registry, const ControlValues& controls,
-                     CycleFlags& flags, audio::mMixer& mixer, NotifyIcon& icon, TrayIconData& trayIconData);
+                     CycleFlags& flags, MuteSwitch& mute, TrayIcon& icon);
     ConcealmentCycle(const ConcealmentCycle&) = delete;
     ConcealmentCycle& operator=(const ConcealmentCycle&) = delete;
 
-    void tmrActive_Timer();
+    void tick();
 
     // The tray icon's left click releases a held concealment.
-    void ReleaseLatch() { flags_.blnTrigLatch = false; }
+    void releaseLatch() { flags_.held = false; }
 
     // At shut-down: the windows concealed at this moment get their saved placement back. Windows
     // shown again earlier are left where they are now. Icon, sound and flags are not touched.
-    void RestoreAllForShutdown();
+    void restoreAllForShutdown();
 
 private:
-    bool ReadTriggers();
-    void Conceal();
-    void Restore();
-    void ShowIcon(int state);
+    bool readTriggers();
+    void conceal();
+    void restore();
+    void showIcon(int state);
 
     WindowServices& services_;
     TargetRegistry& registry_;
     const ControlValues& controls_;
     CycleFlags& flags_;
-    audio::mMixer& mixer_;
-    NotifyIcon& icon_;
-    TrayIconData& trayIconData_;
-    // The current concealment muted the sound (and read blnMuteSaved); only then may a restore
-    // write blnMuteSaved back.
+    MuteSwitch& mute_;
+    TrayIcon& icon_;
+    // The current concealment muted the sound (and read mutedBefore); only then may a restore
+    // write mutedBefore back.
     bool mutedByConcealment_ = false;
 };
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <cstdint>
 
-#include "core/NotifyIcon.h"
+#include "core/TrayIcon.h"
 
 namespace core {
 
@@ -13,31 +13,31 @@ namespace core {
 // handler and start-up/shut-down read them. A test sets them directly.
 struct ControlValues {
     // Check box values: 0 clear, 1 ticked, 2 greyed.
-    int chkShift = 0;       // "シフトキー": Shift is a trigger
-    int chkScrollLock = 0;  // "ScrollLock": ScrollLock is a trigger
-    int chkTrigMouse = 0;   // "マウス" in "トリガ": a mouse-zone trigger holds the concealment
-    int chkTrigKey = 0;     // "シフト" in "トリガ": a Shift trigger holds the concealment
-    int chkIE = 0;          // "自動隠し": discover windows of the listed classes before concealing
-    int chkMute = 0;        // "ミュート": mute the speakers at concealment
-    int chkMuteAuto = 0;    // "自動復帰": put the former mute state back at restore
-    bool chkMuteAutoEnabled = false;
-    int chkLock = 0;  // "ロック": the tray actions ask for the password
-    bool chkLockEnabled = false;
-    int chkRunup = 0;               // "起動時画面表示": show the main window at start-up
-    std::array<int, 8> chkMouse{};  // zone toggles, index order of the panel (see zone tables)
+    int shiftBox = 0;        // "シフトキー": Shift is a trigger
+    int scrollLockBox = 0;   // "ScrollLock": ScrollLock is a trigger
+    int holdMouseBox = 0;    // "マウス" in "トリガ": a mouse-zone trigger holds the concealment
+    int holdKeyBox = 0;      // "シフト" in "トリガ": a Shift trigger holds the concealment
+    int discoverBox = 0;     // "自動隠し": discover windows of the listed classes before concealing
+    int muteBox = 0;         // "ミュート": mute the speakers at concealment
+    int muteRestoreBox = 0;  // "自動復帰": put the former mute state back at restore
+    bool muteRestoreEnabled = false;
+    int lockBox = 0;  // "ロック": the tray actions ask for the password
+    bool lockEnabled = false;
+    int showAtStartBox = 0;            // "起動時画面表示": show the main window at start-up
+    std::array<int, 8> zoneToggles{};  // zone toggles, index order of the panel (see zone tables)
 
     // Kept in step by the trigger panel's handlers.
-    std::uint32_t ZoneMask = 0;  // zone codes that trigger; 0: the pointer is not watched
-    std::int32_t lngPixels = 0;  // zone thickness in pixels
-    bool blnShiftMode = false;
-    bool blnScrollMode = false;
+    std::uint32_t zoneMask = 0;      // zone codes that trigger; 0: the pointer is not watched
+    std::int32_t zoneThickness = 0;  // zone thickness in pixels
+    bool shiftMode = false;
+    bool scrollLockMode = false;
 
     // The current standby (0) and concealment (1) pictures, and their decoy files ("" = built-in).
-    std::array<IconHandle, 2> imgIcon{};
-    std::array<QString, 2> IconPath;
+    std::array<IconHandle, 2> pictures{};
+    std::array<QString, 2> pictureFiles;
 
     // Digest of the lock password; empty when none is set.
-    QString PassHash;
+    QString passwordDigest;
 };
 
 }  // namespace core

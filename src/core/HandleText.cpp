@@ -2,7 +2,7 @@
 
 namespace core {
 
-QString HandleToHex(WindowHandle window) {
+QString handleToHex(WindowHandle window) {
     return QString::number(window, 16).toUpper();
 }
 

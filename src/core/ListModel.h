@@ -7,24 +7,24 @@
 // main window's list views show.
 namespace core::list {
 
-inline int ListCount(const QStringListModel& list) {
+inline int listCount(const QStringListModel& list) {
     return list.rowCount();
 }
 
-inline QString ListItem(const QStringListModel& list, int row) {
+inline QString listItem(const QStringListModel& list, int row) {
     return list.data(list.index(row), Qt::DisplayRole).toString();
 }
 
-inline void SetListItem(QStringListModel& list, int row, const QString& text) {
+inline void setListItem(QStringListModel& list, int row, const QString& text) {
     list.setData(list.index(row), text, Qt::EditRole);
 }
 
-inline void AddItem(QStringListModel& list, const QString& text) {
+inline void addItem(QStringListModel& list, const QString& text) {
     const int row = list.rowCount();
-    if (list.insertRows(row, 1)) SetListItem(list, row, text);
+    if (list.insertRows(row, 1)) setListItem(list, row, text);
 }
 
-inline void RemoveItem(QStringListModel& list, int row) {
+inline void removeItem(QStringListModel& list, int row) {
     list.removeRows(row, 1);
 }
 

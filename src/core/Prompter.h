@@ -4,20 +4,18 @@
 
 namespace core {
 
-// Message box styles and answers, with the values of the classic message box API, so that the
-// logic reads like the behaviour it implements.
-namespace mb {
-inline constexpr int kOkOnly = 0;
-inline constexpr int kYesNo = 4;
-inline constexpr int kCritical = 16;
-inline constexpr int kExclamation = 48;
-inline constexpr int kInformation = 64;
-inline constexpr int kSystemModal = 4096;
+enum class MessageButtons { Ok, YesNo };
+enum class MessageIcon { None, Critical, Question, Warning, Information };
+enum class Answer { Ok, Yes, No };
 
-inline constexpr int kAnswerOk = 1;
-inline constexpr int kAnswerYes = 6;
-inline constexpr int kAnswerNo = 7;
-}  // namespace mb
+// How a message box looks: its buttons, its icon, and whether it stays above every window
+// (the program's messages about its own state do, so that they are never lost behind others).
+struct MessageStyle {
+    MessageButtons buttons = MessageButtons::Ok;
+    MessageIcon icon = MessageIcon::None;
+    bool aboveAll = false;
+    friend bool operator==(const MessageStyle&, const MessageStyle&) = default;
+};
 
 // Shows message boxes. Tests script the answers.
 class Prompter {
@@ -27,13 +25,13 @@ public:
     Prompter(const Prompter&) = delete;
     Prompter& operator=(const Prompter&) = delete;
 
-    // Shows a modal message box and returns the button pressed (mb::kAnswer...). A box closed
-    // without a button counts as No (for questions) or OK.
-    virtual int MsgBox(const QString& text, int style, const QString& title) = 0;
+    // Shows a modal message box and returns the button pressed. A box closed without a button
+    // counts as No (for questions) or OK.
+    virtual Answer showMessage(const QString& text, MessageStyle style, const QString& title) = 0;
 };
 
 // The application title that message boxes without a title of their own carry.
-inline QString AppTitle() {
+inline QString appTitle() {
     return QStringLiteral("Zelmora2nd");
 }
 

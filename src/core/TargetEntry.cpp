@@ -4,13 +4,13 @@
 
 namespace core {
 
-QString FormatTargetEntry(const QString& title, WindowHandle hWnd) {
-    return title + u'(' + HandleToHex(hWnd) + u')';
+QString formatTargetEntry(const QString& title, WindowHandle handle) {
+    return title + u'(' + handleToHex(handle) + u')';
 }
 
 namespace {
 
-int HexDigit(QChar c) {
+int hexDigit(QChar c) {
     const char16_t u = c.unicode();
     if (u >= u'0' && u <= u'9') return u - u'0';
     if (u >= u'A' && u <= u'F') return u - u'A' + 10;
@@ -19,11 +19,11 @@ int HexDigit(QChar c) {
 }
 
 // Hexadecimal digits into 32 bits; eight digits from 80000000 up keep their top bit.
-WindowHandle ParseHandleText(QStringView text) {
+WindowHandle parseHandleText(QStringView text) {
     if (text.isEmpty()) return 0;
     WindowHandle value = 0;
     for (const QChar c : text) {
-        const int digit = HexDigit(c);
+        const int digit = hexDigit(c);
         if (digit < 0 || value > 0x0FFFFFFFu) return 0;
         value = (value << 4) | static_cast<WindowHandle>(digit);
     }
@@ -32,17 +32,17 @@ WindowHandle ParseHandleText(QStringView text) {
 
 }  // namespace
 
-TargetEntry ParseTargetEntry(const QString& entry) {
+TargetEntry parseTargetEntry(const QString& entry) {
     const qsizetype open = entry.lastIndexOf(u'(');
     if (open < 0) return {entry, 0};
     // Everything between the "(" and the last character, which is taken to be ")".
     const qsizetype handleLength = entry.size() - open - 2;
     const QStringView handleText =
         handleLength > 0 ? QStringView(entry).mid(open + 1, handleLength) : QStringView();
-    return {entry.left(open), ParseHandleText(handleText)};
+    return {entry.left(open), parseHandleText(handleText)};
 }
 
-std::int32_t HorizontalExtent(int ansiBytes, double fontPoints, double twipsPerPixel) {
+std::int32_t horizontalExtent(int ansiBytes, double fontPoints, double twipsPerPixel) {
     if (!(twipsPerPixel > 0.0)) twipsPerPixel = 15.0;
     // The first product is a fixed-point value with four decimal places.
     const double points = std::nearbyint(fontPoints * 10000.0) / 10000.0;

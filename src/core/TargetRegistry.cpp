@@ -11,10 +11,10 @@
 
 namespace core {
 
-using list::AddItem;
-using list::ListCount;
-using list::ListItem;
-using list::RemoveItem;
+using list::addItem;
+using list::listCount;
+using list::listItem;
+using list::removeItem;
 
 namespace {
 
@@ -28,219 +28,226 @@ const QString kQuestionTitle = QStringLiteral("Zelmora");
 TargetRegistry::TargetRegistry(WindowServices& services, Prompter& prompter, const CycleFlags& flags)
     : services_(services), prompter_(prompter), flags_(flags) {}
 
-void TargetRegistry::SetListMetrics(double fontPoints, double twipsPerPixel) {
+void TargetRegistry::setListMetrics(double fontPoints, double twipsPerPixel) {
     fontPoints_ = fontPoints;
     twipsPerPixel_ = twipsPerPixel;
 }
 
-void TargetRegistry::SetClassList(const QStringList& classes) {
-    ClassList_ = classes.isEmpty() ? QStringList{QString()} : classes;
-    RefreshClassList();
+void TargetRegistry::setClassList(const QStringList& classes) {
+    classNames_ = classes.isEmpty() ? QStringList{QString()} : classes;
+    refreshClassList();
 }
 
-bool TargetRegistry::AddClass(const QString& className) {
-    if (ClassList_.contains(className)) return false;
-    ClassList_.append(className);
-    RefreshClassList();
+bool TargetRegistry::addClass(const QString& className) {
+    if (classNames_.contains(className)) return false;
+    classNames_.append(className);
+    refreshClassList();
     return true;
 }
 
-bool TargetRegistry::AddTargetEntry(const QString& entry) {
-    if (ListCount(lstTarget_) >= kMaxTargets || lstTarget_.stringList().contains(entry)) return false;
-    AddItem(lstTarget_, entry);
+bool TargetRegistry::addTargetEntry(const QString& entry) {
+    if (listCount(targetList_) >= kMaxTargets || targetList_.stringList().contains(entry)) return false;
+    addItem(targetList_, entry);
     return true;
 }
 
-void TargetRegistry::RefreshTargetList() {
-    PruneTargetList();
-    RebuildTable();
-    RefreshClassList();
+void TargetRegistry::refreshTargetList() {
+    pruneTargetList();
+    rebuildTable();
+    refreshClassList();
 }
 
-void TargetRegistry::RefreshClassList() {
-    lstClasses_.setStringList(ClassList_);
+void TargetRegistry::refreshClassList() {
+    classList_.setStringList(classNames_);
 }
 
-void TargetRegistry::DiscoverClassWindows() {
+void TargetRegistry::discoverClassWindows() {
     // Entries of closed windows go first, so that they do not take the places of new windows.
-    PruneTargetList();
-    const std::vector<WindowHandle> windows = services_.EnumWindows();
+    pruneTargetList();
+    const std::vector<WindowHandle> windows = services_.topLevelWindows();
     // Every window's class and title in one call: a backend can read them without a wait per window.
-    const auto texts = services_.GetClassNamesAndTitles(windows);
+    const auto texts = services_.classNamesAndTitles(windows);
     for (std::size_t i = 0; i < windows.size() && i < texts.size(); ++i) {
-        mBrisquel::EnumClassWindowsProc(windows[i], texts[i].first, texts[i].second, ClassList_, lstTarget_);
+        core::enumClassWindowsProc(windows[i], texts[i].first, texts[i].second, classNames_, targetList_);
     }
-    RefreshTargetList();
+    refreshTargetList();
 }
 
-void TargetRegistry::PruneTargetList() {
-    const QStringList entries = lstTarget_.stringList();
+void TargetRegistry::pruneTargetList() {
+    const QStringList entries = targetList_.stringList();
     std::vector<WindowHandle> handles;
     handles.reserve(static_cast<std::size_t>(entries.size()));
     for (const QString& entry : entries)
-        handles.push_back(ParseTargetEntry(entry).hWnd);
+        handles.push_back(parseTargetEntry(entry).handle);
     // Every entry's window in one call: a backend can answer without a wait per entry.
-    const std::vector<bool> open = services_.AreWindows(handles);
+    const std::vector<bool> open = services_.existing(handles);
     // From the last entry to the first, so that the rows still to be visited keep their numbers.
     for (int row = static_cast<int>(entries.size()) - 1; row >= 0; --row) {
         const auto at = static_cast<std::size_t>(row);
-        if (at < open.size() && !open[at]) RemoveItem(lstTarget_, row);
+        if (at < open.size() && !open[at]) removeItem(targetList_, row);
     }
 }
 
-void TargetRegistry::RebuildTable() {
+void TargetRegistry::rebuildTable() {
     // What was saved of each window moves with its handle, not with its row.
     std::unordered_map<WindowHandle, TargetRecord> saved;
     for (int i = 0; i < TargetCount_; ++i)
-        saved.try_emplace(TargetTable_[i].hWnd, TargetTable_[i]);
+        saved.try_emplace(targetTable_[i].handle, targetTable_[i]);
 
-    const QStringList entries = lstTarget_.stringList();
+    const QStringList entries = targetList_.stringList();
     TargetCount_ = static_cast<int>(std::min<qsizetype>(entries.size(), kTargetTableSize));
     int longest = 0;
     for (int j = 0; j < TargetCount_; ++j) {
-        const TargetEntry parsed = ParseTargetEntry(entries[j]);
-        const auto found = saved.find(parsed.hWnd);
+        const TargetEntry parsed = parseTargetEntry(entries[j]);
+        const auto found = saved.find(parsed.handle);
         TargetRecord record = found != saved.end() ? found->second : TargetRecord{};
-        record.Title = parsed.title;
-        record.hWnd = parsed.hWnd;
-        TargetTable_[j] = std::move(record);
+        record.title = parsed.title;
+        record.handle = parsed.handle;
+        targetTable_[j] = std::move(record);
         longest = std::max(longest, ansi::byteLength(entries[j]));
     }
-    if (onHorizontalExtent) onHorizontalExtent(HorizontalExtent(longest, fontPoints_, twipsPerPixel_));
+    if (onHorizontalExtent) onHorizontalExtent(horizontalExtent(longest, fontPoints_, twipsPerPixel_));
 }
 
-std::vector<int> TargetRegistry::FirstRowOfEachWindow(bool concealedOnly) const {
+std::vector<int> TargetRegistry::firstRowOfEachWindow(bool concealedOnly) const {
     std::vector<int> rows;
     std::unordered_set<WindowHandle> seen;
     for (int i = 0; i < TargetCount_; ++i) {
-        if (concealedOnly && !TargetTable_[i].Concealed) continue;
-        if (seen.insert(TargetTable_[i].hWnd).second) rows.push_back(i);
+        if (concealedOnly && !targetTable_[i].concealed) continue;
+        if (seen.insert(targetTable_[i].handle).second) rows.push_back(i);
     }
     return rows;
 }
 
-std::vector<PlacementAndClass> TargetRegistry::ReadWindows(const std::vector<int>& rows) {
+std::vector<PlacementAndClass> TargetRegistry::readWindows(const std::vector<int>& rows) {
     std::vector<WindowHandle> handles;
     handles.reserve(rows.size());
     for (const int row : rows)
-        handles.push_back(TargetTable_[row].hWnd);
+        handles.push_back(targetTable_[row].handle);
     // All windows in one call: a backend can read them without a wait per window.
-    std::vector<PlacementAndClass> readings = services_.GetWindowPlacementsAndClassNames(handles);
+    std::vector<PlacementAndClass> readings = services_.placementsAndClassNames(handles);
     readings.resize(handles.size());  // a window the backend said nothing about counts as gone
     return readings;
 }
 
-void TargetRegistry::HideTargets() {
-    const std::vector<int> rows = FirstRowOfEachWindow(false);
+void TargetRegistry::hideTargets() {
+    const std::vector<int> rows = firstRowOfEachWindow(false);
     // Every placement is read before the first window is hidden.
-    const std::vector<PlacementAndClass> readings = ReadWindows(rows);
+    const std::vector<PlacementAndClass> readings = readWindows(rows);
     std::vector<std::pair<WindowHandle, WindowPlacement>> batch;
     std::unordered_map<WindowHandle, int> firstRow;
     for (std::size_t j = 0; j < rows.size(); ++j) {
-        TargetRecord& record = TargetTable_[rows[j]];
-        firstRow.emplace(record.hWnd, rows[j]);
-        record.Concealed = false;
-        record.Placement.length = 44;
+        TargetRecord& record = targetTable_[rows[j]];
+        firstRow.emplace(record.handle, rows[j]);
+        record.concealed = false;
         const PlacementAndClass& now = readings[j];
         if (!now.placement) continue;  // closed
-        record.Placement = *now.placement;
-        record.SavedShowCmd = record.Placement.showCmd;
-        if (record.SavedShowCmd == kShowHide) continue;  // already withdrawn: nothing to hide or bring back
-        record.ConcealedClass = now.className;
-        record.Concealed = true;
-        WindowPlacement hidden = record.Placement;
+        record.placement = *now.placement;
+        record.savedShowCmd = record.placement.showCmd;
+        if (record.savedShowCmd == kShowHide) continue;  // already withdrawn: nothing to hide or bring back
+        record.concealedClass = now.className;
+        record.concealed = true;
+        WindowPlacement hidden = record.placement;
         hidden.showCmd = kShowHide;
-        batch.emplace_back(record.hWnd, hidden);
+        batch.emplace_back(record.handle, hidden);
     }
     for (int i = 0; i < TargetCount_; ++i) {
-        TargetRecord& record = TargetTable_[i];
-        const int first = firstRow.at(record.hWnd);
+        TargetRecord& record = targetTable_[i];
+        const int first = firstRow.at(record.handle);
         if (first == i) continue;
         // The same window listed twice: hidden once, saved alike.
-        const TargetRecord& original = TargetTable_[first];
-        record.Placement = original.Placement;
-        record.SavedShowCmd = original.SavedShowCmd;
-        record.Concealed = original.Concealed;
-        record.ConcealedClass = original.ConcealedClass;
+        const TargetRecord& original = targetTable_[first];
+        record.placement = original.placement;
+        record.savedShowCmd = original.savedShowCmd;
+        record.concealed = original.concealed;
+        record.concealedClass = original.concealedClass;
     }
-    if (!batch.empty()) services_.SetWindowPlacements(batch);
+    if (!batch.empty()) services_.setPlacements(batch);
 }
 
-bool TargetRegistry::StillConcealed(const TargetRecord& record, const PlacementAndClass& now) {
+bool TargetRegistry::stillConcealed(const TargetRecord& record, const PlacementAndClass& now) {
     // A window that closed while hidden may have passed its handle on to a new window: that one is
     // shown by its own program, or is of another class.
-    return record.Concealed && now.placement && now.placement->showCmd == kShowHide &&
-           now.className == record.ConcealedClass;
+    return record.concealed && now.placement && now.placement->showCmd == kShowHide &&
+           now.className == record.concealedClass;
 }
 
-void TargetRegistry::RestoreTargets() {
-    const std::vector<int> rows = FirstRowOfEachWindow(true);
-    const std::vector<PlacementAndClass> readings = ReadWindows(rows);
+void TargetRegistry::restoreTargets() {
+    const std::vector<int> rows = firstRowOfEachWindow(true);
+    const std::vector<PlacementAndClass> readings = readWindows(rows);
     std::vector<std::pair<WindowHandle, WindowPlacement>> batch;
     for (std::size_t j = 0; j < rows.size(); ++j) {
-        const TargetRecord& record = TargetTable_[rows[j]];
-        if (!StillConcealed(record, readings[j])) continue;
-        WindowPlacement placement = record.Placement;
-        placement.showCmd = record.SavedShowCmd;
-        batch.emplace_back(record.hWnd, placement);
+        const TargetRecord& record = targetTable_[rows[j]];
+        if (!stillConcealed(record, readings[j])) continue;
+        WindowPlacement placement = record.placement;
+        placement.showCmd = record.savedShowCmd;
+        batch.emplace_back(record.handle, placement);
     }
     for (int i = 0; i < TargetCount_; ++i)
-        TargetTable_[i].Concealed = false;
-    if (!batch.empty()) services_.SetWindowPlacements(batch);
+        targetTable_[i].concealed = false;
+    if (!batch.empty()) services_.setPlacements(batch);
 }
 
-void TargetRegistry::RestoreTarget(WindowHandle hWnd) {
+void TargetRegistry::restoreTarget(WindowHandle handle) {
     for (int i = 0; i < TargetCount_; ++i) {
-        const TargetRecord& record = TargetTable_[i];
-        if (record.hWnd != hWnd) continue;
-        if (record.Concealed && StillConcealed(record, ReadWindows({i}).front())) {
-            WindowPlacement placement = record.Placement;
-            placement.showCmd = record.SavedShowCmd;
-            services_.SetWindowPlacement(hWnd, placement);
+        const TargetRecord& record = targetTable_[i];
+        if (record.handle != handle) continue;
+        if (record.concealed && stillConcealed(record, readWindows({i}).front())) {
+            WindowPlacement placement = record.placement;
+            placement.showCmd = record.savedShowCmd;
+            services_.setPlacement(handle, placement);
         }
         break;
     }
     for (int i = 0; i < TargetCount_; ++i) {
-        if (TargetTable_[i].hWnd == hWnd) TargetTable_[i].Concealed = false;
+        if (targetTable_[i].handle == handle) targetTable_[i].concealed = false;
     }
 }
 
-int TargetRegistry::FindEntry(int expectedRow, const QString& entry) const {
-    if (expectedRow < ListCount(lstTarget_) && ListItem(lstTarget_, expectedRow) == entry) return expectedRow;
-    return static_cast<int>(lstTarget_.stringList().indexOf(entry));
+int TargetRegistry::findEntry(int expectedRow, const QString& entry) const {
+    if (expectedRow < listCount(targetList_) && listItem(targetList_, expectedRow) == entry)
+        return expectedRow;
+    return static_cast<int>(targetList_.stringList().indexOf(entry));
 }
 
-void TargetRegistry::lstTarget_DblClick(int listIndex) {
-    if (listIndex < 0 || listIndex >= ListCount(lstTarget_)) return;
+void TargetRegistry::onTargetDoubleClicked(int listIndex) {
+    if (listIndex < 0 || listIndex >= listCount(targetList_)) return;
     // The timer keeps ticking while the question is open and may change the list: the entry is kept
     // by its text, not by its row.
-    const QString entry = ListItem(lstTarget_, listIndex);
+    const QString entry = listItem(targetList_, listIndex);
     QString question = kRemoveQuestion;
-    if (flags_.blnHideFlg) question += QStringLiteral("\r\n") + kShownAgainNote;
-    if (prompter_.MsgBox(question, mb::kYesNo + mb::kSystemModal, kQuestionTitle) != mb::kAnswerYes) return;
+    if (flags_.concealed) question += QStringLiteral("\r\n") + kShownAgainNote;
+    if (prompter_.showMessage(question,
+                              core::MessageStyle{core::MessageButtons::YesNo, core::MessageIcon::None, true},
+                              kQuestionTitle) != core::Answer::Yes)
+        return;
 
-    if (flags_.blnHideFlg) RestoreTarget(ParseTargetEntry(entry).hWnd);
-    const int row = FindEntry(listIndex, entry);
-    if (row >= 0) RemoveItem(lstTarget_, row);
-    RefreshTargetList();
+    if (flags_.concealed) restoreTarget(parseTargetEntry(entry).handle);
+    const int row = findEntry(listIndex, entry);
+    if (row >= 0) removeItem(targetList_, row);
+    refreshTargetList();
 }
 
-void TargetRegistry::lstClasses_DblClick(int listIndex) {
-    if (ClassList_.size() <= 1) {
-        prompter_.MsgBox(kLastClassMessage, mb::kInformation + mb::kSystemModal, AppTitle());
+void TargetRegistry::onClassDoubleClicked(int listIndex) {
+    if (classNames_.size() <= 1) {
+        prompter_.showMessage(
+            kLastClassMessage,
+            core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Information, true}, appTitle());
         return;
     }
-    if (listIndex < 0 || listIndex >= ListCount(lstClasses_)) return;
-    const QString name = ListItem(lstClasses_, listIndex);
-    if (prompter_.MsgBox(kRemoveQuestion, mb::kYesNo + mb::kSystemModal, kQuestionTitle) != mb::kAnswerYes)
+    if (listIndex < 0 || listIndex >= listCount(classList_)) return;
+    const QString name = listItem(classList_, listIndex);
+    if (prompter_.showMessage(kRemoveQuestion,
+                              core::MessageStyle{core::MessageButtons::YesNo, core::MessageIcon::None, true},
+                              kQuestionTitle) != core::Answer::Yes)
         return;
 
     // The selected element goes, and only that one, also when its name is listed twice.
-    const qsizetype at = (listIndex < ClassList_.size() && ClassList_[listIndex] == name)
+    const qsizetype at = (listIndex < classNames_.size() && classNames_[listIndex] == name)
                              ? listIndex
-                             : ClassList_.indexOf(name);
-    if (at >= 0 && ClassList_.size() > 1) ClassList_.removeAt(at);
-    RefreshClassList();
+                             : classNames_.indexOf(name);
+    if (at >= 0 && classNames_.size() > 1) classNames_.removeAt(at);
+    refreshClassList();
 }
 
 }  // namespace core

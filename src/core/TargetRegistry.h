@@ -15,21 +15,21 @@
 
 namespace core {
 
-// One target window: entry i of lstTarget, and what the last concealment saved of its window.
+// One target window: entry i of targetList, and what the last concealment saved of its window.
 struct TargetRecord {
-    QString Title;
-    WindowHandle hWnd = 0;
-    WindowPlacement Placement;
-    std::int32_t SavedShowCmd = kShowHide;
+    QString title;
+    WindowHandle handle = 0;
+    WindowPlacement placement;
+    std::int32_t savedShowCmd = kShowHide;
     // The window was hidden by the current concealment and has not been shown since. Only such a
     // record's placement is ever applied; the saved placement follows the window through list changes.
-    bool Concealed = false;
+    bool concealed = false;
     // The window's class when it was hidden, to tell it from a new window that got its handle.
-    QString ConcealedClass;
+    QString concealedClass;
 };
 
-// What is concealed: the target windows (lstTarget is the master, TargetTable its mirror) and the
-// target classes (ClassList is the master, lstClasses its mirror).
+// What is concealed: the target windows (targetList is the master, targetTable its mirror) and the
+// target classes (classNames is the master, classList its mirror).
 class TargetRegistry {
 public:
     TargetRegistry(WindowServices& services, Prompter& prompter, const CycleFlags& flags);
@@ -37,64 +37,64 @@ public:
     TargetRegistry& operator=(const TargetRegistry&) = delete;
 
     // The models that the main window's list views show.
-    QStringListModel& lstTarget() { return lstTarget_; }
-    QStringListModel& lstClasses() { return lstClasses_; }
+    QStringListModel& targetList() { return targetList_; }
+    QStringListModel& classList() { return classList_; }
 
-    // Receives the width in pixels over which lstTarget scrolls horizontally.
+    // Receives the width in pixels over which targetList scrolls horizontally.
     std::function<void(std::int32_t extent)> onHorizontalExtent;
     // The list font's size in points and the screen's twips per pixel, for that width.
-    void SetListMetrics(double fontPoints, double twipsPerPixel);
+    void setListMetrics(double fontPoints, double twipsPerPixel);
 
-    const QStringList& ClassList() const { return ClassList_; }
-    // Replaces the class list (start-up); an empty list becomes one empty name. lstClasses follows.
-    void SetClassList(const QStringList& classes);
-    // Appends a class not yet listed (exact comparison); lstClasses follows. False when listed.
-    bool AddClass(const QString& className);
+    const QStringList& classNames() const { return classNames_; }
+    // Replaces the class list (start-up); an empty list becomes one empty name. classList follows.
+    void setClassList(const QStringList& classes);
+    // Appends a class not yet listed (exact comparison); classList follows. False when listed.
+    bool addClass(const QString& className);
 
-    int TargetCount() const { return TargetCount_; }
-    const std::array<TargetRecord, kTargetTableSize>& TargetTable() const { return TargetTable_; }
+    int targetCount() const { return TargetCount_; }
+    const std::array<TargetRecord, kTargetTableSize>& targetTable() const { return targetTable_; }
 
     // Appends an entry unless an equal one is listed or the list is full; true when appended.
     // The caller refreshes the table afterwards.
-    bool AddTargetEntry(const QString& entry);
+    bool addTargetEntry(const QString& entry);
 
-    // Drops entries of closed windows, rebuilds TargetTable and TargetCount from lstTarget, sets the
-    // horizontal extent and refreshes lstClasses.
-    void RefreshTargetList();
-    // lstClasses = ClassList.
-    void RefreshClassList();
+    // Drops entries of closed windows, rebuilds targetTable and TargetCount from targetList, sets the
+    // horizontal extent and refreshes classList.
+    void refreshTargetList();
+    // classList = classNames.
+    void refreshClassList();
     // Discovery: every open window of a listed class gets its entry, then the list is refreshed.
-    void DiscoverClassWindows();
+    void discoverClassWindows();
 
     // Reads every target's placement, then hides the targets.
-    void HideTargets();
+    void hideTargets();
     // Shows every window that is still concealed with its saved placement, in one batch. Windows
     // closed meanwhile, shown meanwhile, or replaced by a new window with the same handle are left alone.
-    void RestoreTargets();
+    void restoreTargets();
 
     // Double-click on entry `listIndex` of the list: remove it after a question.
-    void lstTarget_DblClick(int listIndex);
-    void lstClasses_DblClick(int listIndex);
+    void onTargetDoubleClicked(int listIndex);
+    void onClassDoubleClicked(int listIndex);
 
 private:
-    void PruneTargetList();
-    void RebuildTable();
+    void pruneTargetList();
+    void rebuildTable();
     // The first row of each window in the table (of the concealed ones only), in list order.
-    std::vector<int> FirstRowOfEachWindow(bool concealedOnly) const;
+    std::vector<int> firstRowOfEachWindow(bool concealedOnly) const;
     // The placement and class of the window of each row, read in one call; one reading per row.
-    std::vector<PlacementAndClass> ReadWindows(const std::vector<int>& rows);
-    static bool StillConcealed(const TargetRecord& record, const PlacementAndClass& now);
-    void RestoreTarget(WindowHandle hWnd);
-    int FindEntry(int expectedRow, const QString& entry) const;
+    std::vector<PlacementAndClass> readWindows(const std::vector<int>& rows);
+    static bool stillConcealed(const TargetRecord& record, const PlacementAndClass& now);
+    void restoreTarget(WindowHandle handle);
+    int findEntry(int expectedRow, const QString& entry) const;
 
     WindowServices& services_;
     Prompter& prompter_;
     const CycleFlags& flags_;
 
-    QStringListModel lstTarget_;
-    QStringListModel lstClasses_;
-    QStringList ClassList_{QString()};
-    std::array<TargetRecord, kTargetTableSize> TargetTable_{};
+    QStringListModel targetList_;
+    QStringListModel classList_;
+    QStringList classNames_{QString()};
+    std::array<TargetRecord, kTargetTableSize> targetTable_{};
     int TargetCount_ = 0;
     double fontPoints_ = 9.0;
     double twipsPerPixel_ = 15.0;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <utility>
@@ -37,9 +36,9 @@ enum ShowCmd : std::int32_t {
 // flags of a placement: the window goes back to maximised when it is de-iconified.
 inline constexpr std::uint32_t kRestoreToMaximized = 0x2;
 
-// A window's placement as read by GetWindowPlacement and handed back to SetWindowPlacement.
+// Where a window is and how it is shown, as read before it is hidden and handed back to bring
+// it back.
 struct WindowPlacement {
-    std::uint32_t length = 44;
     std::uint32_t flags = 0;
     std::int32_t showCmd = kShowHide;
     Point framePosition;        // top-left of the window with its frame, in the normal (not maximised) state
@@ -48,7 +47,7 @@ struct WindowPlacement {
     friend bool operator==(const WindowPlacement&, const WindowPlacement&) = default;
 };
 
-// GetWindowPlacement and GetClassName of one window, read together.
+// The placement and class of one window, read together.
 struct PlacementAndClass {
     std::optional<WindowPlacement> placement;  // empty when the window is gone
     QString className;                         // empty when the window is gone or has no class
@@ -67,12 +66,8 @@ struct InputQuery {
     bool scrollLock = false;
 };
 
-// GetKeyState bits.
-inline constexpr int kVkShift = 0x10;
-inline constexpr int kVkScroll = 0x91;
-inline constexpr int kKeyDownBit = 0x80;
-inline constexpr int kToggledBit = 0x01;
-
+// The windows and input of the desktop, as the concealment and the picker use them. A backend
+// may answer the calls about many windows in one go instead of waiting for each answer in turn.
 class WindowServices {
 public:
     WindowServices() = default;
@@ -81,84 +76,48 @@ public:
     WindowServices& operator=(const WindowServices&) = delete;
 
     // Size of the primary monitor in pixels; {0, 0} when unknown.
-    virtual Size ScreenSize() = 0;
+    virtual Size screenSize() = 0;
     // Pointer position; empty when the pointer cannot be read (it is on another screen).
-    virtual std::optional<Point> GetCursorPos() = 0;
-    // GetKeyState(kVkShift) has kKeyDownBit while Shift is held; GetKeyState(kVkScroll) has
-    // kToggledBit while ScrollLock is on. 0 for other keys or on failure.
-    virtual int GetKeyState(int virtualKey) = 0;
+    virtual std::optional<Point> pointerPosition() = 0;
     // The reads of one tick with as few server round trips as possible (one at most).
-    virtual InputState ReadInput(InputQuery query) = 0;
+    virtual InputState readInput(InputQuery query) = 0;
 
-    // False when the window does not exist (anymore); never an error.
-    virtual bool IsWindow(WindowHandle window) = 0;
-    // IsWindow of each window, in order. A backend may ask about them all in one go instead of
-    // waiting for each answer in turn.
-    virtual std::vector<bool> AreWindows(const std::vector<WindowHandle>& windows) {
-        std::vector<bool> open;
-        open.reserve(windows.size());
-        for (const WindowHandle window : windows)
-            open.push_back(IsWindow(window));
-        return open;
-    }
+    // Whether each window still exists, in order; never an error.
+    virtual std::vector<bool> existing(const std::vector<WindowHandle>& windows) = 0;
     // Every top-level client window, bottom to top in stacking order. Empty on failure.
-    virtual std::vector<WindowHandle> EnumWindows() = 0;
+    virtual std::vector<WindowHandle> topLevelWindows() = 0;
     // The window's class name (class part of WM_CLASS); empty when it names no window.
-    virtual QString GetClassName(WindowHandle window) = 0;
+    virtual QString className(WindowHandle window) = 0;
     // The window's title (UTF-8 _NET_WM_NAME, else WM_NAME); empty when it names no window.
-    virtual QString GetWindowText(WindowHandle window) = 0;
-    // GetClassName and GetWindowText of each window, in order. A backend may read them all in one go
-    // instead of waiting for each answer in turn.
-    virtual std::vector<std::pair<QString, QString>> GetClassNamesAndTitles(
-        const std::vector<WindowHandle>& windows) {
-        std::vector<std::pair<QString, QString>> texts;
-        texts.reserve(windows.size());
-        for (const WindowHandle window : windows) {
-            QString className = GetClassName(window);
-            texts.emplace_back(std::move(className), GetWindowText(window));
-        }
-        return texts;
-    }
+    virtual QString windowTitle(WindowHandle window) = 0;
+    // Class name and title of each window, in order.
+    virtual std::vector<std::pair<QString, QString>> classNamesAndTitles(
+        const std::vector<WindowHandle>& windows) = 0;
     // The deepest window under the point; over a window manager's frame, the client inside it.
     // 0 when there is none.
-    virtual WindowHandle WindowFromPoint(Point point) = 0;
+    virtual WindowHandle windowAt(Point point) = 0;
 
-    // Reads the window's placement; false (placement untouched) when the window is gone. showCmd is
-    // kShowHide while the window is withdrawn (the concealment relies on this to tell a window it hid
-    // from a new window that got the same handle).
-    virtual bool GetWindowPlacement(WindowHandle window, WindowPlacement& placement) = 0;
-    // GetWindowPlacement (with a placement of length 44) and GetClassName of each window, in order;
-    // no placement and no class for a window that is gone. A backend may read them all in one go.
-    virtual std::vector<PlacementAndClass> GetWindowPlacementsAndClassNames(
-        const std::vector<WindowHandle>& windows) {
-        std::vector<PlacementAndClass> readings(windows.size());
-        for (std::size_t i = 0; i < windows.size(); ++i) {
-            WindowPlacement placement;
-            if (!GetWindowPlacement(windows[i], placement)) continue;
-            readings[i].placement = placement;
-            readings[i].className = GetClassName(windows[i]);
-        }
-        return readings;
-    }
+    // Placement and class of each window, in order; neither for a window that is gone. showCmd is
+    // kShowHide while the window is withdrawn (the concealment relies on this to tell a window it
+    // hid from a new window that got the same handle).
+    virtual std::vector<PlacementAndClass> placementsAndClassNames(
+        const std::vector<WindowHandle>& windows) = 0;
     // showCmd 0 hides the window; 1, 2, 3 bring it back with the placement's rectangle and state.
     // False when the window is gone.
-    virtual bool SetWindowPlacement(WindowHandle window, const WindowPlacement& placement) = 0;
+    virtual bool setPlacement(WindowHandle window, const WindowPlacement& placement) = 0;
     // The same for many windows at once, in order; windows that are gone are skipped. Restoring many
     // windows costs one wait for the window manager, not one per window.
-    virtual void SetWindowPlacements(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) = 0;
+    virtual void setPlacements(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) = 0;
 
     // Draws a highlight frame 5 pixels thick along the inside of the window's outer rectangle, or
     // removes it when this window already carries it. Nothing for 0 or a window that is gone.
-    virtual void InvertWindowFrame(WindowHandle window) = 0;
+    virtual void toggleHighlight(WindowHandle window) = 0;
 
-    // Our own windows: stay above ordinary windows, stay out of task bars and pagers, take the
-    // keyboard focus. Failures change nothing.
-    virtual void SetTopmost(WindowHandle window) = 0;
-    virtual void SetSkipTaskbar(WindowHandle window) = 0;
-    virtual void SetForegroundWindow(WindowHandle window) = 0;
+    // Keeps one of our own windows out of task bars and pagers. Failures change nothing.
+    virtual void setSkipTaskbar(WindowHandle window) = 0;
 };
 
 // Upper-case hexadecimal without leading zeros, as the target list writes handles.
-QString HandleToHex(WindowHandle window);
+QString handleToHex(WindowHandle window);
 
 }  // namespace core

@@ -28,7 +28,7 @@ std::int64_t characterSum(const QString& text) {
 
 }  // namespace
 
-QString PassHashOfSum(std::int64_t sum) {
+QString passHashOfSum(std::int64_t sum) {
     std::int64_t a = sum < 0 ? -sum : sum;
     if (a > kLargestMagnitude) a = kLargestMagnitude;
     if (a < 200) a *= a;
@@ -42,8 +42,8 @@ QString PassHashOfSum(std::int64_t sum) {
     return digest;
 }
 
-QString MakePassHash(const QString& text) {
-    return PassHashOfSum(characterSum(text));
+QString makePassHash(const QString& text) {
+    return passHashOfSum(characterSum(text));
 }
 
 }  // namespace lock

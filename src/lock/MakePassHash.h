@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // The digest of the lock password: only the digest is kept, in memory and in the settings file
-// ("LOCK"/"PassHash"). It must match the Windows program's digest bit for bit, or stored
+// ("LOCK"/"passwordDigest"). It must match the Windows program's digest bit for bit, or stored
 // passwords stop working.
 namespace lock {
 
@@ -14,11 +14,11 @@ namespace lock {
 // trail read as a signed 16-bit number (always negative: "あ" counts -32096). A character CP932
 // cannot hold counts as "?" (63), a surrogate pair as a single "?", as the Windows text box
 // turned it into one "?".
-QString MakePassHash(const QString& text);
+QString makePassHash(const QString& text);
 
 // The digest for a given character sum. The sum is taken in 64 bits, so it never overflows; where
 // |sum| exceeds 2147483647 (the Windows program stopped with an overflow error there, so no stored
 // digest comes from such a sum) it counts as 2147483647.
-QString PassHashOfSum(std::int64_t sum);
+QString passHashOfSum(std::int64_t sum);
 
 }  // namespace lock

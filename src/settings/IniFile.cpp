@@ -37,7 +37,7 @@ bool replaceIfChanged(const QString& path, const Current& before, const std::str
 
 }  // namespace
 
-QString IniFile::GetIni(QStringView section, QStringView key, const QString& defaultValue) const {
+QString IniFile::getIni(QStringView section, QStringView key, const QString& defaultValue) const {
     const store::FileBytes file = store::readFile(nativePath(path_));
     if (file.status != store::ReadStatus::Ok) return defaultValue;
     return ini::findValue(file.bytes, section, key).value_or(defaultValue);
@@ -65,14 +65,14 @@ bool IniFile::writeAll(const QList<Entry>& entries) const {
     return replaceIfChanged(path_, *before, after) && allStored;
 }
 
-QString SettingsFilePathFor(const QString& executablePath) {
+QString settingsFilePathFor(const QString& executablePath) {
     const QFileInfo executable(executablePath);
     const QString folder = executable.absolutePath();
     const QString file = executable.fileName() + QStringLiteral(".ini");
     return folder.endsWith(u'/') ? folder + file : folder + u'/' + file;
 }
 
-QString SettingsFilePath() {
+QString settingsFilePath() {
     std::vector<char> buffer(4096);
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -82,18 +82,18 @@ QString SettingsFilePath() {
             // The kernel marks an executable replaced on disk while it runs (an upgrade, say).
             const QString deleted = QStringLiteral(" (deleted)");
             if (executable.endsWith(deleted)) executable.chop(deleted.size());
-            return SettingsFilePathFor(executable);
+            return settingsFilePathFor(executable);
         }
         buffer.resize(buffer.size() * 2);
     }
 }
 
-QString GetIni(QStringView section, QStringView key, const QString& defaultValue) {
-    return IniFile(SettingsFilePath()).GetIni(section, key, defaultValue);
+QString getIni(QStringView section, QStringView key, const QString& defaultValue) {
+    return IniFile(settingsFilePath()).getIni(section, key, defaultValue);
 }
 
-void PutIni(QStringView section, QStringView key, QStringView value) {
-    IniFile(SettingsFilePath()).PutIni(section, key, value);
+void putIni(QStringView section, QStringView key, QStringView value) {
+    IniFile(settingsFilePath()).putIni(section, key, value);
 }
 
 }  // namespace settings

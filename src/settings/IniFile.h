@@ -17,11 +17,11 @@ public:
 
     // The stored value of key in section (see ini::findValue), or defaultValue unchanged when the
     // file, the section or the key is missing, or the file cannot be read.
-    QString GetIni(QStringView section, QStringView key, const QString& defaultValue) const;
+    QString getIni(QStringView section, QStringView key, const QString& defaultValue) const;
 
     // Stores value under key in section (see ini::withValue), creating the file when it is missing.
     // A write that fails leaves the file as it was and reports nothing.
-    void PutIni(QStringView section, QStringView key, QStringView value) const { write(section, key, value); }
+    void putIni(QStringView section, QStringView key, QStringView value) const { write(section, key, value); }
 
     // PutIni that says whether the value was stored.
     bool write(QStringView section, QStringView key, QStringView value) const;
@@ -43,13 +43,13 @@ private:
 
 // "<folder of the executable>/<file name of the executable>.ini", from /proc/self/exe; empty when
 // that cannot be read (then every read gives its default and every write fails).
-QString SettingsFilePath();
+QString settingsFilePath();
 
 // The settings file that belongs to the executable at executablePath.
-QString SettingsFilePathFor(const QString& executablePath);
+QString settingsFilePathFor(const QString& executablePath);
 
 // One read or write of the running program's settings file, the path built afresh each time.
-QString GetIni(QStringView section, QStringView key, const QString& defaultValue);
-void PutIni(QStringView section, QStringView key, QStringView value);
+QString getIni(QStringView section, QStringView key, const QString& defaultValue);
+void putIni(QStringView section, QStringView key, QStringView value);
 
 }  // namespace settings

@@ -24,23 +24,23 @@ class IniFile;
 
 struct StoredSettings {
     // Top-left corner of the main window in twips, relative to the primary screen's top-left.
-    float FormSetX = 0.0f;
-    float FormSetY = 0.0f;
-    std::int32_t lngPixels = kDefaultPixels;  // within kMinPixels..kMaxPixels
-    std::uint32_t MousePosi = 1;              // zone mask, low eight bits only
+    float windowX = 0.0f;
+    float windowY = 0.0f;
+    std::int32_t zoneThickness = kDefaultPixels;  // within kMinPixels..kMaxPixels
+    std::uint32_t zoneMask = 1;                   // zone mask, low eight bits only
     // Check box values: 0 clear, 1 ticked, 2 greyed.
-    int chkShift = 1;
-    int chkScrollLock = 1;
-    int chkTrigMouse = 1;
-    int chkTrigKey = 1;
-    int chkLock = 0;
-    int chkMute = 1;
-    int chkMuteAuto = 1;
-    int chkIE = 1;
-    int chkRunup = 1;
-    QString PassHash;  // empty: no password
-    QStringList ClassList{QStringLiteral("IEFrame")};
-    std::array<QString, 2> IconPath;  // standby (0) and concealment (1) decoy files; empty: built-in
+    int shiftBox = 1;
+    int scrollLockBox = 1;
+    int holdMouseBox = 1;
+    int holdKeyBox = 1;
+    int lockBox = 0;
+    int muteBox = 1;
+    int muteRestoreBox = 1;
+    int discoverBox = 1;
+    int showAtStartBox = 1;
+    QString passwordDigest;  // empty: no password
+    QStringList classNames{QStringLiteral("IEFrame")};
+    std::array<QString, 2> pictureFiles;  // standby (0) and concealment (1) decoy files; empty: built-in
 
     friend bool operator==(const StoredSettings&, const StoredSettings&) = default;
 };
@@ -56,16 +56,16 @@ struct StoredSettings {
 //   also far off every screen (see PlaceOnScreen);
 // - an icon path that does not name an existing regular file (after following links) becomes
 //   empty. Dot-files count as existing.
-StoredSettings ReadStoredSettings(const IniFile& ini, QSizeF screen, QSizeF designedWindow);
+StoredSettings readStoredSettings(const IniFile& ini, QSizeF screen, QSizeF designedWindow);
 
 // Writes all 17 settings in the shut-down order (APP, MOUSE, KEY, LOCK; a new file gets its sections
 // and keys in that order) with one replacement of the file: all values are stored or none is. True
 // when every value was stored.
-bool WriteStoredSettings(const IniFile& ini, const StoredSettings& settings);
+bool writeStoredSettings(const IniFile& ini, const StoredSettings& settings);
 
 // The settings as shut-down writes them: the window's position in twips, the spinner's value, the
-// class list, and the rest from the control values (ZoneMask, check boxes, PassHash, IconPath).
-StoredSettings CollectStoredSettings(const core::ControlValues& values, QPointF windowTopLeft,
+// class list, and the rest from the control values (zoneMask, check boxes, passwordDigest, pictureFiles).
+StoredSettings collectStoredSettings(const core::ControlValues& values, QPointF windowTopLeft,
                                      std::int32_t spinnerValue, const QStringList& classList);
 
 // A zone toggle of the trigger panel and the zone code it stands for.
@@ -80,12 +80,12 @@ inline constexpr std::array<ZoneToggle, 8> kZoneToggles{
     {{1, 0}, {2, 1}, {8, 2}, {4, 3}, {16, 4}, {32, 5}, {64, 6}, {128, 7}}};
 
 // The indices of the toggles that start-up ticks for mask, in that order.
-QList<int> ZoneTogglesToTick(std::uint32_t mask);
+QList<int> zoneTogglesToTick(std::uint32_t mask);
 
 // Where to put a window of windowSize whose top-left corner is at position: unchanged when any part
 // of it overlaps one of screens, otherwise centred on primary. All in one unit and one origin.
 // With no screens at all the position is kept.
-QPointF PlaceOnScreen(QPointF position, QSizeF windowSize, const QList<QRectF>& screens,
+QPointF placeOnScreen(QPointF position, QSizeF windowSize, const QList<QRectF>& screens,
                       const QRectF& primary);
 
 }  // namespace settings

@@ -97,7 +97,7 @@ double decimalValue(QStringView text, qsizetype i) {
 
 }  // namespace
 
-double Val(QStringView text) {
+double val(QStringView text) {
     qsizetype i = 0;
     while (i < text.size() && isBlank(text[i]))
         ++i;
@@ -109,7 +109,7 @@ double Val(QStringView text) {
     return decimalValue(text, i);
 }
 
-double RoundHalfEven(double value) {
+double roundHalfEven(double value) {
     if (std::isnan(value)) return 0;
     if (std::isinf(value)) return value;
     const double below = std::floor(value);
@@ -123,7 +123,7 @@ namespace {
 
 template <typename Int>
 std::optional<Int> toInteger(double value) {
-    const double rounded = RoundHalfEven(value);
+    const double rounded = roundHalfEven(value);
     if (!std::isfinite(value) || rounded < std::numeric_limits<Int>::min() ||
         rounded > std::numeric_limits<Int>::max())
         return std::nullopt;
@@ -133,7 +133,7 @@ std::optional<Int> toInteger(double value) {
 template <typename Int>
 Int toIntegerClamped(double value) {
     if (std::isnan(value)) return 0;
-    const double rounded = RoundHalfEven(value);
+    const double rounded = roundHalfEven(value);
     if (rounded <= std::numeric_limits<Int>::min()) return std::numeric_limits<Int>::min();
     if (rounded >= std::numeric_limits<Int>::max()) return std::numeric_limits<Int>::max();
     return static_cast<Int>(rounded);
@@ -141,25 +141,25 @@ Int toIntegerClamped(double value) {
 
 }  // namespace
 
-std::optional<std::int16_t> CInt(double value) {
+std::optional<std::int16_t> cInt(double value) {
     return toInteger<std::int16_t>(value);
 }
-std::optional<std::int32_t> CLng(double value) {
+std::optional<std::int32_t> cLng(double value) {
     return toInteger<std::int32_t>(value);
 }
-std::int16_t CIntClamped(double value) {
+std::int16_t cIntClamped(double value) {
     return toIntegerClamped<std::int16_t>(value);
 }
-std::int32_t CLngClamped(double value) {
+std::int32_t cLngClamped(double value) {
     return toIntegerClamped<std::int32_t>(value);
 }
 
-std::optional<float> CSng(double value) {
+std::optional<float> cSng(double value) {
     if (!std::isfinite(value) || std::fabs(value) > FLT_MAX) return std::nullopt;
     return static_cast<float>(value);
 }
 
-QString SingleText(float value) {
+QString singleText(float value) {
     if (!std::isfinite(value) || value == 0) return QStringLiteral("0");  // also turns -0 into "0"
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 7);
@@ -167,7 +167,7 @@ QString SingleText(float value) {
     return text.replace(u'e', u'E');
 }
 
-QString IntegerText(std::int64_t value) {
+QString integerText(std::int64_t value) {
     return QString::number(value);
 }
 

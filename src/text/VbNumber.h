@@ -19,31 +19,31 @@ namespace vb {
 //   up to FFFF is a 16-bit signed integer (&HFFFF is -1, &H8000 is -32768) and one up to FFFFFFFF
 //   a 32-bit signed integer (&HFFFFFFFF is -1, &H10000 is 65536); a larger value keeps its plain
 //   magnitude (where VB would stop with an overflow), which the conversions below reject or clamp.
-double Val(QStringView text);
+double val(QStringView text);
 
 // Nearest integer, halves to the even one (2.5 -> 2, 3.5 -> 4, -2.5 -> -2). Infinities stay as they
 // are; NaN gives 0.
-double RoundHalfEven(double value);
+double roundHalfEven(double value);
 
-// CInt and CLng: nearest integer, halves to even; no value where VB stops with an overflow error
+// cInt and cLng: nearest integer, halves to even; no value where VB stops with an overflow error
 // (the rounded value out of the type's range, an infinity or NaN).
-std::optional<std::int16_t> CInt(double value);
-std::optional<std::int32_t> CLng(double value);
+std::optional<std::int16_t> cInt(double value);
+std::optional<std::int32_t> cLng(double value);
 
 // The same, with an out-of-range value clamped to the type's limits (NaN gives 0).
-std::int16_t CIntClamped(double value);
-std::int32_t CLngClamped(double value);
+std::int16_t cIntClamped(double value);
+std::int32_t cLngClamped(double value);
 
 // Single precision, as when VB assigns a number to a Single; no value where VB overflows
 // (beyond the largest float, an infinity or NaN).
-std::optional<float> CSng(double value);
+std::optional<float> cSng(double value);
 
 // Decimal text of a single-precision number as VB writes it, with at most 7 significant digits:
 // "2865", "2865.5", "-0.25", "1.234568E+07", "1E-05". A whole number below 10^7 is a plain integer.
 // The decimal mark is always "." so that Val reads the text back on every locale.
-QString SingleText(float value);
+QString singleText(float value);
 
 // Plain decimal integer with a leading "-" when negative.
-QString IntegerText(std::int64_t value);
+QString integerText(std::int64_t value);
 
 }  // namespace vb

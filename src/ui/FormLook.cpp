@@ -1,11 +1,10 @@
 #include "ui/FormLook.h"
 
-#include <QImageReader>
 #include <QStringList>
 
 namespace ui {
 
-QFont FormFont() {
+QFont formFont() {
     QFont font;
     // The IPA fonts come with the program's packages; fontconfig's aliases stand in elsewhere.
     font.setFamilies(QStringList{QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic"),
@@ -15,7 +14,7 @@ QFont FormFont() {
     return font;
 }
 
-QFont ListFont() {
+QFont listFont() {
     QFont font;
     font.setFamilies(QStringList{QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP"),
                                  QStringLiteral("monospace")});
@@ -23,12 +22,6 @@ QFont ListFont() {
     font.setFixedPitch(true);
     font.setPointSize(9);
     return font;
-}
-
-QImage BuiltInImage(const QString& path, const char* format) {
-    QImageReader reader(path, format);
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
 }
 
 }  // namespace ui

@@ -11,23 +11,19 @@ namespace ui {
 // Layout tables are written in twips, 15 to a pixel at 96 dpi. Qt scales pixels for other screens.
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int Px(int twips) {
+constexpr int px(int twips) {
     return twips / kTwipsPerPixel;
 }
 
-constexpr QRect TwipRect(int left, int top, int width, int height) {
-    return QRect(Px(left), Px(top), Px(width), Px(height));
+constexpr QRect twipRect(int left, int top, int width, int height) {
+    return QRect(px(left), px(top), px(width), px(height));
 }
 
 // The forms' text: a 9 point Japanese proportional font (standing for "ＭＳ Ｐゴシック").
-QFont FormFont();
+QFont formFont();
 
 // The target lists' text: a 9 point Japanese monospace font (standing for "ＭＳ ゴシック"), whose
 // half-width characters are half as wide as the full-width ones, as the lists' width rule assumes.
-QFont ListFont();
-
-// A picture of the program's own resources, read by the decoder of its known format alone ("png",
-// "xpm"): left to guess, Qt loads every image-format plugin to ask each whether it reads the file.
-QImage BuiltInImage(const QString& path, const char* format);
+QFont listFont();
 
 }  // namespace ui

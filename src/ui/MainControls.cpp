@@ -7,7 +7,7 @@ namespace ui {
 
 ValueCheckBox::ValueCheckBox(const QString& caption, QWidget* parent) : QCheckBox(caption, parent) {}
 
-int ValueCheckBox::Value() const {
+int ValueCheckBox::value() const {
     switch (checkState()) {
         case Qt::Unchecked:
             return 0;
@@ -19,8 +19,8 @@ int ValueCheckBox::Value() const {
     return 0;
 }
 
-void ValueCheckBox::SetValue(int value) {
-    switch (ValueFor(value)) {
+void ValueCheckBox::setValue(int value) {
+    switch (valueFor(value)) {
         case 0:
             setCheckState(Qt::Unchecked);
             break;
@@ -67,7 +67,7 @@ ExtentListView::ExtentListView(QWidget* parent) : QListView(parent) {
     setEditTriggers(QAbstractItemView::NoEditTriggers);
 }
 
-void ExtentListView::SetHorizontalExtent(int pixels) {
+void ExtentListView::setHorizontalExtent(int pixels) {
     extent_ = pixels;
     // Laying out the entries measures their text, which loads the list's font (more than half a
     // megabyte of it stays mapped): a hidden list, the program's usual state, waits for its showing.

@@ -16,11 +16,11 @@ class ValueCheckBox : public QCheckBox {
 public:
     ValueCheckBox(const QString& caption, QWidget* parent);
 
-    int Value() const;
+    int value() const;
     // Values other than 0, 1 and 2 count as 1, as a stored "-1" means ticked.
-    void SetValue(int value);
+    void setValue(int value);
     // The value the box takes when set to `value`.
-    static int ValueFor(int value) { return value == 0 || value == 2 ? value : 1; }
+    static int valueFor(int value) { return value == 0 || value == 2 ? value : 1; }
 
 signals:
     // The box's own enabled state changed (not that of a parent).
@@ -39,8 +39,8 @@ class ToggleButton : public QPushButton {
 public:
     explicit ToggleButton(QWidget* parent);
 
-    int Value() const { return isChecked() ? 1 : 0; }
-    void SetValue(int value) { setChecked(value != 0); }
+    int value() const { return isChecked() ? 1 : 0; }
+    void setValue(int value) { setChecked(value != 0); }
 };
 
 // The reticle box: reports a press and the release of that press, of any button. While the button
@@ -68,8 +68,8 @@ class ExtentListView : public QListView {
 public:
     explicit ExtentListView(QWidget* parent);
 
-    void SetHorizontalExtent(int pixels);
-    int HorizontalExtent() const { return extent_; }
+    void setHorizontalExtent(int pixels);
+    int horizontalExtent() const { return extent_; }
 
 protected:
     void updateGeometries() override;

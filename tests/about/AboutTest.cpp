@@ -13,25 +13,25 @@
 
 #include "fakes/FakePrompter.h"
 #include "lock_forms/DialogTestSupport.h"
-#include "ui/about/Version.h"
-#include "ui/about/frmAbout.h"
+#include "ui/AboutDialog.h"
+#include "ui/Version.h"
 
 namespace {
 
 using fakes::FakePrompter;
-using ui::frmAbout;
+using ui::AboutDialog;
 
 class AboutTest : public testing::Test {
 protected:
     // The about box with a link opener that records and answers openResult.
-    std::unique_ptr<frmAbout> MakeBox(const QString& folder) {
+    std::unique_ptr<AboutDialog> makeBox(const QString& folder) {
         ui::AboutServices services{prompter,
                                    [this](const QUrl& url) {
                                        opened.push_back(url);
                                        return openResult;
                                    },
                                    folder, QIcon()};
-        return std::make_unique<frmAbout>(services, nullptr);
+        return std::make_unique<AboutDialog>(services, nullptr);
     }
 
     FakePrompter prompter;
@@ -41,15 +41,15 @@ protected:
 };
 
 TEST_F(AboutTest, VersionLabelHasThreeNumbers) {
-    auto box = MakeBox(programDir.path());
-    const QString text = box->lblVer()->text();
+    auto box = makeBox(programDir.path());
+    const QString text = box->versionLabel()->text();
     EXPECT_TRUE(QRegularExpression(QStringLiteral("^Ver\\. \\d+\\.\\d+\\.\\d+$")).match(text).hasMatch())
         << text.toStdString();
     EXPECT_EQ(
         text,
         QStringLiteral("Ver. %1.%2.%3").arg(ui::kVersionMajor).arg(ui::kVersionMinor).arg(ui::kVersionPatch));
-    EXPECT_EQ(frmAbout::VersionText(2, 5, 5), QStringLiteral("Ver. 2.5.5"));
-    EXPECT_EQ(frmAbout::VersionText(10, 0, 12), QStringLiteral("Ver. 10.0.12"));
+    EXPECT_EQ(AboutDialog::versionText(2, 5, 5), QStringLiteral("Ver. 2.5.5"));
+    EXPECT_EQ(AboutDialog::versionText(10, 0, 12), QStringLiteral("Ver. 10.0.12"));
 }
 
 TEST_F(AboutTest, MailThanksWhetherOrNotLinkOpened) {
@@ -57,8 +57,8 @@ TEST_F(AboutTest, MailThanksWhetherOrNotLinkOpened) {
         openResult = result;
         opened.clear();
         prompter.shown.clear();
-        auto box = MakeBox(programDir.path());
-        box->cmdMail()->click();
+        auto box = makeBox(programDir.path());
+        box->mailButton()->click();
 
         ASSERT_EQ(opened.size(), 1U);
         const QUrl& link = opened[0];
@@ -72,7 +72,7 @@ TEST_F(AboutTest, MailThanksWhetherOrNotLinkOpened) {
         ASSERT_EQ(prompter.shown.size(), 1U);
         EXPECT_EQ(prompter.shown[0].text, QStringLiteral("どうもありがとうm(__)m"));
         EXPECT_EQ(prompter.shown[0].style,
-                  core::mb::kOkOnly | core::mb::kInformation | core::mb::kSystemModal);
+                  (core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Information, true}));
         EXPECT_EQ(prompter.shown[0].title, QStringLiteral("Zelmora2nd"));
     }
 }
@@ -83,37 +83,37 @@ TEST_F(AboutTest, HelpOpensFileBesideProgram) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
     openResult = false;  // no viewer for the file type: still nothing to report
-    auto box = MakeBox(programDir.path());
-    box->cmdHelp()->click();
+    auto box = makeBox(programDir.path());
+    box->helpButton()->click();
     ASSERT_EQ(opened.size(), 1U);
     EXPECT_EQ(opened[0], QUrl::fromLocalFile(path));
     EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(AboutTest, MissingHelpFileIsSilent) {
-    auto box = MakeBox(programDir.path());
-    box->cmdHelp()->click();
+    auto box = makeBox(programDir.path());
+    box->helpButton()->click();
     EXPECT_TRUE(opened.empty());
     EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST_F(AboutTest, CaptionsAndButtons) {
-    auto box = MakeBox(programDir.path());
+    auto box = makeBox(programDir.path());
     EXPECT_EQ(box->windowTitle(), QStringLiteral("Zelmora2nd."));
     EXPECT_TRUE(box->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    EXPECT_EQ(box->lblTitle()->text(), QStringLiteral("Zelmora 2nd."));
-    EXPECT_EQ(box->cmdMail()->text(), QStringLiteral("使ってるよメールを送ってあげる"));
-    EXPECT_EQ(box->cmdHelp()->text(), QStringLiteral("たーすけてー"));
-    EXPECT_EQ(box->cmdClose()->text(), QStringLiteral("閉じる"));
-    EXPECT_TRUE(box->cmdClose()->isDefault());
-    EXPECT_FALSE(box->picIcon()->pixmap().isNull());
+    EXPECT_EQ(box->titleLabel()->text(), QStringLiteral("Zelmora 2nd."));
+    EXPECT_EQ(box->mailButton()->text(), QStringLiteral("使ってるよメールを送ってあげる"));
+    EXPECT_EQ(box->helpButton()->text(), QStringLiteral("たーすけてー"));
+    EXPECT_EQ(box->closeButton()->text(), QStringLiteral("閉じる"));
+    EXPECT_TRUE(box->closeButton()->isDefault());
+    EXPECT_FALSE(box->iconLabel()->pixmap().isNull());
     box->show();
-    box->cmdClose()->click();
+    box->closeButton()->click();
     EXPECT_FALSE(box->isVisible());
 }
 
 TEST_F(AboutTest, EnterClosesTheBoxWithoutSendingMail) {
-    auto box = MakeBox(programDir.path());
+    auto box = makeBox(programDir.path());
     box->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
     ASSERT_NE(QApplication::focusWidget(), nullptr);

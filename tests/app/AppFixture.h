@@ -1,6 +1,6 @@
 #pragma once
 
-// The whole program with fakes for the platform (windows, mixer, tray, message boxes, file dialog)
+// The whole program with fakes for the platform (windows, sound, tray, message boxes, file dialog)
 // and a real settings file in a temporary folder, under the offscreen platform.
 
 #include <gtest/gtest.h>
@@ -18,22 +18,22 @@
 #include <string>
 #include <vector>
 
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
+#include "app/DecoyIcons.h"
+#include "app/MainProgram.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
+#include "platform/qt/PictureStore.h"
 #include "settings/TestFiles.h"
-#include "ui/DecoyIcons.h"
-#include "ui/MainProgram.h"
 #include "ui/QtApp.h"
-#include "ui/tray/PictureStore.h"
 
 namespace apptest {
 
 // Answers the file dialog from a script and records what it was asked.
-class FakeIconFileChooser final : public ui::IconFileChooser {
+class FakeIconFileChooser final : public app::IconFileChooser {
 public:
-    std::optional<QString> ChooseIconFile(const QString& title, const QString& filter) override {
+    std::optional<QString> chooseIconFile(const QString& title, const QString& filter) override {
         asked.push_back({title, filter});
         if (answers.empty()) return std::nullopt;
         std::optional<QString> answer = answers.front();
@@ -50,47 +50,47 @@ public:
 };
 
 // A decoy icon file of the tray tests.
-inline QString DecoyIconFile() {
+inline QString decoyIconFile() {
     return QStringLiteral(ZEL_TRAY_TEST_DATA "/decoy.ico");
 }
 
 class AppFixture : public testing::Test {
 protected:
     // Builds the program (after the test has written the settings file) and runs the start-up.
-    ui::MainProgram& Start() {
-        program = std::make_unique<ui::MainProgram>(
-            ui::MainProgram::Platform{windows, device, pictures, icon, prompter, chooser}, IniPath());
+    app::MainProgram& start() {
+        program = std::make_unique<app::MainProgram>(
+            app::MainProgram::Platform{windows, sound, pictures, icon, prompter, chooser}, iniPath());
         program->onEnd = [this] { ++ends; };
-        program->Form_Load();
+        program->start();
         return *program;
     }
 
-    QString IniPath() const { return dir.filePath(QStringLiteral("zelmora2nd.ini")); }
-    QString FilePath(const QString& name) const { return dir.filePath(name); }
+    QString iniPath() const { return dir.filePath(QStringLiteral("zelmora2nd.ini")); }
+    QString filePath(const QString& name) const { return dir.filePath(name); }
 
     // The settings file from lines of ASCII text, CR LF as the program writes them.
-    void WriteIni(const QStringList& lines) const { testfiles::writeBytes(IniPath(), Joined(lines)); }
-    std::string IniBytes() const { return testfiles::readBytes(IniPath()); }
-    static std::string Joined(const QStringList& lines) {
+    void writeIni(const QStringList& lines) const { testfiles::writeBytes(iniPath(), joined(lines)); }
+    std::string iniBytes() const { return testfiles::readBytes(iniPath()); }
+    static std::string joined(const QStringList& lines) {
         return (lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toStdString();
     }
 
-    QPushButton* Button(const char* name) const {
-        program->Form().BuildControls();
-        return program->Form().findChild<QPushButton*>(QString::fromLatin1(name));
+    QPushButton* button(const char* name) const {
+        program->form().buildControls();
+        return program->form().findChild<QPushButton*>(QString::fromLatin1(name));
     }
 
-    static QRect Primary() { return QGuiApplication::primaryScreen()->geometry(); }
+    static QRect primary() { return QGuiApplication::primaryScreen()->geometry(); }
 
-    QApplication& app = uitest::App();  // before any widget
+    QApplication& app = uitest::app();  // before any widget
     QTemporaryDir dir;
     fakes::FakeWindowServices windows;
-    fakes::FakeMixerDevice device;
-    ui::PictureStore pictures;
-    fakes::FakeNotifyIcon icon;
+    fakes::FakeSoundOutput sound;
+    qtplatform::PictureStore pictures;
+    fakes::FakeTrayIcon icon;
     fakes::FakePrompter prompter;
     FakeIconFileChooser chooser;
-    std::unique_ptr<ui::MainProgram> program;
+    std::unique_ptr<app::MainProgram> program;
     int ends = 0;
 };
 

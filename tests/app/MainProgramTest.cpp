@@ -10,9 +10,9 @@
 #include "app/AppFixture.h"
 #include "core/TargetEntry.h"
 #include "lock/MakePassHash.h"
-#include "lock/forms/frmPassEnt.h"
 #include "lock_forms/DialogTestSupport.h"
-#include "ui/about/frmAbout.h"
+#include "ui/AboutDialog.h"
+#include "ui/PasswordEntryDialog.h"
 
 namespace {
 
@@ -21,177 +21,177 @@ using apptest::AppFixture;
 class MainProgramTest : public AppFixture {
 protected:
     // A locked program, hidden at start-up, whose password is "pw".
-    ui::MainProgram& StartLocked() {
-        WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("[LOCK]"),
+    app::MainProgram& startLocked() {
+        writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("[LOCK]"),
                   QStringLiteral("blnLock=1"),
-                  QStringLiteral("PassHash=") + lock::MakePassHash(QStringLiteral("pw"))});
-        return Start();
+                  QStringLiteral("PassHash=") + lock::makePassHash(QStringLiteral("pw"))});
+        return start();
     }
 
     // The next password prompt gets text and "OK".
-    static void AnswerPrompt(const QString& text) {
-        zeltest::WhenModal<lock::frmPassEnt>([text](lock::frmPassEnt& prompt) {
-            prompt.txtPass()->setText(text);
-            prompt.cmdOK()->click();
+    static void answerPrompt(const QString& text) {
+        zeltest::whenModal<ui::PasswordEntryDialog>([text](ui::PasswordEntryDialog& prompt) {
+            prompt.passwordEdit()->setText(text);
+            prompt.okButton()->click();
         });
     }
 };
 
 TEST_F(MainProgramTest, RightClickShowsTheWindowWithTheTickedCorners) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("[MOUSE]"),
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("[MOUSE]"),
               QStringLiteral("MousePosi=9")});
-    ui::MainProgram& p = Start();
-    ASSERT_FALSE(p.Form().isVisible());
+    app::MainProgram& p = start();
+    ASSERT_FALSE(p.form().isVisible());
 
-    icon.RightClick();
-    EXPECT_TRUE(p.Form().isVisible());
+    icon.rightClick();
+    EXPECT_TRUE(p.form().isVisible());
     const std::array<bool, 4> shown{true, false, true, false};  // top-left and bottom-right
     for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(p.Form().CornerForms(i)->isVisible(), shown[static_cast<std::size_t>(i)]) << i;
+        EXPECT_EQ(p.form().cornerIndicator(i)->isVisible(), shown[static_cast<std::size_t>(i)]) << i;
 
-    Button("cmdHide")->click();
-    EXPECT_FALSE(p.Form().isVisible());
+    button("cmdHide")->click();
+    EXPECT_FALSE(p.form().isVisible());
     for (int i = 0; i < 4; ++i)
-        EXPECT_FALSE(p.Form().CornerForms(i)->isVisible()) << i;
+        EXPECT_FALSE(p.form().cornerIndicator(i)->isVisible()) << i;
 }
 
 TEST_F(MainProgramTest, LockedRightClickOpensOnlyWithThePassword) {
-    ui::MainProgram& p = StartLocked();
-    AnswerPrompt(QStringLiteral("wrong"));
-    icon.RightClick();
-    EXPECT_FALSE(p.Form().isVisible());
+    app::MainProgram& p = startLocked();
+    answerPrompt(QStringLiteral("wrong"));
+    icon.rightClick();
+    EXPECT_FALSE(p.form().isVisible());
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, QStringLiteral("パスワードが違います"));
 
-    AnswerPrompt(QStringLiteral("pw"));
-    icon.RightClick();
-    EXPECT_TRUE(p.Form().isVisible());
-    EXPECT_FALSE(p.Prompt().IsOpen());
+    answerPrompt(QStringLiteral("pw"));
+    icon.rightClick();
+    EXPECT_TRUE(p.form().isVisible());
+    EXPECT_FALSE(p.prompt().isOpen());
 }
 
 TEST_F(MainProgramTest, LockedLeftClickReleasesTheHoldWithThePassword) {
-    ui::MainProgram& p = StartLocked();
-    p.Flags().blnTrigLatch = true;
-    AnswerPrompt(QStringLiteral("wrong"));
-    icon.LeftClick();
-    EXPECT_TRUE(p.Flags().blnTrigLatch);
-    AnswerPrompt(QStringLiteral("pw"));
-    icon.DoubleClick();  // one prompt: the second release finds the flag clear
-    EXPECT_FALSE(p.Flags().blnTrigLatch);
-    EXPECT_FALSE(p.Form().isVisible());
+    app::MainProgram& p = startLocked();
+    p.flags().held = true;
+    answerPrompt(QStringLiteral("wrong"));
+    icon.leftClick();
+    EXPECT_TRUE(p.flags().held);
+    answerPrompt(QStringLiteral("pw"));
+    icon.doubleClick();  // one prompt: the second release finds the flag clear
+    EXPECT_FALSE(p.flags().held);
+    EXPECT_FALSE(p.form().isVisible());
 }
 
 TEST_F(MainProgramTest, TrayEventsWhileADialogIsModalAreIgnored) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0")});
-    ui::MainProgram& p = Start();
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0")});
+    app::MainProgram& p = start();
     QDialog dialog;
     dialog.setWindowModality(Qt::ApplicationModal);
     dialog.show();
     ASSERT_EQ(QApplication::activeModalWidget(), &dialog);
-    p.Flags().blnTrigLatch = true;
+    p.flags().held = true;
 
-    icon.RightClick();
-    icon.LeftClick();
-    EXPECT_FALSE(p.Form().isVisible());
-    EXPECT_TRUE(p.Flags().blnTrigLatch);
-    EXPECT_FALSE(p.Tray().blnTrayArmed());
+    icon.rightClick();
+    icon.leftClick();
+    EXPECT_FALSE(p.form().isVisible());
+    EXPECT_TRUE(p.flags().held);
+    EXPECT_FALSE(p.tray().trayArmed());
 
     dialog.close();
-    icon.RightClick();
-    EXPECT_TRUE(p.Form().isVisible());
+    icon.rightClick();
+    EXPECT_TRUE(p.form().isVisible());
 }
 
 TEST_F(MainProgramTest, SecondStartsRequestTakesThePasswordToo) {
-    ui::MainProgram& p = StartLocked();
-    AnswerPrompt(QStringLiteral("pw"));
-    p.OpenRequest();
-    EXPECT_TRUE(p.Form().isVisible());
+    app::MainProgram& p = startLocked();
+    answerPrompt(QStringLiteral("pw"));
+    p.openRequest();
+    EXPECT_TRUE(p.form().isVisible());
 }
 
 TEST_F(MainProgramTest, NoTrayEventAfterTheShutdown) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0")});
-    ui::MainProgram& p = Start();
-    p.Form_Unload();
-    icon.RightClick();
-    p.OpenRequest();
-    EXPECT_FALSE(p.Form().isVisible());
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0")});
+    app::MainProgram& p = start();
+    p.shutDown();
+    icon.rightClick();
+    p.openRequest();
+    EXPECT_FALSE(p.form().isVisible());
 }
 
 // --- decoy icons ---------------------------------------------------------------------------------
 
 TEST_F(MainProgramTest, CancelledFileDialogChangesNothing) {
-    ui::MainProgram& p = Start();
+    app::MainProgram& p = start();
     chooser.answers = {std::nullopt};
-    Button("cmdLoad(1)")->click();
+    button("cmdLoad(1)")->click();
     ASSERT_EQ(chooser.asked.size(), 1u);
     EXPECT_EQ(chooser.asked[0].title, QStringLiteral("騙しアイコン(隠蔽中)"));
     EXPECT_EQ(chooser.asked[0].filter, QStringLiteral("アイコン (*.ico)"));
     EXPECT_TRUE(prompter.shown.empty());
-    EXPECT_EQ(p.Values().imgIcon[1], ui::PictureStore::kConcealmentPicture);
-    EXPECT_TRUE(p.Values().IconPath[1].isEmpty());
+    EXPECT_EQ(p.values().pictures[1], qtplatform::PictureStore::kConcealmentPicture);
+    EXPECT_TRUE(p.values().pictureFiles[1].isEmpty());
 }
 
 TEST_F(MainProgramTest, FileWithoutAPictureGivesTheMessageAndChangesNothing) {
-    testfiles::writeBytes(FilePath(QStringLiteral("text.ico")), "not a picture");
-    ui::MainProgram& p = Start();
-    const qint64 before = p.Form().imgIcon(0)->pixmap().cacheKey();
-    chooser.answers = {FilePath(QStringLiteral("text.ico")), FilePath(QStringLiteral("missing.ico"))};
-    Button("cmdLoad(0)")->click();
-    Button("cmdLoad(0)")->click();
+    testfiles::writeBytes(filePath(QStringLiteral("text.ico")), "not a picture");
+    app::MainProgram& p = start();
+    const qint64 before = p.form().pictureLabel(0)->pixmap().cacheKey();
+    chooser.answers = {filePath(QStringLiteral("text.ico")), filePath(QStringLiteral("missing.ico"))};
+    button("cmdLoad(0)")->click();
+    button("cmdLoad(0)")->click();
     EXPECT_EQ(chooser.asked[0].title, QStringLiteral("騙しアイコン(隠蔽待機)"));
     ASSERT_EQ(prompter.shown.size(), 2u);
     for (const auto& shown : prompter.shown) {
         EXPECT_EQ(shown.text, QStringLiteral("アイコンファイルを正しく指定してください。"));
-        EXPECT_EQ(shown.style, core::mb::kExclamation);
+        EXPECT_EQ(shown.style, (core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Warning}));
         EXPECT_EQ(shown.title, QStringLiteral("ファイル指定エラー"));
     }
-    EXPECT_EQ(p.Values().imgIcon[0], ui::PictureStore::kStandbyPicture);
-    EXPECT_TRUE(p.Values().IconPath[0].isEmpty());
-    EXPECT_EQ(p.Form().imgIcon(0)->pixmap().cacheKey(), before);
+    EXPECT_EQ(p.values().pictures[0], qtplatform::PictureStore::kStandbyPicture);
+    EXPECT_TRUE(p.values().pictureFiles[0].isEmpty());
+    EXPECT_EQ(p.form().pictureLabel(0)->pixmap().cacheKey(), before);
 }
 
 TEST_F(MainProgramTest, NewDecoyShowsInTheWindowAtOnceAndInTheTrayAtTheNextChange) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnMute=0"), QStringLiteral("blnIE=0")});
-    ui::MainProgram& p = Start();
-    const qint64 before = p.Form().imgIcon(0)->pixmap().cacheKey();
-    chooser.answers = {apptest::DecoyIconFile()};
-    Button("cmdLoad(0)")->click();
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnMute=0"), QStringLiteral("blnIE=0")});
+    app::MainProgram& p = start();
+    const qint64 before = p.form().pictureLabel(0)->pixmap().cacheKey();
+    chooser.answers = {apptest::decoyIconFile()};
+    button("cmdLoad(0)")->click();
 
-    const core::IconHandle decoy = p.Values().imgIcon[0];
-    EXPECT_NE(decoy, ui::PictureStore::kStandbyPicture);
-    EXPECT_EQ(p.Values().IconPath[0], apptest::DecoyIconFile());
-    EXPECT_NE(p.Form().imgIcon(0)->pixmap().cacheKey(), before);
-    EXPECT_EQ(icon.shown, ui::PictureStore::kStandbyPicture) << "the tray keeps its picture";
+    const core::IconHandle decoy = p.values().pictures[0];
+    EXPECT_NE(decoy, qtplatform::PictureStore::kStandbyPicture);
+    EXPECT_EQ(p.values().pictureFiles[0], apptest::decoyIconFile());
+    EXPECT_NE(p.form().pictureLabel(0)->pixmap().cacheKey(), before);
+    EXPECT_EQ(icon.shown, qtplatform::PictureStore::kStandbyPicture) << "the tray keeps its picture";
     EXPECT_EQ(icon.calls.size(), 1u);
 
     // A concealment and its end switch the tray to the new standby picture.
-    const core::WindowHandle target = windows.Open(QStringLiteral("XTerm"), QStringLiteral("t"));
-    p.Registry().AddTargetEntry(core::FormatTargetEntry(QStringLiteral("t"), target));
-    p.Registry().RefreshTargetList();
+    const core::WindowHandle target = windows.open(QStringLiteral("XTerm"), QStringLiteral("t"));
+    p.registry().addTargetEntry(core::formatTargetEntry(QStringLiteral("t"), target));
+    p.registry().refreshTargetList();
     windows.shiftDown = true;
-    p.Cycle().tmrActive_Timer();
-    EXPECT_EQ(icon.shown, ui::PictureStore::kConcealmentPicture);
+    p.cycle().tick();
+    EXPECT_EQ(icon.shown, qtplatform::PictureStore::kConcealmentPicture);
     windows.shiftDown = false;
-    p.Flags().blnTrigLatch = false;
-    p.Cycle().tmrActive_Timer();
+    p.flags().held = false;
+    p.cycle().tick();
     EXPECT_EQ(icon.shown, decoy);
 
-    p.Form_Unload();
-    EXPECT_NE(IniBytes().find("Icon0=" + apptest::DecoyIconFile().toStdString()), std::string::npos);
+    p.shutDown();
+    EXPECT_NE(iniBytes().find("Icon0=" + apptest::decoyIconFile().toStdString()), std::string::npos);
 }
 
 // --- about box -----------------------------------------------------------------------------------
 
 TEST_F(MainProgramTest, AboutBoxOpensOverTheMainWindow) {
-    ui::MainProgram& p = Start();
+    app::MainProgram& p = start();
     bool opened = false;
-    zeltest::WhenModal<ui::frmAbout>([&](ui::frmAbout& box) {
+    zeltest::whenModal<ui::AboutDialog>([&](ui::AboutDialog& box) {
         opened = true;
-        EXPECT_EQ(box.parentWidget(), &p.Form());
-        EXPECT_FALSE(box.picIcon()->pixmap().isNull());
-        box.cmdClose()->click();
+        EXPECT_EQ(box.parentWidget(), &p.form());
+        EXPECT_FALSE(box.iconLabel()->pixmap().isNull());
+        box.closeButton()->click();
     });
-    Button("cmdAbout")->click();
+    button("cmdAbout")->click();
     EXPECT_TRUE(opened);
 }
 

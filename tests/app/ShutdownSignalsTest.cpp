@@ -6,12 +6,12 @@
 #include <csignal>
 #include <vector>
 
+#include "app/ShutdownSignals.h"
 #include "ui/QtApp.h"
-#include "ui/ShutdownSignals.h"
 
 namespace {
 
-std::vector<int> ReceivedWithin(const std::vector<int>& sent, std::vector<int>& received) {
+std::vector<int> receivedWithin(const std::vector<int>& sent, std::vector<int>& received) {
     for (const int signalNumber : sent)
         std::raise(signalNumber);
     QDeadlineTimer deadline(5000);
@@ -21,18 +21,18 @@ std::vector<int> ReceivedWithin(const std::vector<int>& sent, std::vector<int>& 
 }
 
 TEST(ShutdownSignalsTest, EachSignalArrivesOnTheEventLoop) {
-    uitest::App();
+    uitest::app();
     std::vector<int> received;
-    ui::ShutdownSignals signalsHandler([&received](int signalNumber) { received.push_back(signalNumber); });
-    ASSERT_TRUE(signalsHandler.Installed());
-    EXPECT_EQ(ReceivedWithin({SIGTERM, SIGINT, SIGHUP}, received),
+    app::ShutdownSignals signalsHandler([&received](int signalNumber) { received.push_back(signalNumber); });
+    ASSERT_TRUE(signalsHandler.installed());
+    EXPECT_EQ(receivedWithin({SIGTERM, SIGINT, SIGHUP}, received),
               (std::vector<int>{SIGTERM, SIGINT, SIGHUP}));
 }
 
 TEST(ShutdownSignalsTest, NothingRunsInsideTheHandler) {
-    uitest::App();
+    uitest::app();
     std::vector<int> received;
-    ui::ShutdownSignals signalsHandler([&received](int signalNumber) { received.push_back(signalNumber); });
+    app::ShutdownSignals signalsHandler([&received](int signalNumber) { received.push_back(signalNumber); });
     std::raise(SIGTERM);
     EXPECT_TRUE(received.empty()) << "the call waits for the event loop";
     QCoreApplication::processEvents();
@@ -43,16 +43,16 @@ TEST(ShutdownSignalsTest, NothingRunsInsideTheHandler) {
 }
 
 TEST(ShutdownSignalsTest, FormerHandlingComesBack) {
-    uitest::App();
+    uitest::app();
     struct sigaction before {};
     sigaction(SIGTERM, nullptr, &before);
     {
-        ui::ShutdownSignals signalsHandler([](int) {});
+        app::ShutdownSignals signalsHandler([](int) {});
         struct sigaction during {};
         sigaction(SIGTERM, nullptr, &during);
         EXPECT_NE(during.sa_handler, before.sa_handler);
-        ui::ShutdownSignals second([](int) {});
-        EXPECT_FALSE(second.Installed()) << "one instance at a time";
+        app::ShutdownSignals second([](int) {});
+        EXPECT_FALSE(second.installed()) << "one instance at a time";
     }
     struct sigaction after {};
     sigaction(SIGTERM, nullptr, &after);

@@ -17,15 +17,15 @@
 #include <functional>
 #include <string>
 
+#include "app/SingleInstance.h"
 #include "ui/QtApp.h"
-#include "ui/SingleInstance.h"
 
 namespace {
 
 using namespace std::chrono_literals;
 
 // Runs the event loop until done() holds or the timeout passes.
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
+bool pumpUntil(const std::function<bool()>& done, int timeoutMs = 5000) {
     QDeadlineTimer deadline(timeoutMs);
     while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
@@ -47,11 +47,11 @@ public:
     RawPeer& operator=(const RawPeer&) = delete;
 
     bool connected() const { return connected_; }
-    bool Send(const std::string& bytes) {
+    bool send(const std::string& bytes) {
         return ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
     }
     // True once the other side has closed the connection.
-    bool ClosedByServer() {
+    bool closedByServer() {
         char byte = 0;
         const ssize_t n = ::recv(fd_, &byte, 1, MSG_DONTWAIT);
         return n == 0 || (n < 0 && errno == ECONNRESET);  // a reset when our bytes were left unread
@@ -64,69 +64,69 @@ private:
 
 class SingleInstanceTest : public testing::Test {
 protected:
-    QString Ini(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
+    QString ini(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
-    QApplication& app = uitest::App();
+    QApplication& app = uitest::app();
     QTemporaryDir dir;
 };
 
 TEST_F(SingleInstanceTest, KeyTellsSettingsFilesAndDisplaysApart) {
-    using ui::SingleInstance;
-    const QString a = Ini("a/zelmora2nd.ini");
-    EXPECT_EQ(SingleInstance::Key(a, ":1"), SingleInstance::Key(a, ":1.0"));
-    EXPECT_EQ(SingleInstance::Key(a, ":1"), SingleInstance::Key(a, "unix:1"));
-    EXPECT_NE(SingleInstance::Key(a, ":1"), SingleInstance::Key(a, ":2"));
-    EXPECT_NE(SingleInstance::Key(a, ":1"), SingleInstance::Key(Ini("b/zelmora2nd.ini"), ":1"));
+    using app::SingleInstance;
+    const QString a = ini("a/zelmora2nd.ini");
+    EXPECT_EQ(SingleInstance::key(a, ":1"), SingleInstance::key(a, ":1.0"));
+    EXPECT_EQ(SingleInstance::key(a, ":1"), SingleInstance::key(a, "unix:1"));
+    EXPECT_NE(SingleInstance::key(a, ":1"), SingleInstance::key(a, ":2"));
+    EXPECT_NE(SingleInstance::key(a, ":1"), SingleInstance::key(ini("b/zelmora2nd.ini"), ":1"));
 }
 
 TEST_F(SingleInstanceTest, LaterStartFindsTheLockAndAsksForTheWindow) {
-    ui::SingleInstance first(Ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.TryLock());
-    ASSERT_TRUE(first.Listen());
+    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
+    ASSERT_TRUE(first.tryLock());
+    ASSERT_TRUE(first.listen());
     int requests = 0;
     first.onShowRequest = [&requests] { ++requests; };
 
-    ui::SingleInstance second(Ini("zelmora2nd.ini"), ":5.0", dir.path());
-    EXPECT_FALSE(second.TryLock());
-    EXPECT_TRUE(second.AskToShow(2s));
+    app::SingleInstance second(ini("zelmora2nd.ini"), ":5.0", dir.path());
+    EXPECT_FALSE(second.tryLock());
+    EXPECT_TRUE(second.askToShow(2s));
 
     QDeadlineTimer deadline(5000);
     while (requests == 0 && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 20);
     EXPECT_EQ(requests, 1);
 
-    ui::SingleInstance otherDisplay(Ini("zelmora2nd.ini"), ":6", dir.path());
-    EXPECT_TRUE(otherDisplay.TryLock());
+    app::SingleInstance otherDisplay(ini("zelmora2nd.ini"), ":6", dir.path());
+    EXPECT_TRUE(otherDisplay.tryLock());
 }
 
 TEST_F(SingleInstanceTest, AskingWithoutARunningProgramFailsWithinTheTimeout) {
-    ui::SingleInstance alone(Ini("zelmora2nd.ini"), ":5", dir.path());
-    EXPECT_FALSE(alone.AskToShow(200ms));
+    app::SingleInstance alone(ini("zelmora2nd.ini"), ":5", dir.path());
+    EXPECT_FALSE(alone.askToShow(200ms));
 }
 
 TEST_F(SingleInstanceTest, LeftoversOfAnEndedProgramAreTakenOver) {
-    ui::SingleInstance probe(Ini("zelmora2nd.ini"), ":5", dir.path());
+    app::SingleInstance probe(ini("zelmora2nd.ini"), ":5", dir.path());
     // A lock file of this machine whose process is gone (no PID is that large), and its socket file.
-    QFile lock(probe.LockPath());
+    QFile lock(probe.lockPath());
     ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
     lock.write("999999999\nzelmora2nd\n" + QSysInfo::machineHostName().toUtf8() + "\n");
     lock.close();
-    QFile socket(probe.SocketPath());
+    QFile socket(probe.socketPath());
     ASSERT_TRUE(socket.open(QIODevice::WriteOnly));
     socket.close();
 
-    ui::SingleInstance next(Ini("zelmora2nd.ini"), ":5", dir.path());
-    EXPECT_TRUE(next.TryLock());
-    EXPECT_TRUE(next.Listen());
+    app::SingleInstance next(ini("zelmora2nd.ini"), ":5", dir.path());
+    EXPECT_TRUE(next.tryLock());
+    EXPECT_TRUE(next.listen());
 }
 
 // The socket is its user's alone: nobody else may open the window of a running program.
 TEST_F(SingleInstanceTest, OnlyItsUserCanConnect) {
-    ui::SingleInstance first(Ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.TryLock());
-    ASSERT_TRUE(first.Listen());
+    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
+    ASSERT_TRUE(first.tryLock());
+    ASSERT_TRUE(first.listen());
     struct stat info {};
-    ASSERT_EQ(::stat(QFile::encodeName(first.SocketPath()).constData(), &info), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(first.socketPath()).constData(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
     EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
@@ -135,29 +135,29 @@ TEST_F(SingleInstanceTest, OnlyItsUserCanConnect) {
 // several writes counts once, other lines count never, and a peer that sends on and on without a
 // line end is cut off, while later starts are still served.
 TEST_F(SingleInstanceTest, OnlyWholeRequestLinesCountAndFloodingPeersAreCutOff) {
-    ui::SingleInstance first(Ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.TryLock());
-    ASSERT_TRUE(first.Listen());
+    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
+    ASSERT_TRUE(first.tryLock());
+    ASSERT_TRUE(first.listen());
     int requests = 0;
     first.onShowRequest = [&requests] { ++requests; };
 
-    RawPeer split(first.SocketPath());
+    RawPeer split(first.socketPath());
     ASSERT_TRUE(split.connected());
-    ASSERT_TRUE(split.Send("sh"));
-    PumpUntil([] { return false; }, 100);
+    ASSERT_TRUE(split.send("sh"));
+    pumpUntil([] { return false; }, 100);
     EXPECT_EQ(requests, 0);
-    ASSERT_TRUE(split.Send("ow\nhello\nshow please\n"));
-    EXPECT_TRUE(PumpUntil([&requests] { return requests == 1; }));
+    ASSERT_TRUE(split.send("ow\nhello\nshow please\n"));
+    EXPECT_TRUE(pumpUntil([&requests] { return requests == 1; }));
 
-    RawPeer flood(first.SocketPath());
+    RawPeer flood(first.socketPath());
     ASSERT_TRUE(flood.connected());
-    ASSERT_TRUE(flood.Send(std::string(1000, 'x')));
-    EXPECT_TRUE(PumpUntil([&flood] { return flood.ClosedByServer(); }));
+    ASSERT_TRUE(flood.send(std::string(1000, 'x')));
+    EXPECT_TRUE(pumpUntil([&flood] { return flood.closedByServer(); }));
 
-    ui::SingleInstance second(Ini("zelmora2nd.ini"), ":5", dir.path());
-    EXPECT_TRUE(second.AskToShow(2s));
-    EXPECT_TRUE(PumpUntil([&requests] { return requests == 2; }));
-    PumpUntil([] { return false; }, 100);
+    app::SingleInstance second(ini("zelmora2nd.ini"), ":5", dir.path());
+    EXPECT_TRUE(second.askToShow(2s));
+    EXPECT_TRUE(pumpUntil([&requests] { return requests == 2; }));
+    pumpUntil([] { return false; }, 100);
     EXPECT_EQ(requests, 2);
 }
 

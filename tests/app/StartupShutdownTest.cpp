@@ -9,12 +9,12 @@
 #include <ostream>
 
 #include "app/AppFixture.h"
+#include "app/ExitSave.h"
 #include "core/ConcealmentCycle.h"
 #include "core/TargetEntry.h"
 #include "lock/MakePassHash.h"
-#include "lock/forms/frmPasswd.h"
 #include "lock_forms/DialogTestSupport.h"
-#include "ui/ExitSave.h"
+#include "ui/SetPasswordDialog.h"
 
 namespace {
 
@@ -23,8 +23,8 @@ using apptest::AppFixture;
 class StartupTest : public AppFixture {
 protected:
     // The value a key has in the written file ("" when missing).
-    QString Written(const QString& key) const {
-        for (const QString& line : QString::fromStdString(IniBytes()).split(QStringLiteral("\r\n"))) {
+    QString written(const QString& key) const {
+        for (const QString& line : QString::fromStdString(iniBytes()).split(QStringLiteral("\r\n"))) {
             if (line.startsWith(key + QChar(u'='))) return line.mid(key.size() + 1);
         }
         return QStringLiteral("<missing>");
@@ -32,64 +32,61 @@ protected:
 };
 
 TEST_F(StartupTest, NoFileGivesEveryDefault) {
-    ui::MainProgram& p = Start();
-    const core::ControlValues& v = p.Values();
-    ui::frmMain& form = p.Form();
+    app::MainProgram& p = start();
+    const core::ControlValues& v = p.values();
+    ui::MainWindow& form = p.form();
 
     // Centred as the window at its full designed size would be: the collapsed window sits left of
     // the centre.
-    const QRect screen = Primary();
-    const QPointF centred(screen.width() * 15.0 / 2 - ui::kDesignedWidthTwips / 2.0,
-                          screen.height() * 15.0 / 2 - ui::kDesignedHeightTwips / 2.0);
+    const QRect screen = primary();
+    const QPointF centred(screen.width() * 15.0 / 2 - app::kDesignedWidthTwips / 2.0,
+                          screen.height() * 15.0 / 2 - app::kDesignedHeightTwips / 2.0);
     EXPECT_EQ(form.pos(), (QPointF(screen.topLeft()) + centred / 15).toPoint());
 
-    EXPECT_EQ(form.udPixel()->value(), 5);
-    EXPECT_EQ(v.lngPixels, 5);
-    EXPECT_EQ(v.ZoneMask, 1u);
+    EXPECT_EQ(form.thicknessBox()->value(), 5);
+    EXPECT_EQ(v.zoneThickness, 5);
+    EXPECT_EQ(v.zoneMask, 1u);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(form.chkMouse(i)->Value(), i == 0 ? 1 : 0) << i;
-    EXPECT_EQ(v.chkShift, 1);
-    EXPECT_EQ(v.chkScrollLock, 1);
-    EXPECT_TRUE(v.blnShiftMode);
-    EXPECT_TRUE(v.blnScrollMode);
-    EXPECT_EQ(v.chkTrigMouse, 1);
-    EXPECT_EQ(v.chkTrigKey, 1);
-    EXPECT_EQ(v.chkLock, 0);
-    EXPECT_FALSE(form.chkLock()->isEnabled());
-    EXPECT_TRUE(v.PassHash.isEmpty());
-    EXPECT_EQ(v.chkMute, 1);
-    EXPECT_EQ(v.chkMuteAuto, 1);
-    EXPECT_TRUE(form.chkMuteAuto()->isEnabled());
-    EXPECT_EQ(v.chkIE, 1);
-    EXPECT_EQ(p.Registry().ClassList(), QStringList{QStringLiteral("IEFrame")});
-    EXPECT_EQ(p.Registry().lstClasses().stringList(), QStringList{QStringLiteral("IEFrame")});
-    EXPECT_EQ(v.imgIcon[0], ui::PictureStore::kStandbyPicture);
-    EXPECT_EQ(v.imgIcon[1], ui::PictureStore::kConcealmentPicture);
-    EXPECT_TRUE(v.IconPath[0].isEmpty());
-    EXPECT_TRUE(v.IconPath[1].isEmpty());
-    EXPECT_EQ(v.chkRunup, 1);
+        EXPECT_EQ(form.zoneToggle(i)->value(), i == 0 ? 1 : 0) << i;
+    EXPECT_EQ(v.shiftBox, 1);
+    EXPECT_EQ(v.scrollLockBox, 1);
+    EXPECT_TRUE(v.shiftMode);
+    EXPECT_TRUE(v.scrollLockMode);
+    EXPECT_EQ(v.holdMouseBox, 1);
+    EXPECT_EQ(v.holdKeyBox, 1);
+    EXPECT_EQ(v.lockBox, 0);
+    EXPECT_FALSE(form.lockBox()->isEnabled());
+    EXPECT_TRUE(v.passwordDigest.isEmpty());
+    EXPECT_EQ(v.muteBox, 1);
+    EXPECT_EQ(v.muteRestoreBox, 1);
+    EXPECT_TRUE(form.muteRestoreBox()->isEnabled());
+    EXPECT_EQ(v.discoverBox, 1);
+    EXPECT_EQ(p.registry().classNames(), QStringList{QStringLiteral("IEFrame")});
+    EXPECT_EQ(p.registry().classList().stringList(), QStringList{QStringLiteral("IEFrame")});
+    EXPECT_EQ(v.pictures[0], qtplatform::PictureStore::kStandbyPicture);
+    EXPECT_EQ(v.pictures[1], qtplatform::PictureStore::kConcealmentPicture);
+    EXPECT_TRUE(v.pictureFiles[0].isEmpty());
+    EXPECT_TRUE(v.pictureFiles[1].isEmpty());
+    EXPECT_EQ(v.showAtStartBox, 1);
     EXPECT_TRUE(form.isVisible());
     for (int i = 0; i < 4; ++i)
-        EXPECT_FALSE(form.CornerForms(i)->isVisible()) << "start-up shows no indicator";
+        EXPECT_FALSE(form.cornerIndicator(i)->isVisible()) << "start-up shows no indicator";
 
+    // One call: the icon shown with the standby picture, and no tool tip.
     ASSERT_EQ(icon.calls.size(), 1u);
-    const core::TrayIconData& added = icon.calls[0].data;
-    EXPECT_EQ(icon.calls[0].op, fakes::FakeNotifyIcon::Op::kAdd);
-    EXPECT_EQ(added.hIcon, ui::PictureStore::kStandbyPicture);
-    EXPECT_EQ(added.hWnd, static_cast<core::WindowHandle>(form.winId()));
-    EXPECT_EQ(added.uFlags, 7u);
-    EXPECT_EQ(added.uCallbackMessage, 0x200u);
-    ASSERT_EQ(added.szTip.size(), 64);
-    EXPECT_EQ(added.szTip[0], QChar(u'\0'));
+    EXPECT_EQ(icon.calls[0].op, fakes::FakeTrayIcon::Op::kShow);
+    EXPECT_EQ(icon.calls[0].picture, qtplatform::PictureStore::kStandbyPicture);
+    EXPECT_TRUE(icon.visible);
+    EXPECT_TRUE(static_cast<bool>(icon.onEvent)) << "the icon's clicks reach the program";
 
-    EXPECT_FALSE(QFile::exists(IniPath())) << "start-up writes nothing";
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("FormSetX")), QStringLiteral("%1").arg(centred.x()));
+    EXPECT_FALSE(QFile::exists(iniPath())) << "start-up writes nothing";
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("FormSetX")), QStringLiteral("%1").arg(centred.x()));
 }
 
 TEST_F(StartupTest, FreshFileHoldsItsSectionsInShutdownOrder) {
-    Start().Form_Unload();
-    const QString text = QString::fromStdString(IniBytes());
+    start().shutDown();
+    const QString text = QString::fromStdString(iniBytes());
     const qsizetype appSection = text.indexOf(QStringLiteral("[APP]"));
     const qsizetype mouse = text.indexOf(QStringLiteral("[MOUSE]"));
     const qsizetype key = text.indexOf(QStringLiteral("[KEY]"));
@@ -104,7 +101,7 @@ TEST_F(StartupTest, FreshFileHoldsItsSectionsInShutdownOrder) {
 TEST_F(StartupTest, RoundTripWritesBackWhatItRead) {
     const QStringList lines{
         QStringLiteral("[APP]"),           QStringLiteral("FormSetX=1234.5"),
-        QStringLiteral("FormSetY=987"),    QStringLiteral("Icon0=") + apptest::DecoyIconFile(),
+        QStringLiteral("FormSetY=987"),    QStringLiteral("Icon0=") + apptest::decoyIconFile(),
         QStringLiteral("Icon1="),          QStringLiteral("blnMute=0"),
         QStringLiteral("blnMuteAuto=1"),   QStringLiteral("blnIE=0"),
         QStringLiteral("blnRunup=0"),      QStringLiteral("WinClasses=XTerm,,Foo"),
@@ -115,75 +112,76 @@ TEST_F(StartupTest, RoundTripWritesBackWhatItRead) {
         QStringLiteral("[LOCK]"),          QStringLiteral("blnLock=1"),
         QStringLiteral("PassHash=ABC"),
     };
-    WriteIni(lines);
-    ui::MainProgram& p = Start();
-    const core::ControlValues& v = p.Values();
-    ui::frmMain& form = p.Form();
+    writeIni(lines);
+    app::MainProgram& p = start();
+    const core::ControlValues& v = p.values();
+    ui::MainWindow& form = p.form();
 
-    // MousePosi 12 is codes 4 and 8: the bottom corners, toggles 3 and 2.
+    // zoneMask 12 is codes 4 and 8: the bottom corners, toggles 3 and 2.
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(form.chkMouse(i)->Value(), (i == 2 || i == 3) ? 1 : 0) << i;
-    EXPECT_EQ(v.ZoneMask, 12u);
-    EXPECT_EQ(v.lngPixels, 7);
-    EXPECT_FALSE(v.blnShiftMode);
-    EXPECT_TRUE(v.blnScrollMode);
-    EXPECT_EQ(v.chkTrigMouse, 0);
-    EXPECT_EQ(v.chkLock, 1);
-    EXPECT_TRUE(form.chkLock()->isEnabled()) << "a password is stored";
-    EXPECT_EQ(v.PassHash, QStringLiteral("ABC"));
-    EXPECT_EQ(v.chkMuteAuto, 1);
-    EXPECT_FALSE(form.chkMuteAuto()->isEnabled()) << "mute is off";
-    EXPECT_EQ(p.Registry().ClassList(),
+        EXPECT_EQ(form.zoneToggle(i)->value(), (i == 2 || i == 3) ? 1 : 0) << i;
+    EXPECT_EQ(v.zoneMask, 12u);
+    EXPECT_EQ(v.zoneThickness, 7);
+    EXPECT_FALSE(v.shiftMode);
+    EXPECT_TRUE(v.scrollLockMode);
+    EXPECT_EQ(v.holdMouseBox, 0);
+    EXPECT_EQ(v.lockBox, 1);
+    EXPECT_TRUE(form.lockBox()->isEnabled()) << "a password is stored";
+    EXPECT_EQ(v.passwordDigest, QStringLiteral("ABC"));
+    EXPECT_EQ(v.muteRestoreBox, 1);
+    EXPECT_FALSE(form.muteRestoreBox()->isEnabled()) << "mute is off";
+    EXPECT_EQ(p.registry().classNames(),
               (QStringList{QStringLiteral("XTerm"), QString(), QStringLiteral("Foo")}));
-    EXPECT_EQ(v.IconPath[0], apptest::DecoyIconFile());
-    EXPECT_NE(v.imgIcon[0], ui::PictureStore::kStandbyPicture);
-    EXPECT_FALSE(pictures.Icon(v.imgIcon[0]).isNull());
-    EXPECT_FALSE(form.imgIcon(0)->pixmap().isNull());
-    EXPECT_EQ(v.imgIcon[1], ui::PictureStore::kConcealmentPicture);
+    EXPECT_EQ(v.pictureFiles[0], apptest::decoyIconFile());
+    EXPECT_NE(v.pictures[0], qtplatform::PictureStore::kStandbyPicture);
+    EXPECT_FALSE(pictures.icon(v.pictures[0]).isNull());
+    EXPECT_FALSE(form.pictureLabel(0)->pixmap().isNull());
+    EXPECT_EQ(v.pictures[1], qtplatform::PictureStore::kConcealmentPicture);
     EXPECT_FALSE(form.isVisible()) << "blnRunup 0";
     ASSERT_FALSE(icon.calls.empty());
-    EXPECT_EQ(icon.calls[0].data.hIcon, v.imgIcon[0]) << "the tray starts with the decoy";
+    EXPECT_EQ(icon.calls[0].op, fakes::FakeTrayIcon::Op::kShow);
+    EXPECT_EQ(icon.calls[0].picture, v.pictures[0]) << "the tray starts with the decoy";
 
-    p.Form_Unload();
-    EXPECT_EQ(IniBytes(), Joined(lines));
+    p.shutDown();
+    EXPECT_EQ(iniBytes(), joined(lines));
 }
 
 // A program started hidden makes its window's controls only when the window is first shown (text
 // boxes and captioned frames would map fonts at once); until then the stored values live in the
 // program's values, and the controls show them and take over from there.
 TEST_F(StartupTest, HiddenStartMakesTheControlsWhenTheWindowIsFirstShown) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=0"),
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=0"),
               QStringLiteral("[MOUSE]"), QStringLiteral("MousePosi=12"), QStringLiteral("lngPixels=7")});
-    ui::MainProgram& p = Start();
-    const core::ControlValues& v = p.Values();
-    ui::frmMain& form = p.Form();
-    EXPECT_FALSE(form.ControlsBuilt());
+    app::MainProgram& p = start();
+    const core::ControlValues& v = p.values();
+    ui::MainWindow& form = p.form();
+    EXPECT_FALSE(form.controlsBuilt());
     EXPECT_TRUE(form.findChildren<QWidget*>().isEmpty());
-    EXPECT_EQ(v.ZoneMask, 12u);
-    EXPECT_EQ(v.lngPixels, 7);
-    EXPECT_FALSE(v.chkMuteAutoEnabled);
+    EXPECT_EQ(v.zoneMask, 12u);
+    EXPECT_EQ(v.zoneThickness, 7);
+    EXPECT_FALSE(v.muteRestoreEnabled);
 
     form.show();
-    ASSERT_TRUE(form.ControlsBuilt());
-    EXPECT_EQ(form.udPixel()->value(), 7);
+    ASSERT_TRUE(form.controlsBuilt());
+    EXPECT_EQ(form.thicknessBox()->value(), 7);
     for (int i = 0; i < 8; ++i)
-        EXPECT_EQ(form.chkMouse(i)->Value(), (i == 2 || i == 3) ? 1 : 0) << i;
-    EXPECT_EQ(form.chkShift()->Value(), 1);
-    EXPECT_EQ(form.chkMute()->Value(), 0);
-    EXPECT_FALSE(form.chkMuteAuto()->isEnabled());
-    EXPECT_EQ(v.ZoneMask, 12u) << "showing the values runs no handler";
+        EXPECT_EQ(form.zoneToggle(i)->value(), (i == 2 || i == 3) ? 1 : 0) << i;
+    EXPECT_EQ(form.shiftBox()->value(), 1);
+    EXPECT_EQ(form.muteBox()->value(), 0);
+    EXPECT_FALSE(form.muteRestoreBox()->isEnabled());
+    EXPECT_EQ(v.zoneMask, 12u) << "showing the values runs no handler";
 
     // From here the controls drive the values.
-    form.chkMouse(2)->SetValue(0);
-    form.udPixel()->setValue(9);
-    form.chkMute()->SetValue(1);
-    EXPECT_EQ(v.ZoneMask, 4u);
-    EXPECT_EQ(v.lngPixels, 9);
-    EXPECT_TRUE(v.chkMuteAutoEnabled);
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("MousePosi")), QStringLiteral("4"));
-    EXPECT_EQ(Written(QStringLiteral("lngPixels")), QStringLiteral("9"));
-    EXPECT_EQ(Written(QStringLiteral("blnMute")), QStringLiteral("1"));
+    form.zoneToggle(2)->setValue(0);
+    form.thicknessBox()->setValue(9);
+    form.muteBox()->setValue(1);
+    EXPECT_EQ(v.zoneMask, 4u);
+    EXPECT_EQ(v.zoneThickness, 9);
+    EXPECT_TRUE(v.muteRestoreEnabled);
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("MousePosi")), QStringLiteral("4"));
+    EXPECT_EQ(written(QStringLiteral("lngPixels")), QStringLiteral("9"));
+    EXPECT_EQ(written(QStringLiteral("blnMute")), QStringLiteral("1"));
 }
 
 // --- values the window cannot hold ---------------------------------------------------------------
@@ -204,16 +202,16 @@ class OutsideTheModelTest : public StartupTest, public testing::WithParamInterfa
 
 TEST_P(OutsideTheModelTest, StartUpBringsThemIntoTheModel) {
     const OutsideCase& c = GetParam();
-    testfiles::writeBytes(FilePath(QStringLiteral("not-an-icon.ico")), "plain text, no picture");
+    testfiles::writeBytes(filePath(QStringLiteral("not-an-icon.ico")), "plain text, no picture");
     QString stored = c.stored;
     stored.replace(QStringLiteral("%DIR%"), dir.path());
-    WriteIni({QStringLiteral("[%1]").arg(c.section), c.key + QChar(u'=') + stored});
-    Start().Form_Unload();
-    EXPECT_EQ(Written(c.key), c.written);
+    writeIni({QStringLiteral("[%1]").arg(c.section), c.key + QChar(u'=') + stored});
+    start().shutDown();
+    EXPECT_EQ(written(c.key), c.written);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Values, OutsideTheModelTest,
+    values, OutsideTheModelTest,
     testing::Values(OutsideCase{"PixelsAboveTheRange", "MOUSE", "lngPixels", "99", "20"},
                     OutsideCase{"PixelsBelowTheRange", "MOUSE", "lngPixels", "0", "1"},
                     OutsideCase{"PixelsNotANumber", "MOUSE", "lngPixels", "thick", "1"},
@@ -230,189 +228,190 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<OutsideCase>& param) { return param.param.name; });
 
 TEST_F(StartupTest, UnloadableIconShowsTheBuiltInPicture) {
-    testfiles::writeBytes(FilePath(QStringLiteral("bad.ico")), "no picture");
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("Icon1=") + FilePath(QStringLiteral("bad.ico"))});
-    const core::ControlValues& v = Start().Values();
-    EXPECT_EQ(v.imgIcon[1], ui::PictureStore::kConcealmentPicture);
-    EXPECT_TRUE(v.IconPath[1].isEmpty());
+    testfiles::writeBytes(filePath(QStringLiteral("bad.ico")), "no picture");
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("Icon1=") + filePath(QStringLiteral("bad.ico"))});
+    const core::ControlValues& v = start().values();
+    EXPECT_EQ(v.pictures[1], qtplatform::PictureStore::kConcealmentPicture);
+    EXPECT_TRUE(v.pictureFiles[1].isEmpty());
 }
 
 TEST_F(StartupTest, LockTickedWithoutPasswordStaysDisabled) {
-    WriteIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=1")});
-    ui::MainProgram& p = Start();
-    EXPECT_EQ(p.Values().chkLock, 1);
-    EXPECT_FALSE(p.Form().chkLock()->isEnabled());
-    EXPECT_FALSE(p.Values().chkLockEnabled);
+    writeIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=1")});
+    app::MainProgram& p = start();
+    EXPECT_EQ(p.values().lockBox, 1);
+    EXPECT_FALSE(p.form().lockBox()->isEnabled());
+    EXPECT_FALSE(p.values().lockEnabled);
 }
 
 TEST_F(StartupTest, GreyedRunupLeavesTheWindowHidden) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=2")});
-    EXPECT_FALSE(Start().Form().isVisible());
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=2")});
+    EXPECT_FALSE(start().form().isVisible());
 }
 
 // --- the window's position -----------------------------------------------------------------------
 
 TEST_F(StartupTest, MovedWindowWritesItsNewPlace) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=1500"), QStringLiteral("FormSetY=1500")});
-    ui::MainProgram& p = Start();
-    EXPECT_EQ(p.Form().pos(), Primary().topLeft() + QPoint(100, 100));
-    p.Form().move(Primary().topLeft() + QPoint(120, 33));
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("FormSetX")), QStringLiteral("1800"));
-    EXPECT_EQ(Written(QStringLiteral("FormSetY")), QStringLiteral("495"));
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=1500"), QStringLiteral("FormSetY=1500")});
+    app::MainProgram& p = start();
+    EXPECT_EQ(p.form().pos(), primary().topLeft() + QPoint(100, 100));
+    p.form().move(primary().topLeft() + QPoint(120, 33));
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("FormSetX")), QStringLiteral("1800"));
+    EXPECT_EQ(written(QStringLiteral("FormSetY")), QStringLiteral("495"));
 }
 
 TEST_F(StartupTest, WindowOffEveryScreenIsCentredOnThePrimary) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=-300000"), QStringLiteral("FormSetY=90000")});
-    ui::MainProgram& p = Start();
-    const QSizeF size(ui::kCollapsedOuterWidthTwips / 15.0, ui::kDesignedHeightTwips / 15.0);
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=-300000"), QStringLiteral("FormSetY=90000")});
+    app::MainProgram& p = start();
+    const QSizeF size(app::kCollapsedOuterWidthTwips / 15.0, app::kDesignedHeightTwips / 15.0);
     const QPoint centred =
-        (QRectF(Primary()).center() - QPointF(size.width() / 2, size.height() / 2)).toPoint();
-    EXPECT_EQ(p.Form().pos(), centred);
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("FormSetX")), QString::number((centred.x() - Primary().x()) * 15));
-    EXPECT_EQ(Written(QStringLiteral("FormSetY")), QString::number((centred.y() - Primary().y()) * 15));
+        (QRectF(primary()).center() - QPointF(size.width() / 2, size.height() / 2)).toPoint();
+    EXPECT_EQ(p.form().pos(), centred);
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("FormSetX")), QString::number((centred.x() - primary().x()) * 15));
+    EXPECT_EQ(written(QStringLiteral("FormSetY")), QString::number((centred.y() - primary().y()) * 15));
 }
 
 TEST_F(StartupTest, WindowPartlyOnScreenStaysWhereItWas) {
     // Its right part still overlaps the screen.
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=-1500"), QStringLiteral("FormSetY=0")});
-    ui::MainProgram& p = Start();
-    EXPECT_EQ(p.Form().pos(), Primary().topLeft() + QPoint(-100, 0));
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("FormSetX")), QStringLiteral("-1500"));
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("FormSetX=-1500"), QStringLiteral("FormSetY=0")});
+    app::MainProgram& p = start();
+    EXPECT_EQ(p.form().pos(), primary().topLeft() + QPoint(-100, 0));
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("FormSetX")), QStringLiteral("-1500"));
 }
 
 // --- shut-down -----------------------------------------------------------------------------------
 
 TEST_F(StartupTest, ShutdownRunsOnce) {
-    ui::MainProgram& p = Start();
-    p.Form_Unload();
+    app::MainProgram& p = start();
+    p.shutDown();
     EXPECT_EQ(ends, 1);
-    EXPECT_FALSE(p.Form().isVisible());
+    EXPECT_FALSE(p.form().isVisible());
     ASSERT_EQ(icon.calls.size(), 2u);
-    EXPECT_EQ(icon.calls[1].op, fakes::FakeNotifyIcon::Op::kDelete);
-    EXPECT_FALSE(p.Form().tmrActive().isActive());
+    EXPECT_EQ(icon.calls[1].op, fakes::FakeTrayIcon::Op::kHide);
+    EXPECT_FALSE(icon.visible);
+    EXPECT_FALSE(p.form().cycleTimer().isActive());
 
-    testfiles::writeBytes(IniPath(), "edited after the shut-down");
-    p.Form_Unload();
-    p.SaveSettingsOnce();
+    testfiles::writeBytes(iniPath(), "edited after the shut-down");
+    p.shutDown();
+    p.saveSettingsOnce();
     EXPECT_EQ(ends, 1);
     EXPECT_EQ(icon.calls.size(), 2u);
-    EXPECT_EQ(IniBytes(), "edited after the shut-down");
+    EXPECT_EQ(iniBytes(), "edited after the shut-down");
 }
 
 TEST_F(StartupTest, SettingsAreWrittenWhenTheProcessEndsThroughExit) {
     // As when Qt ends the process on a broken X connection before the shut-down could run.
-    WriteIni({QStringLiteral("[MOUSE]"), QStringLiteral("lngPixels=7")});
+    writeIni({QStringLiteral("[MOUSE]"), QStringLiteral("lngPixels=7")});
     EXPECT_EXIT(
         {
-            ui::MainProgram& p = Start();
-            p.Form().udPixel()->setValue(9);
+            app::MainProgram& p = start();
+            p.form().thicknessBox()->setValue(9);
             // Ends the process right after the settings are written (exit handlers run last
             // registered first), before the test harness takes its QApplication away under the
             // program's windows.
             std::atexit([] { std::_Exit(1); });
-            const ui::ExitSave save(p);
+            const app::ExitSave save(p);
             std::exit(1);
         },
         testing::ExitedWithCode(1), "");
-    EXPECT_EQ(Written(QStringLiteral("lngPixels")), QStringLiteral("9"));
-    EXPECT_EQ(QString::fromStdString(IniBytes()).count(u'='), 17);
+    EXPECT_EQ(written(QStringLiteral("lngPixels")), QStringLiteral("9"));
+    EXPECT_EQ(QString::fromStdString(iniBytes()).count(u'='), 17);
 }
 
 TEST_F(StartupTest, ExitButtonShutsDown) {
-    ui::MainProgram& p = Start();
-    Button("cmdExit")->click();
-    EXPECT_TRUE(p.Unloaded());
+    app::MainProgram& p = start();
+    button("cmdExit")->click();
+    EXPECT_TRUE(p.unloaded());
     EXPECT_EQ(ends, 1);
-    EXPECT_TRUE(QFile::exists(IniPath()));
+    EXPECT_TRUE(QFile::exists(iniPath()));
 }
 
 TEST_F(StartupTest, ShutdownBeforeStartUpWritesNothing) {
-    WriteIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")});
-    program = std::make_unique<ui::MainProgram>(
-        ui::MainProgram::Platform{windows, device, pictures, icon, prompter, chooser}, IniPath());
+    writeIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")});
+    program = std::make_unique<app::MainProgram>(
+        app::MainProgram::Platform{windows, sound, pictures, icon, prompter, chooser}, iniPath());
     program->onEnd = [this] { ++ends; };
-    program->Form_Unload();
-    program->SaveSettingsOnce();
+    program->shutDown();
+    program->saveSettingsOnce();
     EXPECT_EQ(ends, 1);
     EXPECT_TRUE(icon.calls.empty());
-    EXPECT_EQ(IniBytes(), Joined({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")}));
-    program->Form_Load();
-    EXPECT_FALSE(program->Loaded()) << "no start-up after the shut-down";
+    EXPECT_EQ(iniBytes(), joined({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")}));
+    program->start();
+    EXPECT_FALSE(program->loaded()) << "no start-up after the shut-down";
 }
 
 TEST_F(StartupTest, HandEditedSettingsAreOverwrittenFromMemory) {
-    WriteIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")});
-    ui::MainProgram& p = Start();
-    WriteIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=1"), QStringLiteral("Extra=kept")});
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("blnShiftMode")), QStringLiteral("0"));
-    EXPECT_EQ(Written(QStringLiteral("Extra")), QStringLiteral("kept")) << "other keys stay";
+    writeIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=0")});
+    app::MainProgram& p = start();
+    writeIni({QStringLiteral("[KEY]"), QStringLiteral("blnShiftMode=1"), QStringLiteral("Extra=kept")});
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("blnShiftMode")), QStringLiteral("0"));
+    EXPECT_EQ(written(QStringLiteral("Extra")), QStringLiteral("kept")) << "other keys stay";
 }
 
 TEST_F(StartupTest, ShutdownGivesConcealedWindowsBack) {
-    WriteIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=0")});
-    ui::MainProgram& p = Start();
-    const core::WindowHandle concealed = windows.Open(QStringLiteral("XTerm"), QStringLiteral("one"));
-    const core::WindowHandle shownAgain = windows.Open(QStringLiteral("XTerm"), QStringLiteral("two"));
-    for (const core::WindowHandle hWnd : {concealed, shownAgain})
-        p.Registry().AddTargetEntry(core::FormatTargetEntry(windows.GetWindowText(hWnd), hWnd));
-    p.Registry().RefreshTargetList();
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=0")});
+    app::MainProgram& p = start();
+    const core::WindowHandle concealed = windows.open(QStringLiteral("XTerm"), QStringLiteral("one"));
+    const core::WindowHandle shownAgain = windows.open(QStringLiteral("XTerm"), QStringLiteral("two"));
+    for (const core::WindowHandle handle : {concealed, shownAgain})
+        p.registry().addTargetEntry(core::formatTargetEntry(windows.windowTitle(handle), handle));
+    p.registry().refreshTargetList();
 
     windows.pointer = core::Point{0, 0};
-    p.Cycle().tmrActive_Timer();
-    ASSERT_TRUE(windows.IsHidden(concealed));
-    ASSERT_TRUE(p.Flags().blnTrigLatch);
+    p.cycle().tick();
+    ASSERT_TRUE(windows.isHidden(concealed));
+    ASSERT_TRUE(p.flags().held);
     // The user shows one window by hand and moves it.
-    windows.SetWindowPlacement(shownAgain, fakes::FakeWindowServices::Normal(300, 300));
+    windows.setPlacement(shownAgain, fakes::FakeWindowServices::normal(300, 300));
     windows.placementCalls.clear();
 
-    p.Form_Unload();
-    EXPECT_FALSE(windows.IsHidden(concealed));
-    EXPECT_EQ(windows.Find(shownAgain)->placement.framePosition, (core::Point{300, 300}))
+    p.shutDown();
+    EXPECT_FALSE(windows.isHidden(concealed));
+    EXPECT_EQ(windows.find(shownAgain)->placement.framePosition, (core::Point{300, 300}))
         << "a window shown since keeps its place";
-    EXPECT_EQ(icon.calls.back().op, fakes::FakeNotifyIcon::Op::kDelete);
+    EXPECT_EQ(icon.calls.back().op, fakes::FakeTrayIcon::Op::kHide);
 }
 
 // --- the password reaches the file at shut-down only ----------------------------------------------
 
 TEST_F(StartupTest, PasswordSetDuringTheRunReachesTheFileOnlyAtShutdown) {
-    WriteIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=0")});
-    const std::string before = IniBytes();
-    ui::MainProgram& p = Start();
+    writeIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=0")});
+    const std::string before = iniBytes();
+    app::MainProgram& p = start();
 
-    zeltest::WhenModal<lock::frmPasswd>([](lock::frmPasswd& dialog) {
-        dialog.txtPass(0)->setText(QStringLiteral("secret"));
-        dialog.txtPass(1)->setText(QStringLiteral("secret"));
-        dialog.cmdSet()->click();
+    zeltest::whenModal<ui::SetPasswordDialog>([](ui::SetPasswordDialog& dialog) {
+        dialog.passwordEdit(0)->setText(QStringLiteral("secret"));
+        dialog.passwordEdit(1)->setText(QStringLiteral("secret"));
+        dialog.setButton()->click();
     });
-    Button("cmdPass")->click();
+    button("cmdPass")->click();
 
-    const QString digest = lock::MakePassHash(QStringLiteral("secret"));
-    EXPECT_EQ(p.Values().PassHash, digest);
-    EXPECT_TRUE(p.Form().chkLock()->isEnabled());
-    EXPECT_EQ(IniBytes(), before) << "nothing is written while the program runs";
+    const QString digest = lock::makePassHash(QStringLiteral("secret"));
+    EXPECT_EQ(p.values().passwordDigest, digest);
+    EXPECT_TRUE(p.form().lockBox()->isEnabled());
+    EXPECT_EQ(iniBytes(), before) << "nothing is written while the program runs";
 
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("PassHash")), digest);
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("PassHash")), digest);
 }
 
 TEST_F(StartupTest, ClearingThePasswordClearsAndDisablesTheLock) {
-    WriteIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=1"), QStringLiteral("PassHash=ABC")});
-    ui::MainProgram& p = Start();
-    zeltest::WhenModal<lock::frmPasswd>([](lock::frmPasswd& dialog) {
-        dialog.txtPass(0)->clear();
-        dialog.txtPass(1)->clear();
-        dialog.cmdSet()->click();
+    writeIni({QStringLiteral("[LOCK]"), QStringLiteral("blnLock=1"), QStringLiteral("PassHash=ABC")});
+    app::MainProgram& p = start();
+    zeltest::whenModal<ui::SetPasswordDialog>([](ui::SetPasswordDialog& dialog) {
+        dialog.passwordEdit(0)->clear();
+        dialog.passwordEdit(1)->clear();
+        dialog.setButton()->click();
     });
-    Button("cmdPass")->click();
-    EXPECT_EQ(p.Form().chkLock()->Value(), 0);
-    EXPECT_FALSE(p.Form().chkLock()->isEnabled());
-    p.Form_Unload();
-    EXPECT_EQ(Written(QStringLiteral("blnLock")), QStringLiteral("0"));
-    EXPECT_EQ(Written(QStringLiteral("PassHash")), QString());
+    button("cmdPass")->click();
+    EXPECT_EQ(p.form().lockBox()->value(), 0);
+    EXPECT_FALSE(p.form().lockBox()->isEnabled());
+    p.shutDown();
+    EXPECT_EQ(written(QStringLiteral("blnLock")), QStringLiteral("0"));
+    EXPECT_EQ(written(QStringLiteral("PassHash")), QString());
 }
 
 }  // namespace

@@ -8,41 +8,41 @@
 #include <string>
 #include <vector>
 
-#include "audio/mMixer.h"
+#include "app/TrayClicks.h"
 #include "core/ConcealmentCycle.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetEntry.h"
 #include "core/TargetRegistry.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
-#include "ui/TrayClicks.h"
 
 namespace {
 
 // The main window and the prompt as the tray's clicks see them. The prompt answers from a script.
-class FakeTrayTarget final : public ui::TrayClickTarget {
+class FakeTrayTarget final : public app::TrayClickTarget {
 public:
-    bool ModalDialogOpen() override { return modal; }
-    bool MainWindowVisible() override { return visible; }
-    bool PromptOpen() override { return promptOpen; }
-    bool CheckPassword() override {
+    bool modalDialogOpen() override { return modal; }
+    bool mainWindowVisible() override { return visible; }
+    bool promptOpen() override { return promptIsOpen; }
+    bool checkPassword() override {
         ++checks;
         if (whilePromptOpen) whilePromptOpen();
         const bool answer = answers.empty() ? false : answers.front();
         if (!answers.empty()) answers.pop_front();
         return answer;
     }
-    void OpenMainWindow() override {
+    void openMainWindow() override {
         ++opens;
         visible = true;
     }
 
     bool modal = false;
     bool visible = false;
-    bool promptOpen = false;
+    bool promptIsOpen = false;
     std::deque<bool> answers;               // the prompt's results, in order
     std::function<void()> whilePromptOpen;  // what happens while the prompt waits
     int checks = 0;
@@ -55,18 +55,17 @@ protected:
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{windows, prompter, flags};
-    fakes::FakeMixerDevice device;
-    audio::mMixer mixer{device};
-    fakes::FakeNotifyIcon icon;
-    core::TrayIconData trayIconData;
+    fakes::FakeSoundOutput sound;
+    core::MuteSwitch mute{sound};
+    fakes::FakeTrayIcon icon;
     core::ControlValues values;
-    core::ConcealmentCycle cycle{windows, registry, values, flags, mixer, icon, trayIconData};
+    core::ConcealmentCycle cycle{windows, registry, values, flags, mute, icon};
     FakeTrayTarget target;
-    ui::TrayClicks tray{values, flags, cycle, target};
+    app::TrayClicks tray{values, flags, cycle, target};
 
-    void Deliver(const std::vector<int>& events) {
-        for (const int eventNumber : events)
-            tray.Form_MouseMove(eventNumber);
+    void deliver(const std::vector<core::TrayEvent>& events) {
+        for (const core::TrayEvent event : events)
+            tray.onTrayEvent(event);
     }
 };
 
@@ -74,9 +73,9 @@ protected:
 
 struct ClickCase {
     std::string name;
-    std::vector<int> events;
-    bool latch = false;    // blnTrigLatch before
-    int chkLock = 0;       // "ロック"
+    std::vector<core::TrayEvent> events;
+    bool latch = false;    // held before
+    int lockBox = 0;       // "ロック"
     bool visible = false;  // main window shown before
     bool promptOpen = false;
     std::deque<bool> answers;  // the password prompt's results
@@ -94,25 +93,27 @@ class TrayEventTable : public TrayClicksFixture, public testing::WithParamInterf
 
 TEST_P(TrayEventTable, ActsAsTheTableSays) {
     const ClickCase& c = GetParam();
-    flags.blnTrigLatch = c.latch;
-    values.chkLock = c.chkLock;
+    flags.held = c.latch;
+    values.lockBox = c.lockBox;
     target.visible = c.visible;
-    target.promptOpen = c.promptOpen;
+    target.promptIsOpen = c.promptOpen;
     target.answers = c.answers;
 
-    Deliver(c.events);
+    deliver(c.events);
 
-    EXPECT_EQ(flags.blnTrigLatch, c.latchAfter);
+    EXPECT_EQ(flags.held, c.latchAfter);
     EXPECT_EQ(target.checks, c.checks);
     EXPECT_EQ(target.opens, c.opens);
-    EXPECT_FALSE(tray.blnTrayArmed()) << "every case ends with a release";
+    EXPECT_FALSE(tray.trayArmed()) << "every case ends with a release";
 }
 
-constexpr int kL = core::kIconLeftDown;
-constexpr int kLUp = core::kIconLeftUp;
-constexpr int kLDbl = core::kIconLeftDoubleClick;
-constexpr int kR = core::kIconRightDown;
-constexpr int kRUp = core::kIconRightUp;
+constexpr core::TrayEvent kL = core::TrayEvent::LeftPress;
+constexpr core::TrayEvent kLUp = core::TrayEvent::LeftRelease;
+constexpr core::TrayEvent kLDbl = core::TrayEvent::LeftDoubleClick;
+constexpr core::TrayEvent kR = core::TrayEvent::RightPress;
+constexpr core::TrayEvent kRUp = core::TrayEvent::RightRelease;
+constexpr core::TrayEvent kM = core::TrayEvent::MiddlePress;
+constexpr core::TrayEvent kMUp = core::TrayEvent::MiddleRelease;
 
 INSTANTIATE_TEST_SUITE_P(
     Clicks, TrayEventTable,
@@ -142,88 +143,88 @@ INSTANTIATE_TEST_SUITE_P(
         ClickCase{"DoubleRightClickOpensOnce", {kR, kRUp, kR, kRUp}, false, 0, false, false, {}, false, 0, 2},
         // Other events leave the flag as it is.
         ClickCase{
-            "MiddleAndMovesIgnored", {512, 519, 520, kLDbl, kLUp}, true, 0, false, false, {}, true, 0, 0},
-        ClickCase{"OtherEventsKeepTheArming", {kL, 512, 519, kLUp}, true, 0, false, false, {}, false, 0, 0}),
+            "MiddleAndDoubleClickIgnored", {kM, kMUp, kLDbl, kLUp}, true, 0, false, false, {}, true, 0, 0},
+        ClickCase{"OtherEventsKeepTheArming", {kL, kM, kMUp, kLUp}, true, 0, false, false, {}, false, 0, 0}),
     [](const testing::TestParamInfo<ClickCase>& param) { return param.param.name; });
 
 // --- modal dialogs -------------------------------------------------------------------------------
 
 TEST_F(TrayClicksFixture, EventsWhileADialogIsModalAreDropped) {
-    flags.blnTrigLatch = true;
+    flags.held = true;
     target.modal = true;
-    Deliver({kL, kLUp, kR, kRUp});
-    EXPECT_TRUE(flags.blnTrigLatch);
+    deliver({kL, kLUp, kR, kRUp});
+    EXPECT_TRUE(flags.held);
     EXPECT_EQ(target.opens, 0);
-    EXPECT_FALSE(tray.blnTrayArmed());
+    EXPECT_FALSE(tray.trayArmed());
 
     // A press made while the dialog was open does not arm a release made after it closed.
     target.modal = true;
-    Deliver({kL});
+    deliver({kL});
     target.modal = false;
-    Deliver({kLUp});
-    EXPECT_TRUE(flags.blnTrigLatch);
+    deliver({kLUp});
+    EXPECT_TRUE(flags.held);
 }
 
 TEST_F(TrayClicksFixture, ClicksDuringThePromptDoNothing) {
     // The program's prompt is modal: while it waits, the tray's events reach a disabled window.
-    flags.blnTrigLatch = true;
-    values.chkLock = 1;
+    flags.held = true;
+    values.lockBox = 1;
     target.answers = {true};
     target.whilePromptOpen = [this] {
         target.modal = true;
-        target.promptOpen = true;
-        Deliver({kL, kLUp, kLDbl, kLUp, kR, kRUp});
+        target.promptIsOpen = true;
+        deliver({kL, kLUp, kLDbl, kLUp, kR, kRUp});
         target.modal = false;
-        target.promptOpen = false;
+        target.promptIsOpen = false;
     };
-    Deliver({kL, kLUp});
+    deliver({kL, kLUp});
     EXPECT_EQ(target.checks, 1);
     EXPECT_EQ(target.opens, 0);
-    EXPECT_FALSE(flags.blnTrigLatch);
+    EXPECT_FALSE(flags.held);
 }
 
 // --- a request from a second start ---------------------------------------------------------------
 
 TEST_F(TrayClicksFixture, OpenRequestTakesTheRightClicksPath) {
-    values.chkLock = 1;
+    values.lockBox = 1;
     target.answers = {false, true};
-    tray.OpenRequest();
+    tray.openRequest();
     EXPECT_EQ(target.checks, 1);
     EXPECT_EQ(target.opens, 0);
-    tray.OpenRequest();
+    tray.openRequest();
     EXPECT_EQ(target.opens, 1);
-    tray.OpenRequest();  // visible now: no question
+    tray.openRequest();  // visible now: no question
     EXPECT_EQ(target.checks, 2);
     EXPECT_EQ(target.opens, 2);
-    EXPECT_FALSE(tray.blnTrayArmed());
+    EXPECT_FALSE(tray.trayArmed());
 
     target.modal = true;
-    tray.OpenRequest();
+    tray.openRequest();
     EXPECT_EQ(target.opens, 2);
 }
 
 // --- with the concealment cycle ------------------------------------------------------------------
 
 TEST_F(TrayClicksFixture, ReleasedHoldRestoresAtTheNextTickWithoutTrigger) {
-    values.ZoneMask = core::kZoneTopLeft;
-    values.lngPixels = 5;
-    values.chkTrigMouse = 1;
-    values.imgIcon = {1, 2};
-    const core::WindowHandle hWnd = windows.Open(QStringLiteral("XTerm"), QStringLiteral("xterm"));
-    registry.AddTargetEntry(core::FormatTargetEntry(QStringLiteral("xterm"), hWnd));
-    registry.RefreshTargetList();
+    values.zoneMask = core::kZoneTopLeft;
+    values.zoneThickness = 5;
+    values.holdMouseBox = 1;
+    values.pictures = {1, 2};
+    const core::WindowHandle handle = windows.open(QStringLiteral("XTerm"), QStringLiteral("xterm"));
+    registry.addTargetEntry(core::formatTargetEntry(QStringLiteral("xterm"), handle));
+    registry.refreshTargetList();
 
     windows.pointer = core::Point{2, 3};
-    cycle.tmrActive_Timer();
-    ASSERT_TRUE(windows.IsHidden(hWnd));
+    cycle.tick();
+    ASSERT_TRUE(windows.isHidden(handle));
     windows.pointer = core::Point{500, 400};
-    cycle.tmrActive_Timer();
-    EXPECT_TRUE(windows.IsHidden(hWnd)) << "the hold keeps the concealment";
+    cycle.tick();
+    EXPECT_TRUE(windows.isHidden(handle)) << "the hold keeps the concealment";
 
-    Deliver({kL, kLUp});
-    EXPECT_TRUE(windows.IsHidden(hWnd)) << "the click only releases the hold";
-    cycle.tmrActive_Timer();
-    EXPECT_FALSE(windows.IsHidden(hWnd));
+    deliver({kL, kLUp});
+    EXPECT_TRUE(windows.isHidden(handle)) << "the click only releases the hold";
+    cycle.tick();
+    EXPECT_FALSE(windows.isHidden(handle));
     EXPECT_EQ(icon.shown, 1u);
 }
 

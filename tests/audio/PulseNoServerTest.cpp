@@ -1,57 +1,42 @@
-// The libpulse mixer without a usable sound server: none at all (the desktop runs without sound),
-// one that is stopped (SIGSTOP), one that dies in the middle of a use. Every procedure must report
-// false, leave its argument and the sound alone, and never hang or crash the program.
+// The speakers without a usable sound server: none at all (the desktop runs without sound), one
+// that is stopped (SIGSTOP), one that dies between two calls. Every call must report failure,
+// leave the sound alone, and never hang or crash the program.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
-#include <functional>
 #include <string>
+#include <thread>
 
 #include "PulseTestSupport.h"
-#include "audio/MuteActions.h"
-#include "audio/PulseMixerDevice.h"
-#include "audio/mMixer.h"
+#include "core/MuteSwitch.h"
+#include "platform/pulse/PulseSoundOutput.h"
 
 namespace {
 
+using namespace std::chrono_literals;
 using pulsetest::OwnPulseServer;
-using pulsetest::Shell;
+using pulsetest::shell;
+
+constexpr auto kDeadline = 300ms;
 
 class NoServerTest : public testing::Test {
 protected:
-    void ExpectClosed() {
-        EXPECT_EQ(mixer.hMixer(), 0u);
-        EXPECT_EQ(mixer.lngMuteCtrlID(), 0u);
-    }
-
-    // Every procedure and every caller reports failure and leaves arguments and state alone.
-    void ExpectEverythingFails() {
-        EXPECT_FALSE(mixer.OpenMixer());
-        mixer.CloseMixer();
-        EXPECT_FALSE(mixer.FindMuteControl());
-        mixer.CloseMixer();
+    // Every call and every use reports failure and leaves the saved state alone.
+    void expectEverythingFails() {
         for (const bool before : {false, true}) {
-            bool muted = before;
-            EXPECT_FALSE(mixer.GetMute(muted));
-            EXPECT_EQ(muted, before);
-            mixer.CloseMixer();
-            EXPECT_FALSE(mixer.SetMute(before));
-            mixer.CloseMixer();
-            ExpectClosed();
-
+            EXPECT_EQ(output.muted(), std::nullopt);
+            EXPECT_FALSE(output.setMuted(before));
             bool saved = before;
-            audio::SaveAndMute(mixer, saved);
+            mute.saveAndMute(saved);
             EXPECT_EQ(saved, before);
-            ExpectClosed();
-            audio::PutMuteBack(mixer, saved);
-            ExpectClosed();
+            EXPECT_FALSE(mute.putBack(saved));
         }
-        audio::ReverseMute(mixer);
-        ExpectClosed();
+        mute.reverse();
     }
 
-    audio::PulseMixerDevice device;
-    audio::mMixer mixer{device};
+    pulse::PulseSoundOutput output{kDeadline};
+    core::MuteSwitch mute{output};
 };
 
 // Points libpulse at another server for the length of a test.
@@ -69,75 +54,40 @@ private:
     std::string old_;
 };
 
-TEST_F(NoServerTest, WithoutAServerEverythingReportsFalse) {
-    ASSERT_NE(Shell("pactl info").status, 0) << "this desktop was meant to run without sound";
-    ExpectEverythingFails();
-    EXPECT_FALSE(mixer.OpenMixer());
-    EXPECT_EQ(mixer.hMixer(), 0u) << "no server is no mixer device: no handle";
+TEST_F(NoServerTest, WithoutAServerEverythingReportsFailure) {
+    ASSERT_NE(shell("pactl info").status, 0) << "this desktop was meant to run without sound";
+    expectEverythingFails();
 }
 
-TEST_F(NoServerTest, AStoppedServerIsGivenUpAndLeftAsItWas) {
+TEST_F(NoServerTest, AStoppedServerIsGivenUpWaitedForOnceAndUsedAgainWhenItAnswers) {
     OwnPulseServer server;
-    ASSERT_TRUE(server.WaitReady());
+    ASSERT_TRUE(server.waitReady());
     ServerAddress address(server.address());
-    bool muted = true;
-    ASSERT_TRUE(mixer.GetMute(muted)) << "the test's own server does not work";
-    mixer.CloseMixer();
-    ASSERT_FALSE(muted);
+    ASSERT_EQ(output.muted(), false) << "the test's own server does not work";
 
-    server.Stop();
-    // The server's listen queue still has room, so the connection waits for an answer that does
-    // not come. The handle of that connection stays held: the rest of the use fails on it at once
-    // instead of waiting again.
-    EXPECT_FALSE(mixer.OpenMixer());
-    EXPECT_NE(mixer.hMixer(), 0u);
-    EXPECT_TRUE(mixer.OpenMixer());
-    EXPECT_FALSE(mixer.FindMuteControl());
-    bool untouched = true;
-    EXPECT_FALSE(mixer.GetMute(untouched));
-    EXPECT_TRUE(untouched);
-    EXPECT_FALSE(mixer.SetMute(true));
-    mixer.CloseMixer();
-    ExpectClosed();
+    server.stop();
+    // The server's listen queue still has room, so the first call waits for an answer that does
+    // not come, up to its deadline; the call right after it fails at once instead of waiting again.
+    bool saved = true;
+    mute.saveAndMute(saved);
+    EXPECT_TRUE(saved);
+    expectEverythingFails();
 
-    // Then every use, whether it waits or (once the queue is full) is refused at once.
-    ExpectEverythingFails();
-
-    server.Continue();
-    EXPECT_EQ(Shell("PULSE_SERVER=" + server.address() + " pactl get-sink-mute @DEFAULT_SINK@").output,
+    server.resume();
+    EXPECT_EQ(shell("PULSE_SERVER=" + server.address() + " pactl get-sink-mute @DEFAULT_SINK@").output,
               "Mute: no\n");
-    EXPECT_TRUE(mixer.GetMute(muted)) << "the server works again after it continues";
-    mixer.CloseMixer();
+    std::this_thread::sleep_for(pulse::PulseSoundOutput::kSameUse);  // a use of its own
+    EXPECT_EQ(output.muted(), false) << "the server works again after it continues";
 }
 
-TEST_F(NoServerTest, AServerThatStopsInTheMiddleOfAUseIsGivenUp) {
-    OwnPulseServer server;
-    ASSERT_TRUE(server.WaitReady());
-    ServerAddress address(server.address());
-    bool muted = true;
-    ASSERT_TRUE(mixer.GetMute(muted));
-    server.Stop();
-    EXPECT_FALSE(mixer.SetMute(true));
-    EXPECT_FALSE(mixer.GetMute(muted));
-    EXPECT_FALSE(muted);
-    mixer.CloseMixer();
-    ExpectClosed();
-}
-
-TEST_F(NoServerTest, AServerThatDiesInTheMiddleOfAUseIsGivenUp) {
-    bool muted = true;
+TEST_F(NoServerTest, AServerThatDiesBetweenTwoCallsIsGivenUp) {
     {
         OwnPulseServer server;
-        ASSERT_TRUE(server.WaitReady());
+        ASSERT_TRUE(server.waitReady());
         ServerAddress address(server.address());
-        ASSERT_TRUE(mixer.GetMute(muted));
-    }  // killed here, with our connection open
-    EXPECT_FALSE(mixer.SetMute(true));
-    muted = true;
-    EXPECT_FALSE(mixer.GetMute(muted));
-    EXPECT_TRUE(muted);
-    mixer.CloseMixer();
-    ExpectClosed();
+        ASSERT_EQ(output.muted(), false);
+    }  // killed here
+    expectEverythingFails();
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct CommandResult {
     std::string output;
 };
 
-inline CommandResult Shell(const std::string& command) {
+inline CommandResult shell(const std::string& command) {
     CommandResult result;
     FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr) return result;
@@ -38,21 +38,21 @@ inline CommandResult Shell(const std::string& command) {
 }
 
 // The mute of the default sink as pactl reports it; empty when pactl cannot tell.
-inline std::optional<bool> DefaultSinkMuted(const std::string& sink = "@DEFAULT_SINK@") {
-    const auto result = Shell("pactl get-sink-mute " + sink);
+inline std::optional<bool> defaultSinkMuted(const std::string& sink = "@DEFAULT_SINK@") {
+    const auto result = shell("pactl get-sink-mute " + sink);
     if (result.status != 0) return std::nullopt;
     if (result.output.find("Mute: yes") != std::string::npos) return true;
     if (result.output.find("Mute: no") != std::string::npos) return false;
     return std::nullopt;
 }
 
-inline bool SetDefaultSinkMute(bool muted, const std::string& sink = "@DEFAULT_SINK@") {
-    return Shell("pactl set-sink-mute " + sink + (muted ? " 1" : " 0")).status == 0;
+inline bool setDefaultSinkMute(bool muted, const std::string& sink = "@DEFAULT_SINK@") {
+    return shell("pactl set-sink-mute " + sink + (muted ? " 1" : " 0")).status == 0;
 }
 
 // Polls `ready` with a back-off of 5 ms up to 100 ms for at most `limit`.
 template <class Ready>
-bool WaitFor(Ready ready, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
+bool waitFor(Ready ready, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
     const auto end = std::chrono::steady_clock::now() + limit;
     auto delay = std::chrono::milliseconds(5);
     while (!ready()) {
@@ -75,7 +75,7 @@ public:
         std::filesystem::create_directories(dir_ / "runtime");
         std::filesystem::permissions(dir_ / "runtime", std::filesystem::perms::owner_all);
         server_ = "unix:" + (dir_ / "pulse").string();
-        Start();
+        start();
     }
     ~OwnPulseServer() {
         if (pid_ > 0) {
@@ -91,22 +91,22 @@ public:
     // The PULSE_SERVER value that reaches this server.
     const std::string& address() const { return server_; }
     // True once pactl gets an answer from it.
-    bool WaitReady() {
-        return pid_ > 0 && WaitFor([this] {
+    bool waitReady() {
+        return pid_ > 0 && waitFor([this] {
                    int status = 0;
                    if (waitpid(pid_, &status, WNOHANG) == pid_) {
                        pid_ = -1;
                        return true;  // died: stop waiting, reported below
                    }
-                   return Shell("PULSE_SERVER=" + server_ + " pactl info").status == 0;
+                   return shell("PULSE_SERVER=" + server_ + " pactl info").status == 0;
                }) &&
                pid_ > 0;
     }
-    void Stop() { kill(pid_, SIGSTOP); }
-    void Continue() { kill(pid_, SIGCONT); }
+    void stop() { kill(pid_, SIGSTOP); }
+    void resume() { kill(pid_, SIGCONT); }
 
 private:
-    void Start() {
+    void start() {
         std::vector<std::string> env;
         for (char** e = environ; *e != nullptr; ++e) {
             const std::string entry = *e;

@@ -6,39 +6,39 @@
 namespace coretest {
 namespace {
 
-using fakes::FakeMixerDevice;
+using fakes::FakeSoundOutput;
 using fakes::FakeWindowServices;
 
 class ConcealmentCycleTest : public CoreFixture {
 protected:
     core::WindowHandle target = 0;
 
-    void SetUp() override { target = OpenAndPick("target", FakeWindowServices::Normal(10, 20, 300, 200)); }
+    void SetUp() override { target = openAndPick("target", FakeWindowServices::normal(10, 20, 300, 200)); }
 
-    void MouseAt(int x, int y) { windows.pointer = core::Point{x, y}; }
-    void Tick() { cycle.tmrActive_Timer(); }
+    void mouseAt(int x, int y) { windows.pointer = core::Point{x, y}; }
+    void tick() { cycle.tick(); }
 };
 
 // --- what a tick reads ---
 
 TEST_F(ConcealmentCycleTest, AnIdleTickReadsTheInputOnceAndTouchesNoWindow) {
-    windows.ClearRecords();
-    Tick();
+    windows.clearRecords();
+    tick();
     ASSERT_EQ(windows.inputQueries.size(), 1u);
     EXPECT_TRUE(windows.inputQueries[0].pointer);
     EXPECT_TRUE(windows.inputQueries[0].shift);
     EXPECT_TRUE(windows.inputQueries[0].scrollLock);
-    EXPECT_EQ(windows.WindowCalls(), 0);
+    EXPECT_EQ(windows.windowCalls(), 0);
     EXPECT_TRUE(icon.modified.empty());
-    EXPECT_TRUE(mixerDevice.calls.empty());
+    EXPECT_TRUE(sound.calls.empty());
 }
 
 TEST_F(ConcealmentCycleTest, ConcealingAndRestoringAskAboutAllTargetsInOneCallPerStep) {
-    const auto second = OpenAndPick("second", FakeWindowServices::Normal());
+    const auto second = openAndPick("second", FakeWindowServices::normal());
     const std::vector<core::WindowHandle> both = {target, second};
     using Reads = std::vector<std::vector<core::WindowHandle>>;
-    windows.ClearRecords();
-    TickWithScrollLock(true);
+    windows.clearRecords();
+    tickWithScrollLock(true);
     // The list is pruned before and after discovery, then every placement is read, each in one call
     // and nothing one by one besides.
     EXPECT_EQ(windows.existenceReads, (Reads{both, both}));
@@ -46,57 +46,57 @@ TEST_F(ConcealmentCycleTest, ConcealingAndRestoringAskAboutAllTargetsInOneCallPe
     EXPECT_EQ(windows.placementReads, Reads{both});
     EXPECT_EQ(windows.getPlacementCalls, 2);
 
-    windows.ClearRecords();
-    TickWithScrollLock(false);
+    windows.clearRecords();
+    tickWithScrollLock(false);
     EXPECT_EQ(windows.placementReads, Reads{both});
     EXPECT_EQ(windows.getPlacementCalls, 2);
     EXPECT_EQ(windows.batches, 1);
 }
 
 TEST_F(ConcealmentCycleTest, OnlyWatchedInputsAreRead) {
-    controls.ZoneMask = 0;
-    controls.blnShiftMode = false;
-    windows.ClearRecords();
-    MouseAt(0, 0);
+    controls.zoneMask = 0;
+    controls.shiftMode = false;
+    windows.clearRecords();
+    mouseAt(0, 0);
     windows.shiftDown = true;
-    Tick();
+    tick();
     ASSERT_EQ(windows.inputQueries.size(), 1u);
     EXPECT_FALSE(windows.inputQueries[0].pointer);
     EXPECT_FALSE(windows.inputQueries[0].shift);
     EXPECT_TRUE(windows.inputQueries[0].scrollLock);
     EXPECT_EQ(windows.screenSizeCalls, 0);
-    EXPECT_FALSE(flags.blnHideFlg);
-    EXPECT_FALSE(flags.blnTrigLatch);
+    EXPECT_FALSE(flags.concealed);
+    EXPECT_FALSE(flags.held);
 
-    controls.blnScrollMode = false;
-    windows.ClearRecords();
-    Tick();
+    controls.scrollLockMode = false;
+    windows.clearRecords();
+    tick();
     EXPECT_TRUE(windows.inputQueries.empty());  // nothing watched: nothing read
 }
 
 TEST_F(ConcealmentCycleTest, AnUnknownScreenSizeOrPointerGivesNoZone) {
-    controls.ZoneMask = 0xFF;
+    controls.zoneMask = 0xFF;
     windows.screen = {0, 0};
-    MouseAt(0, 0);
-    Tick();
+    mouseAt(0, 0);
+    tick();
     EXPECT_FALSE(windows.inputQueries.back().pointer);
     windows.screen = {1024, 768};
     windows.pointer.reset();  // on another screen
-    Tick();
-    EXPECT_FALSE(flags.blnHideFlg);
-    MouseAt(1023, 767);
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
+    tick();
+    EXPECT_FALSE(flags.concealed);
+    mouseAt(1023, 767);
+    tick();
+    EXPECT_TRUE(flags.concealed);
 }
 
 TEST_F(ConcealmentCycleTest, OnlyZonesInTheMaskTrigger) {
-    controls.ZoneMask = core::kZoneBottomRight | core::kZoneTop;
-    MouseAt(2, 3);  // top-left
-    Tick();
-    EXPECT_FALSE(flags.blnHideFlg);
-    MouseAt(500, 0);
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
+    controls.zoneMask = core::kZoneBottomRight | core::kZoneTop;
+    mouseAt(2, 3);  // top-left
+    tick();
+    EXPECT_FALSE(flags.concealed);
+    mouseAt(500, 0);
+    tick();
+    EXPECT_TRUE(flags.concealed);
 }
 
 // --- the two states ---
@@ -129,17 +129,17 @@ TEST_F(ConcealmentCycleTest, StateTable) {
         for (auto& w : windows.windows)
             w.withdrawn = false;
         if (!c.targets) {
-            windows.Close(target);
-            registry.RefreshTargetList();
+            windows.close(target);
+            registry.refreshTargetList();
         }
-        if (c.concealed) TickWithScrollLock(true);
-        ASSERT_EQ(flags.blnHideFlg, c.concealed);
-        flags.blnTrigLatch = c.latch;
-        windows.ClearRecords();
+        if (c.concealed) tickWithScrollLock(true);
+        ASSERT_EQ(flags.concealed, c.concealed);
+        flags.held = c.latch;
+        windows.clearRecords();
 
-        TickWithScrollLock(c.trigger);
+        tickWithScrollLock(c.trigger);
 
-        EXPECT_EQ(flags.blnHideFlg, c.concealedAfter);
+        EXPECT_EQ(flags.concealed, c.concealedAfter);
         int hides = 0;
         int restores = 0;
         for (const auto& call : windows.placementCalls)
@@ -150,58 +150,57 @@ TEST_F(ConcealmentCycleTest, StateTable) {
         if (hides == 0 && restores == 0) {
             EXPECT_EQ(windows.getPlacementCalls, 0);
         }
-        EXPECT_EQ(flags.blnTrigLatch, c.latch);
+        EXPECT_EQ(flags.held, c.latch);
         if (!c.targets) {
-            target = OpenAndPick("target", FakeWindowServices::Normal(10, 20, 300, 200));
+            target = openAndPick("target", FakeWindowServices::normal(10, 20, 300, 200));
         }
     }
 }
 
 TEST_F(ConcealmentCycleTest, ConcealmentSwitchesTheIconAndRestoreSwitchesItBack) {
-    TickWithScrollLock(true);
-    EXPECT_TRUE(windows.IsHidden(target));
+    tickWithScrollLock(true);
+    EXPECT_TRUE(windows.isHidden(target));
     EXPECT_EQ(icon.modified, std::vector<core::IconHandle>{kConcealIcon});
-    EXPECT_EQ(trayIconData.hIcon, kConcealIcon);
 
     // New pictures chosen while concealed: the standby one shows at the restore, the concealment
     // one from the next concealment on.
-    controls.imgIcon = {0x601, 0x602};
-    TickWithScrollLock(false);
-    TickWithScrollLock(true);
+    controls.pictures = {0x601, 0x602};
+    tickWithScrollLock(false);
+    tickWithScrollLock(true);
     EXPECT_EQ(icon.modified, (std::vector<core::IconHandle>{kConcealIcon, 0x601, 0x602}));
 }
 
 TEST_F(ConcealmentCycleTest, WindowsComeBackWithTheRectanglesAndStateTheyHadWhenConcealed) {
-    core::WindowPlacement maximised = FakeWindowServices::Normal(50, 60, 700, 500);
+    core::WindowPlacement maximised = FakeWindowServices::normal(50, 60, 700, 500);
     maximised.showCmd = core::kShowMaximized;
-    core::WindowPlacement minimised = FakeWindowServices::Normal(70, 80, 400, 300);
+    core::WindowPlacement minimised = FakeWindowServices::normal(70, 80, 400, 300);
     minimised.showCmd = core::kShowMinimized;
     minimised.flags = core::kRestoreToMaximized;
     minimised.desktop = 2;
-    const auto max = OpenAndPick("max", maximised);
-    const auto min = OpenAndPick("min", minimised);
-    windows.Find(target)->placement.framePosition = {333, 222};  // moved before the concealment
-    const core::WindowPlacement moved = windows.Find(target)->placement;
+    const auto max = openAndPick("max", maximised);
+    const auto min = openAndPick("min", minimised);
+    windows.find(target)->placement.framePosition = {333, 222};  // moved before the concealment
+    const core::WindowPlacement moved = windows.find(target)->placement;
 
-    TickWithScrollLock(true);
+    tickWithScrollLock(true);
     for (auto& w : windows.windows)
-        w.placement = FakeWindowServices::Normal(0, 0, 1, 1);  // scrambled meanwhile
-    windows.ClearRecords();
-    TickWithScrollLock(false);
+        w.placement = FakeWindowServices::normal(0, 0, 1, 1);  // scrambled meanwhile
+    windows.clearRecords();
+    tickWithScrollLock(false);
 
     EXPECT_EQ(windows.batches, 1);  // one batch for all
-    EXPECT_EQ(windows.Find(target)->placement, moved);
-    EXPECT_EQ(windows.Find(max)->placement, maximised);
-    EXPECT_EQ(windows.Find(min)->placement, minimised);
+    EXPECT_EQ(windows.find(target)->placement, moved);
+    EXPECT_EQ(windows.find(max)->placement, maximised);
+    EXPECT_EQ(windows.find(min)->placement, minimised);
     ASSERT_EQ(windows.placementCalls.size(), 3u);
     EXPECT_EQ(windows.placementCalls[0].handle, target);  // list order: bottom to top as discovered
     EXPECT_EQ(windows.placementCalls[2].handle, min);
 }
 
 TEST_F(ConcealmentCycleTest, EveryPlacementIsReadBeforeTheFirstWindowIsHidden) {
-    OpenAndPick("second", FakeWindowServices::Normal());
-    windows.ClearRecords();
-    TickWithScrollLock(true);
+    openAndPick("second", FakeWindowServices::normal());
+    windows.clearRecords();
+    tickWithScrollLock(true);
     EXPECT_EQ(windows.batches, 1);
     ASSERT_EQ(windows.placementCalls.size(), 2u);
     for (const auto& call : windows.placementCalls)
@@ -209,47 +208,47 @@ TEST_F(ConcealmentCycleTest, EveryPlacementIsReadBeforeTheFirstWindowIsHidden) {
 }
 
 TEST_F(ConcealmentCycleTest, AWindowOfAListedClassOpenedWhileConcealedStaysVisibleUntilTheNextConcealment) {
-    registry.SetClassList({"XTerm"});
-    TickWithScrollLock(true);
-    const auto late = windows.Open("XTerm", "late");
-    Tick();
-    EXPECT_FALSE(windows.IsHidden(late));
-    EXPECT_EQ(registry.TargetCount(), 1);
-    TickWithScrollLock(false);
-    TickWithScrollLock(true);
-    EXPECT_TRUE(windows.IsHidden(late));
-    EXPECT_EQ(registry.TargetCount(), 2);
+    registry.setClassList({"XTerm"});
+    tickWithScrollLock(true);
+    const auto late = windows.open("XTerm", "late");
+    tick();
+    EXPECT_FALSE(windows.isHidden(late));
+    EXPECT_EQ(registry.targetCount(), 1);
+    tickWithScrollLock(false);
+    tickWithScrollLock(true);
+    EXPECT_TRUE(windows.isHidden(late));
+    EXPECT_EQ(registry.targetCount(), 2);
 }
 
 TEST_F(ConcealmentCycleTest, WithAnEmptyListDiscoveryRunsAtEveryTickOfTheTrigger) {
-    windows.Close(target);
-    registry.RefreshTargetList();
-    registry.SetClassList({"XTerm"});
-    windows.ClearRecords();
-    MouseAt(0, 0);
+    windows.close(target);
+    registry.refreshTargetList();
+    registry.setClassList({"XTerm"});
+    windows.clearRecords();
+    mouseAt(0, 0);
     for (int i = 0; i < 3; ++i)
-        Tick();
+        tick();
     EXPECT_EQ(windows.enumCalls, 3);
-    EXPECT_FALSE(flags.blnHideFlg);
-    EXPECT_TRUE(flags.blnTrigLatch);  // the latch is set all the same
+    EXPECT_FALSE(flags.concealed);
+    EXPECT_TRUE(flags.held);  // the latch is set all the same
     EXPECT_TRUE(icon.modified.empty());
-    EXPECT_TRUE(mixerDevice.calls.empty());
+    EXPECT_TRUE(sound.calls.empty());
 
-    const auto shell = windows.Open("XTerm", "shell");
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
-    EXPECT_TRUE(windows.IsHidden(shell));
+    const auto shell = windows.open("XTerm", "shell");
+    tick();
+    EXPECT_TRUE(flags.concealed);
+    EXPECT_TRUE(windows.isHidden(shell));
 }
 
 TEST_F(ConcealmentCycleTest, WithoutDiscoveryAnEmptyListChangesNothingVisible) {
-    windows.Close(target);
-    registry.RefreshTargetList();
-    controls.chkIE = 0;
-    windows.Open("IEFrame", "browser");
-    windows.ClearRecords();
-    TickWithScrollLock(true);
-    EXPECT_EQ(windows.WindowCalls(), 0);
-    EXPECT_FALSE(flags.blnHideFlg);
+    windows.close(target);
+    registry.refreshTargetList();
+    controls.discoverBox = 0;
+    windows.open("IEFrame", "browser");
+    windows.clearRecords();
+    tickWithScrollLock(true);
+    EXPECT_EQ(windows.windowCalls(), 0);
+    EXPECT_FALSE(flags.concealed);
     EXPECT_TRUE(icon.modified.empty());
 }
 
@@ -270,77 +269,77 @@ TEST_F(ConcealmentCycleTest, LatchTable) {
     };
     for (const LatchCase& c : cases) {
         SCOPED_TRACE(c.name);
-        flags.blnTrigLatch = false;
-        controls.chkTrigMouse = c.trigger == 0 ? c.box : 1;
-        controls.chkTrigKey = c.trigger == 1 ? c.box : 1;
+        flags.held = false;
+        controls.holdMouseBox = c.trigger == 0 ? c.box : 1;
+        controls.holdKeyBox = c.trigger == 1 ? c.box : 1;
         if (c.trigger == 0) {
-            MouseAt(0, 0);
+            mouseAt(0, 0);
         } else {
-            MouseAt(500, 400);
+            mouseAt(500, 400);
         }
         windows.shiftDown = c.trigger == 1;
         windows.scrollLockOn = c.trigger == 2;
-        Tick();
-        EXPECT_TRUE(flags.blnHideFlg);
-        EXPECT_EQ(flags.blnTrigLatch, c.latched);
+        tick();
+        EXPECT_TRUE(flags.concealed);
+        EXPECT_EQ(flags.held, c.latched);
 
         // The trigger ends: the latch holds the concealment until it is released.
-        MouseAt(500, 400);
+        mouseAt(500, 400);
         windows.shiftDown = false;
         windows.scrollLockOn = false;
-        Tick();
-        EXPECT_EQ(flags.blnHideFlg, c.latched);
-        cycle.ReleaseLatch();
-        Tick();
-        EXPECT_FALSE(flags.blnHideFlg);
+        tick();
+        EXPECT_EQ(flags.concealed, c.latched);
+        cycle.releaseLatch();
+        tick();
+        EXPECT_FALSE(flags.concealed);
     }
 }
 
 TEST_F(ConcealmentCycleTest, AReleaseWhileAHoldingTriggerIsStillOnIsUndoneAtTheNextTick) {
     windows.shiftDown = true;
-    Tick();
-    cycle.ReleaseLatch();
-    Tick();
-    EXPECT_TRUE(flags.blnTrigLatch);
+    tick();
+    cycle.releaseLatch();
+    tick();
+    EXPECT_TRUE(flags.held);
     windows.shiftDown = false;
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
+    tick();
+    EXPECT_TRUE(flags.concealed);
 }
 
 TEST_F(ConcealmentCycleTest, TheLatchIsSetAlsoWhileAlreadyConcealedByScrollLock) {
-    TickWithScrollLock(true);
-    EXPECT_FALSE(flags.blnTrigLatch);
-    MouseAt(0, 0);
-    Tick();
-    EXPECT_TRUE(flags.blnTrigLatch);
-    MouseAt(500, 400);
-    TickWithScrollLock(false);  // ScrollLock off, but the mouse set the latch meanwhile
-    EXPECT_TRUE(flags.blnHideFlg);
+    tickWithScrollLock(true);
+    EXPECT_FALSE(flags.held);
+    mouseAt(0, 0);
+    tick();
+    EXPECT_TRUE(flags.held);
+    mouseAt(500, 400);
+    tickWithScrollLock(false);  // ScrollLock off, but the mouse set the latch meanwhile
+    EXPECT_TRUE(flags.concealed);
 }
 
 TEST_F(ConcealmentCycleTest, ShiftWithoutItsBoxConcealsExactlyWhileHeld) {
-    controls.chkTrigKey = 0;
+    controls.holdKeyBox = 0;
     windows.shiftDown = true;
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
-    Tick();
-    EXPECT_TRUE(flags.blnHideFlg);
+    tick();
+    EXPECT_TRUE(flags.concealed);
+    tick();
+    EXPECT_TRUE(flags.concealed);
     windows.shiftDown = false;
-    Tick();
-    EXPECT_FALSE(flags.blnHideFlg);
-    EXPECT_FALSE(windows.IsHidden(target));
+    tick();
+    EXPECT_FALSE(flags.concealed);
+    EXPECT_FALSE(windows.isHidden(target));
 }
 
 // --- the sound ---
 
 struct MuteCase {
     const char* name;
-    int chkMute;
-    int chkMuteAuto;
+    int muteBox;
+    int muteRestoreBox;
     std::uint32_t mutedBefore;
     std::uint32_t mutedWhileConcealed;
     std::uint32_t mutedAfterRestore;
-    bool savedAfter;  // blnMuteSaved after the cycle
+    bool savedAfter;  // mutedBefore after the cycle
 };
 
 TEST_F(ConcealmentCycleTest, MuteTable) {
@@ -354,62 +353,57 @@ TEST_F(ConcealmentCycleTest, MuteTable) {
     for (const MuteCase& c : cases) {
         SCOPED_TRACE(c.name);
         flags = {};
-        controls.chkMute = c.chkMute;
-        controls.chkMuteAuto = c.chkMuteAuto;
-        mixerDevice.muteValue = c.mutedBefore;
-        TickWithScrollLock(true);
-        EXPECT_EQ(mixerDevice.muteValue, c.mutedWhileConcealed);
-        TickWithScrollLock(false);
-        EXPECT_EQ(mixerDevice.muteValue, c.mutedAfterRestore);
-        EXPECT_EQ(flags.blnMuteSaved, c.savedAfter);
-        EXPECT_TRUE(mixerDevice.openHandles.empty());  // every use ends with CloseMixer
-        EXPECT_EQ(mixer.hMixer(), 0u);
-        EXPECT_EQ(mixer.lngMuteCtrlID(), 0u);
+        controls.muteBox = c.muteBox;
+        controls.muteRestoreBox = c.muteRestoreBox;
+        sound.isMuted = c.mutedBefore != 0;
+        tickWithScrollLock(true);
+        EXPECT_EQ(sound.isMuted, c.mutedWhileConcealed != 0);
+        tickWithScrollLock(false);
+        EXPECT_EQ(sound.isMuted, c.mutedAfterRestore != 0);
+        EXPECT_EQ(flags.mutedBefore, c.savedAfter);
     }
 }
 
 TEST_F(ConcealmentCycleTest, ClearingMuteWhileConcealedLeavesTheSoundAloneAtTheRestore) {
-    TickWithScrollLock(true);
-    ASSERT_EQ(mixerDevice.muteValue, 1u);
-    controls.chkMute = 0;
-    mixerDevice.calls.clear();
-    TickWithScrollLock(false);
-    EXPECT_TRUE(mixerDevice.calls.empty());
-    EXPECT_EQ(mixerDevice.muteValue, 1u);
+    tickWithScrollLock(true);
+    ASSERT_TRUE(sound.isMuted);
+    controls.muteBox = 0;
+    sound.calls.clear();
+    tickWithScrollLock(false);
+    EXPECT_TRUE(sound.calls.empty());
+    EXPECT_TRUE(sound.isMuted);
 }
 
 TEST_F(ConcealmentCycleTest, TickingMuteAfterAConcealmentThatDidNotMuteLeavesTheSoundAlone) {
     // An earlier concealment saved "muted"; the user unmutes and later mutes by hand.
-    mixerDevice.muteValue = 1;
-    TickWithScrollLock(true);
-    TickWithScrollLock(false);
-    ASSERT_TRUE(flags.blnMuteSaved);
-    controls.chkMute = 0;
-    mixerDevice.muteValue = 0;
-    TickWithScrollLock(true);
-    controls.chkMute = 1;  // ticked only now
-    mixerDevice.calls.clear();
-    TickWithScrollLock(false);
+    sound.isMuted = true;
+    tickWithScrollLock(true);
+    tickWithScrollLock(false);
+    ASSERT_TRUE(flags.mutedBefore);
+    controls.muteBox = 0;
+    sound.isMuted = false;
+    tickWithScrollLock(true);
+    controls.muteBox = 1;  // ticked only now
+    sound.calls.clear();
+    tickWithScrollLock(false);
     // Nothing was saved by this concealment, so there is nothing to put back.
-    EXPECT_TRUE(mixerDevice.calls.empty());
-    EXPECT_EQ(mixerDevice.muteValue, 0u);
+    EXPECT_TRUE(sound.calls.empty());
+    EXPECT_FALSE(sound.isMuted);
 }
 
-TEST_F(ConcealmentCycleTest, WithoutAMixerConcealmentAndRestoreGoOnAndTheSavedStateIsKept) {
-    flags.blnMuteSaved = true;
-    mixerDevice.scenario = FakeMixerDevice::Scenario::kNoMixer;
-    TickWithScrollLock(true);
-    EXPECT_TRUE(flags.blnHideFlg);
-    EXPECT_TRUE(windows.IsHidden(target));
-    EXPECT_TRUE(flags.blnMuteSaved);
-    TickWithScrollLock(false);
-    EXPECT_FALSE(windows.IsHidden(target));
-    EXPECT_EQ(mixer.hMixer(), 0u);
+TEST_F(ConcealmentCycleTest, WithoutASoundServerConcealmentAndRestoreGoOnAndTheSavedStateIsKept) {
+    flags.mutedBefore = true;
+    sound.scenario = FakeSoundOutput::Scenario::kNoServer;
+    tickWithScrollLock(true);
+    EXPECT_TRUE(flags.concealed);
+    EXPECT_TRUE(windows.isHidden(target));
+    EXPECT_TRUE(flags.mutedBefore);
+    tickWithScrollLock(false);
+    EXPECT_FALSE(windows.isHidden(target));
 
-    mixerDevice.scenario = FakeMixerDevice::Scenario::kRefusedRead;
-    TickWithScrollLock(true);
-    EXPECT_TRUE(flags.blnMuteSaved);  // a failed read leaves it as it was
-    EXPECT_TRUE(mixerDevice.openHandles.empty());
+    sound.scenario = FakeSoundOutput::Scenario::kRefusedRead;
+    tickWithScrollLock(true);
+    EXPECT_TRUE(flags.mutedBefore);  // a failed read leaves it as it was
 }
 
 }  // namespace

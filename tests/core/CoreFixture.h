@@ -6,25 +6,26 @@
 #include <QStringList>
 #include <vector>
 
-#include "audio/mMixer.h"
 #include "core/ConcealmentCycle.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
-#include "core/NotifyIcon.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetEntry.h"
 #include "core/TargetRegistry.h"
-#include "fakes/FakeMixerDevice.h"
+#include "core/TrayIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
 #include "fakes/FakeWindowServices.h"
 
 namespace coretest {
 
 // Records the pictures the icon was switched to.
-class RecordingNotifyIcon final : public core::NotifyIcon {
+class RecordingTrayIcon final : public core::TrayIcon {
 public:
-    void Add(const core::TrayIconData& data) override { added.push_back(data.hIcon); }
-    void Modify(const core::TrayIconData& data) override { modified.push_back(data.hIcon); }
-    void Delete(const core::TrayIconData&) override { ++deleted; }
+    void show(core::IconHandle picture) override { added.push_back(picture); }
+    void setPicture(core::IconHandle picture) override { modified.push_back(picture); }
+    void setToolTip(const QString&) override {}
+    void hide() override { ++deleted; }
     std::vector<core::IconHandle> added;
     std::vector<core::IconHandle> modified;
     int deleted = 0;
@@ -39,57 +40,56 @@ inline constexpr core::IconHandle kConcealIcon = 0x502;
 class CoreFixture : public testing::Test {
 protected:
     CoreFixture() {
-        controls.ZoneMask = core::kZoneTopLeft;
-        controls.lngPixels = 5;
-        controls.blnShiftMode = true;
-        controls.blnScrollMode = true;
-        controls.chkTrigMouse = 1;
-        controls.chkTrigKey = 1;
-        controls.chkIE = 1;
-        controls.chkMute = 1;
-        controls.chkMuteAuto = 1;
-        controls.imgIcon = {kStandbyIcon, kConcealIcon};
-        registry.SetClassList({QStringLiteral("IEFrame")});
+        controls.zoneMask = core::kZoneTopLeft;
+        controls.zoneThickness = 5;
+        controls.shiftMode = true;
+        controls.scrollLockMode = true;
+        controls.holdMouseBox = 1;
+        controls.holdKeyBox = 1;
+        controls.discoverBox = 1;
+        controls.muteBox = 1;
+        controls.muteRestoreBox = 1;
+        controls.pictures = {kStandbyIcon, kConcealIcon};
+        registry.setClassList({QStringLiteral("IEFrame")});
     }
 
     // What the picker does for a dropped window.
-    void Pick(core::WindowHandle hWnd) {
-        registry.AddTargetEntry(core::FormatTargetEntry(windows.GetWindowText(hWnd), hWnd));
-        registry.RefreshTargetList();
+    void pick(core::WindowHandle handle) {
+        registry.addTargetEntry(core::formatTargetEntry(windows.windowTitle(handle), handle));
+        registry.refreshTargetList();
     }
 
-    core::WindowHandle OpenAndPick(const QString& title, const core::WindowPlacement& placement) {
-        const core::WindowHandle hWnd = windows.Open(QStringLiteral("Notepad"), title, placement);
-        Pick(hWnd);
-        return hWnd;
+    core::WindowHandle openAndPick(const QString& title, const core::WindowPlacement& placement) {
+        const core::WindowHandle handle = windows.open(QStringLiteral("Notepad"), title, placement);
+        pick(handle);
+        return handle;
     }
 
-    QStringList Entries() { return registry.lstTarget().stringList(); }
+    QStringList entries() { return registry.targetList().stringList(); }
 
-    void TickWithScrollLock(bool on) {
+    void tickWithScrollLock(bool on) {
         windows.scrollLockOn = on;
-        cycle.tmrActive_Timer();
+        cycle.tick();
     }
 
     // The placements the window was last given back (the last call that showed it).
-    std::vector<fakes::FakeWindowServices::PlacementCall> ShowCallsFor(core::WindowHandle hWnd) const {
+    std::vector<fakes::FakeWindowServices::PlacementCall> showCallsFor(core::WindowHandle handle) const {
         std::vector<fakes::FakeWindowServices::PlacementCall> calls;
         for (const auto& call : windows.placementCalls) {
-            if (call.handle == hWnd && call.placement.showCmd != core::kShowHide) calls.push_back(call);
+            if (call.handle == handle && call.placement.showCmd != core::kShowHide) calls.push_back(call);
         }
         return calls;
     }
 
     fakes::FakeWindowServices windows;
     fakes::FakePrompter prompter;
-    fakes::FakeMixerDevice mixerDevice;
-    audio::mMixer mixer{mixerDevice};
-    RecordingNotifyIcon icon;
-    core::TrayIconData trayIconData;
+    fakes::FakeSoundOutput sound;
+    core::MuteSwitch mute{sound};
+    RecordingTrayIcon icon;
     core::ControlValues controls;
     core::CycleFlags flags;
     core::TargetRegistry registry{windows, prompter, flags};
-    core::ConcealmentCycle cycle{windows, registry, controls, flags, mixer, icon, trayIconData};
+    core::ConcealmentCycle cycle{windows, registry, controls, flags, mute, icon};
 };
 
 }  // namespace coretest

@@ -9,12 +9,12 @@
 
 namespace {
 
-using core::ParseTargetEntry;
+using core::parseTargetEntry;
 
 struct ParseCase {
     const char* entry;
     const char* title;
-    core::WindowHandle hWnd;
+    core::WindowHandle handle;
 };
 
 TEST(TargetEntry, ParsesAtTheLastOpeningBracket) {
@@ -36,36 +36,36 @@ TEST(TargetEntry, ParsesAtTheLastOpeningBracket) {
         {"x( 12)", "x", 0},
     };
     for (const ParseCase& c : cases) {
-        const core::TargetEntry parsed = ParseTargetEntry(QString::fromUtf8(c.entry));
+        const core::TargetEntry parsed = parseTargetEntry(QString::fromUtf8(c.entry));
         EXPECT_EQ(parsed.title, QString::fromUtf8(c.title)) << c.entry;
-        EXPECT_EQ(parsed.hWnd, c.hWnd) << c.entry;
+        EXPECT_EQ(parsed.handle, c.handle) << c.entry;
     }
 }
 
 TEST(TargetEntry, FormatsUpperCaseHexWithoutLeadingZerosAndParsesBack) {
-    EXPECT_EQ(core::FormatTargetEntry(QStringLiteral("Report (draft)"), 0x1A2B),
+    EXPECT_EQ(core::formatTargetEntry(QStringLiteral("Report (draft)"), 0x1A2B),
               QStringLiteral("Report (draft)(1A2B)"));
-    EXPECT_EQ(core::FormatTargetEntry(QString(), 0xABC), QStringLiteral("(ABC)"));
-    for (const core::WindowHandle hWnd : {0x1u, 0x7FFFFFFFu, 0x80000000u, 0xC0FFEE42u, 0xFFFFFFFFu}) {
-        const QString entry = core::FormatTargetEntry(QStringLiteral("t (1)"), hWnd);
-        EXPECT_EQ(ParseTargetEntry(entry).hWnd, hWnd) << entry.toStdString();
-        EXPECT_EQ(ParseTargetEntry(entry).title, QStringLiteral("t (1)"));
+    EXPECT_EQ(core::formatTargetEntry(QString(), 0xABC), QStringLiteral("(ABC)"));
+    for (const core::WindowHandle handle : {0x1u, 0x7FFFFFFFu, 0x80000000u, 0xC0FFEE42u, 0xFFFFFFFFu}) {
+        const QString entry = core::formatTargetEntry(QStringLiteral("t (1)"), handle);
+        EXPECT_EQ(parseTargetEntry(entry).handle, handle) << entry.toStdString();
+        EXPECT_EQ(parseTargetEntry(entry).title, QStringLiteral("t (1)"));
     }
-    EXPECT_EQ(core::FormatTargetEntry(QStringLiteral("t"), 0x80000000u), QStringLiteral("t(80000000)"));
+    EXPECT_EQ(core::formatTargetEntry(QStringLiteral("t"), 0x80000000u), QStringLiteral("t(80000000)"));
 }
 
 TEST(HorizontalExtent, CountsTenFontSizesOfTwipsPerAnsiBytePlusFivePixels) {
-    EXPECT_EQ(core::HorizontalExtent(24, 9, 15), 149);
-    EXPECT_EQ(core::HorizontalExtent(0, 9, 15), 5);
+    EXPECT_EQ(core::horizontalExtent(24, 9, 15), 149);
+    EXPECT_EQ(core::horizontalExtent(0, 9, 15), 5);
     // A five-character double-byte title and a four-digit handle: 10 + 6 bytes.
-    const QString entry = core::FormatTargetEntry(QStringLiteral("報告書下書"), 0x1A2B);
+    const QString entry = core::formatTargetEntry(QStringLiteral("報告書下書"), 0x1A2B);
     EXPECT_EQ(ansi::byteLength(entry), 16);
-    EXPECT_EQ(core::HorizontalExtent(16, 9, 15), 101);
+    EXPECT_EQ(core::horizontalExtent(16, 9, 15), 101);
     // Halves go to the even neighbour: 7.5 + 5 and 22.5 + 5.
-    EXPECT_EQ(core::HorizontalExtent(1, 9, 12), 12);
-    EXPECT_EQ(core::HorizontalExtent(1, 9, 4), 28);
+    EXPECT_EQ(core::horizontalExtent(1, 9, 12), 12);
+    EXPECT_EQ(core::horizontalExtent(1, 9, 4), 28);
     // A font size with a fraction: 10 × 3 × 8.25 / 15 + 5 = 21.5.
-    EXPECT_EQ(core::HorizontalExtent(3, 8.25, 15), 22);
+    EXPECT_EQ(core::horizontalExtent(3, 8.25, 15), 22);
 }
 
 struct ZoneCase {
@@ -111,18 +111,18 @@ TEST(ZoneCode, On1024x768) {
         {{-5, 0}, INT32_MAX, core::kZoneTopLeft},
     };
     for (const ZoneCase& c : cases) {
-        EXPECT_EQ(core::ZoneCode(c.pointer, screen, c.pixels), c.code)
+        EXPECT_EQ(core::zoneCode(c.pointer, screen, c.pixels), c.code)
             << "(" << c.pointer.x << ", " << c.pointer.y << ") thickness " << c.pixels;
     }
 }
 
 TEST(BitTest, AllBitsOfTheSetMustBeInTheValue) {
-    EXPECT_TRUE(core::BitTest(12, 4));
-    EXPECT_TRUE(core::BitTest(12, 12));
-    EXPECT_FALSE(core::BitTest(12, 13));
-    EXPECT_FALSE(core::BitTest(1, 2));
-    EXPECT_TRUE(core::BitTest(0xFFFFFFFFu, 0x80000000u));
-    EXPECT_TRUE(core::BitTest(5, 0));
+    EXPECT_TRUE(core::bitTest(12, 4));
+    EXPECT_TRUE(core::bitTest(12, 12));
+    EXPECT_FALSE(core::bitTest(12, 13));
+    EXPECT_FALSE(core::bitTest(1, 2));
+    EXPECT_TRUE(core::bitTest(0xFFFFFFFFu, 0x80000000u));
+    EXPECT_TRUE(core::bitTest(5, 0));
 }
 
 }  // namespace

@@ -19,78 +19,78 @@ using namespace e2e;
 class DialogsE2eTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(view.Connected()) << "no X display";
-        MovePointer({512, 384});
-        ASSERT_TRUE(program.Start());
-        main = program.WaitForWindow(view, MainWindowTitle());
+        ASSERT_TRUE(view.connected()) << "no X display";
+        movePointer({512, 384});
+        ASSERT_TRUE(program.start());
+        main = program.waitForWindow(view, mainWindowTitle());
         ASSERT_NE(main, 0u);
     }
 
-    void Click(QPoint offset) { ClickAt(view.Geometry(main).topLeft() + offset, 1); }
+    void click(QPoint offset) { clickAt(view.geometry(main).topLeft() + offset, 1); }
 
     // Waits for the program's window with that title, pictures it and gives it the keyboard.
-    Window Dialog(const QString& title, const QString& shot) {
-        const Window dialog = program.WaitForWindow(view, title);
+    Window dialog(const QString& title, const QString& shot) {
+        const Window dialog = program.waitForWindow(view, title);
         if (dialog == 0) return 0;
-        FocusWindow(dialog);
-        Screenshot(shot);
+        focusWindow(dialog);
+        screenshot(shot);
         return dialog;
     }
 
     // Chooses a file in the decoy icon's file dialog of the standby row.
-    void ChooseStandbyIcon(const QString& path, const QString& shot) {
-        Click(kCmdLoadStandby);
-        ASSERT_NE(Dialog(QStringLiteral("騙しアイコン(隠蔽待機)"), shot), 0u) << "no file dialog";
-        TypeText(path);
-        PressKey(QStringLiteral("Return"));
+    void chooseStandbyIcon(const QString& path, const QString& shot) {
+        click(kCmdLoadStandby);
+        ASSERT_NE(dialog(QStringLiteral("騙しアイコン(隠蔽待機)"), shot), 0u) << "no file dialog";
+        typeText(path);
+        pressKey(QStringLiteral("Return"));
     }
 
     DesktopView view;
-    ProgramUnderTest program{TestSettings({{"APP/blnRunup", "1"}})};
+    ProgramUnderTest program{testSettings({{"APP/blnRunup", "1"}})};
     Window main = 0;
 };
 
 TEST_F(DialogsE2eTest, AboutBoxOpensAndCloses) {
-    Click(kCmdAbout);
+    click(kCmdAbout);
     // The about box has the main window's caption: two windows of that title while it is open.
-    ASSERT_TRUE(WaitUntil([&] { return view.WindowsOf(program.Pid(), MainWindowTitle()).size() == 2; }))
+    ASSERT_TRUE(waitUntil([&] { return view.windowsOf(program.pid(), mainWindowTitle()).size() == 2; }))
         << "no about box";
-    Screenshot(QStringLiteral("about-box"));
-    for (const Window window : view.WindowsOf(program.Pid(), MainWindowTitle())) {
-        if (window != main) FocusWindow(window);
+    screenshot(QStringLiteral("about-box"));
+    for (const Window window : view.windowsOf(program.pid(), mainWindowTitle())) {
+        if (window != main) focusWindow(window);
     }
-    PressKey(QStringLiteral("Escape"));
-    EXPECT_TRUE(WaitUntil([&] { return view.WindowsOf(program.Pid(), MainWindowTitle()).size() == 1; }));
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    pressKey(QStringLiteral("Escape"));
+    EXPECT_TRUE(waitUntil([&] { return view.windowsOf(program.pid(), mainWindowTitle()).size() == 1; }));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(DialogsE2eTest, DecoyIconFileThatIsNoIconIsRefusedAndARealOneIsKept) {
-    const QString notAnIcon = program.Folder() + QStringLiteral("/notes.ico");
+    const QString notAnIcon = program.folder() + QStringLiteral("/notes.ico");
     QFile file(notAnIcon);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("not a picture");
     file.close();
 
-    ChooseStandbyIcon(notAnIcon, QStringLiteral("icon-file-dialog"));
-    const Window error = Dialog(QStringLiteral("ファイル指定エラー"), QStringLiteral("icon-file-error"));
+    chooseStandbyIcon(notAnIcon, QStringLiteral("icon-file-dialog"));
+    const Window error = dialog(QStringLiteral("ファイル指定エラー"), QStringLiteral("icon-file-error"));
     ASSERT_NE(error, 0u) << "no message for a file that is no icon";
-    PressKey(QStringLiteral("Return"));
+    pressKey(QStringLiteral("Return"));
     ASSERT_TRUE(
-        WaitUntil([&] { return view.FindWindow(QStringLiteral("ファイル指定エラー"), program.Pid()) == 0; }));
+        waitUntil([&] { return view.findWindow(QStringLiteral("ファイル指定エラー"), program.pid()) == 0; }));
 
     const QString decoy =
         qEnvironmentVariable("ZEL_SOURCE_DIR") + QStringLiteral("/tests/tray/data/decoy.ico");
-    ChooseStandbyIcon(decoy, QStringLiteral("icon-file-dialog-decoy"));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return view.FindWindow(QStringLiteral("騙しアイコン(隠蔽待機)"), program.Pid()) == 0; }));
-    Screenshot(QStringLiteral("decoy-chosen"));
-    EXPECT_EQ(view.FindWindow(QStringLiteral("ファイル指定エラー"), program.Pid()), 0u);
+    chooseStandbyIcon(decoy, QStringLiteral("icon-file-dialog-decoy"));
+    ASSERT_TRUE(waitUntil(
+        [&] { return view.findWindow(QStringLiteral("騙しアイコン(隠蔽待機)"), program.pid()) == 0; }));
+    screenshot(QStringLiteral("decoy-chosen"));
+    EXPECT_EQ(view.findWindow(QStringLiteral("ファイル指定エラー"), program.pid()), 0u);
 
-    program.Signal(SIGTERM);
-    ASSERT_EQ(program.WaitForExit(10s), 0);
-    EXPECT_EQ(program.IniValue("APP", "Icon0"), decoy);
-    EXPECT_EQ(program.IniValue("APP", "Icon1"), QString());
+    program.signal(SIGTERM);
+    ASSERT_EQ(program.waitForExit(10s), 0);
+    EXPECT_EQ(program.iniValue("APP", "Icon0"), decoy);
+    EXPECT_EQ(program.iniValue("APP", "Icon1"), QString());
 }
 
 }  // namespace

@@ -29,8 +29,8 @@ const QString kSections = QStringLiteral("APP,MOUSE,KEY,LOCK");
 class ShutdownE2eTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(view.Connected()) << "no X display";
-        MovePointer(kCentre);
+        ASSERT_TRUE(view.connected()) << "no X display";
+        movePointer(kCentre);
     }
 
     DesktopView view;
@@ -38,40 +38,40 @@ protected:
 
 TEST_F(ShutdownE2eTest, ExitButtonGivesConcealedWindowsBackAndWritesTheSettings) {
     ClientWindow xterm(view, QStringLiteral("e2e-exit"));
-    ProgramUnderTest program(TestSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "6"}}));
-    ASSERT_TRUE(program.Start());
-    const Window main = program.WaitForWindow(view, MainWindowTitle());
+    ProgramUnderTest program(testSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "6"}}));
+    ASSERT_TRUE(program.start());
+    const Window main = program.waitForWindow(view, mainWindowTitle());
     ASSERT_NE(main, 0u);
 
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); }));
-    ClickAt(view.Geometry(main).topLeft() + kCmdExit, 1);  // the hold keeps the xterm concealed meanwhile
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
+    clickAt(view.geometry(main).topLeft() + kCmdExit, 1);  // the hold keeps the xterm concealed meanwhile
 
-    EXPECT_EQ(program.WaitForExit(10s), 0);
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
-    EXPECT_EQ(program.IniValue("MOUSE", "lngPixels"), QStringLiteral("6"));
-    EXPECT_EQ(program.IniValue("APP", "WinClasses"), ClientWindow::ClassName());
-    EXPECT_EQ(view.DockedIcons().size(), 0u) << "the icon is gone";
-    MovePointer(kCentre);
+    EXPECT_EQ(program.waitForExit(10s), 0);
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
+    EXPECT_EQ(program.iniValue("MOUSE", "lngPixels"), QStringLiteral("6"));
+    EXPECT_EQ(program.iniValue("APP", "WinClasses"), ClientWindow::className());
+    EXPECT_EQ(view.dockedIcons().size(), 0u) << "the icon is gone";
+    movePointer(kCentre);
 }
 
 TEST_F(ShutdownE2eTest, SignalWhileThePasswordPromptIsOpenStillShutsDown) {
     ClientWindow xterm(view, QStringLiteral("e2e-prompt-open"));
     ProgramUnderTest program(
-        TestSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::MakePassHash(QStringLiteral("pw"))}}));
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u);
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); }));
-    MovePointer(kCentre);
-    program.ClickTrayIcon(view, 1);
-    ASSERT_NE(program.WaitForWindow(view, PromptTitle()), 0u);
+        testSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::makePassHash(QStringLiteral("pw"))}}));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u);
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
+    movePointer(kCentre);
+    program.clickTrayIcon(view, 1);
+    ASSERT_NE(program.waitForWindow(view, promptTitle()), 0u);
 
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0) << program.StandardError().toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
-    EXPECT_EQ(view.DockedIcons().size(), 0u);
-    EXPECT_EQ(program.IniValue("LOCK", "PassHash"), lock::MakePassHash(QStringLiteral("pw")));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
+    EXPECT_EQ(view.dockedIcons().size(), 0u);
+    EXPECT_EQ(program.iniValue("LOCK", "PassHash"), lock::makePassHash(QStringLiteral("pw")));
 }
 
 struct SignalCase {
@@ -87,17 +87,17 @@ class ShutdownSignalE2eTest : public ShutdownE2eTest, public testing::WithParamI
 
 TEST_P(ShutdownSignalE2eTest, SignalRunsTheShutdown) {
     ClientWindow xterm(view, QStringLiteral("e2e-signal"));
-    ProgramUnderTest program(TestSettings({{"KEY/blnShiftMode", "0"}, {"MOUSE/MousePosi", "3"}}));
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u);
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); }));
-    MovePointer(kCentre);
+    ProgramUnderTest program(testSettings({{"KEY/blnShiftMode", "0"}, {"MOUSE/MousePosi", "3"}}));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u);
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
+    movePointer(kCentre);
 
-    program.Signal(GetParam().signalNumber);
-    EXPECT_EQ(program.WaitForExit(10s), 0) << program.StandardError().toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
-    EXPECT_EQ(program.IniValue("MOUSE", "MousePosi"), QStringLiteral("3"));
+    program.signal(GetParam().signalNumber);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
+    EXPECT_EQ(program.iniValue("MOUSE", "MousePosi"), QStringLiteral("3"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, ShutdownSignalE2eTest,
@@ -109,14 +109,14 @@ INSTANTIATE_TEST_SUITE_P(Signals, ShutdownSignalE2eTest,
 
 TEST_F(ShutdownE2eTest, FirstShutdownCreatesTheFileInSectionOrder) {
     ProgramUnderTest program;
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForWindow(view, MainWindowTitle()), 0u) << "no file: the window shows at start-up";
-    EXPECT_TRUE(program.IniText().isEmpty()) << "start-up writes nothing";
-    program.Signal(SIGTERM);
-    ASSERT_EQ(program.WaitForExit(10s), 0);
-    EXPECT_EQ(program.IniSections().join(u','), kSections);
-    EXPECT_EQ(program.IniText().count(QLatin1Char('=')), 17);
-    EXPECT_EQ(program.IniValue("APP", "WinClasses"), QStringLiteral("IEFrame"));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForWindow(view, mainWindowTitle()), 0u) << "no file: the window shows at start-up";
+    EXPECT_TRUE(program.iniText().isEmpty()) << "start-up writes nothing";
+    program.signal(SIGTERM);
+    ASSERT_EQ(program.waitForExit(10s), 0);
+    EXPECT_EQ(program.iniSections().join(u','), kSections);
+    EXPECT_EQ(program.iniText().count(QLatin1Char('=')), 17);
+    EXPECT_EQ(program.iniValue("APP", "WinClasses"), QStringLiteral("IEFrame"));
 }
 
 // A display of the test's own, which it can take away under the program.
@@ -129,7 +129,7 @@ public:
                        QStringLiteral("tcp"), QStringLiteral("-noreset")});
         if (!server_.waitForStarted(10000)) return;
         // -displayfd: the server writes its display number once it accepts clients.
-        WaitUntil([&] {
+        waitUntil([&] {
             server_.waitForReadyRead(50);
             number_ += server_.readAllStandardOutput();
             return number_.contains('\n') || server_.state() == QProcess::NotRunning;
@@ -138,8 +138,8 @@ public:
     }
     ~PrivateDisplay() { Stop(); }
 
-    QString Name() const { return QStringLiteral(":") + QString::fromLatin1(number_); }
-    bool Ready() const { return !number_.isEmpty() && server_.state() == QProcess::Running; }
+    QString name() const { return QStringLiteral(":") + QString::fromLatin1(number_); }
+    bool ready() const { return !number_.isEmpty() && server_.state() == QProcess::Running; }
     void Stop() {
         if (server_.state() == QProcess::NotRunning) return;
         server_.terminate();
@@ -156,41 +156,41 @@ private:
 
 TEST_F(ShutdownE2eTest, LostXServerEndsTheProgramWithItsSettingsWritten) {
     PrivateDisplay display;
-    ASSERT_TRUE(display.Ready());
-    ProgramUnderTest program(TestSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "9"}}));
+    ASSERT_TRUE(display.ready());
+    ProgramUnderTest program(testSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "9"}}));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display.Name());
-    ASSERT_TRUE(program.Start(env));
-    DesktopView privateView(display.Name().toLatin1().constData());
-    ASSERT_TRUE(privateView.Connected());
-    ASSERT_TRUE(WaitUntil([&] { return privateView.FindWindow(MainWindowTitle(), program.Pid()) != 0; }))
+    env.insert(QStringLiteral("DISPLAY"), display.name());
+    ASSERT_TRUE(program.start(env));
+    DesktopView privateView(display.name().toLatin1().constData());
+    ASSERT_TRUE(privateView.connected());
+    ASSERT_TRUE(waitUntil([&] { return privateView.findWindow(mainWindowTitle(), program.pid()) != 0; }))
         << "the program did not start on the private display";
 
     display.Stop();
-    const std::optional<int> exitCode = program.WaitForExit(15s);
+    const std::optional<int> exitCode = program.waitForExit(15s);
     ASSERT_TRUE(exitCode.has_value()) << "the program hung or crashed";
     EXPECT_EQ(*exitCode, 1);
     // Whichever connection notices first says so: the program's own ("the X server"), Qt's ("The X11
     // connection broke") or Xlib's ("X connection to :N broken"); the last two end the process
     // themselves. The settings are written either way.
     EXPECT_TRUE(
-        program.StandardError().contains(QRegularExpression(QStringLiteral("X(11)? (server|connection)"))))
-        << program.StandardError().toStdString();
-    EXPECT_EQ(program.IniSections().join(u','), kSections);
-    EXPECT_EQ(program.IniText().count(QLatin1Char('=')), 17) << "all the settings were written";
-    EXPECT_EQ(program.IniValue("MOUSE", "lngPixels"), QStringLiteral("9"));
+        program.standardError().contains(QRegularExpression(QStringLiteral("X(11)? (server|connection)"))))
+        << program.standardError().toStdString();
+    EXPECT_EQ(program.iniSections().join(u','), kSections);
+    EXPECT_EQ(program.iniText().count(QLatin1Char('=')), 17) << "all the settings were written";
+    EXPECT_EQ(program.iniValue("MOUSE", "lngPixels"), QStringLiteral("9"));
 }
 
 TEST_F(ShutdownE2eTest, NoXServerSaysSoAndEnds) {
-    ProgramUnderTest program(TestSettings());
-    const QString before = program.IniText();
+    ProgramUnderTest program(testSettings());
+    const QString before = program.iniText();
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), QStringLiteral(":65000"));
-    ASSERT_TRUE(program.Start(env));
-    EXPECT_EQ(program.WaitForExit(10s), 1);
-    EXPECT_TRUE(program.StandardError().contains(QStringLiteral("cannot connect to the X server")))
-        << program.StandardError().toStdString();
-    EXPECT_EQ(program.IniText(), before) << "the settings stay as they were";
+    ASSERT_TRUE(program.start(env));
+    EXPECT_EQ(program.waitForExit(10s), 1);
+    EXPECT_TRUE(program.standardError().contains(QStringLiteral("cannot connect to the X server")))
+        << program.standardError().toStdString();
+    EXPECT_EQ(program.iniText(), before) << "the settings stay as they were";
 }
 
 }  // namespace

@@ -21,177 +21,177 @@ using namespace e2e;
 class TrayE2eTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(view.Connected()) << "no X display";
-        ASSERT_NE(view.TrayerPanel(), 0u) << "no trayer";
-        MovePointer(kCentre);
+        ASSERT_TRUE(view.connected()) << "no X display";
+        ASSERT_NE(view.trayerPanel(), 0u) << "no trayer";
+        movePointer(kCentre);
     }
 
     // Starts the program and waits for its icon in the tray.
-    void StartDocked(ProgramUnderTest& program) {
-        ASSERT_TRUE(program.Start());
-        ASSERT_NE(program.WaitForTrayIcon(view), 0u) << program.StandardError().toStdString();
+    void startDocked(ProgramUnderTest& program) {
+        ASSERT_TRUE(program.start());
+        ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
     }
 
     // Conceals by the top-left corner, then takes the pointer back to the middle.
-    void ConcealByCorner(const ClientWindow& xterm) {
-        MovePointer({0, 0});
-        ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); })) << "the corner did not conceal";
-        MovePointer(kCentre);
+    void concealByCorner(const ClientWindow& xterm) {
+        movePointer({0, 0});
+        ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "the corner did not conceal";
+        movePointer(kCentre);
     }
 
     // The concealment holds: nothing comes back for a second (more than three ticks).
-    void ExpectHeld(const ClientWindow& xterm) {
-        EXPECT_FALSE(WaitUntil([&] { return xterm.Shown(); }, 1s)) << "the hold let the window go";
+    void expectHeld(const ClientWindow& xterm) {
+        EXPECT_FALSE(waitUntil([&] { return xterm.Shown(); }, 1s)) << "the hold let the window go";
     }
 
     // Answers the password prompt with text; a wrong text leaves the "パスワードが違います" box,
     // which is pictured as shotOfMessage and closed.
-    void AnswerPrompt(ProgramUnderTest& program, const QString& text, const QString& shotOfPrompt = {},
+    void answerPrompt(ProgramUnderTest& program, const QString& text, const QString& shotOfPrompt = {},
                       const QString& shotOfMessage = {}) {
-        const Window prompt = program.WaitForWindow(view, PromptTitle());
+        const Window prompt = program.waitForWindow(view, promptTitle());
         ASSERT_NE(prompt, 0u) << "no password prompt";
-        FocusWindow(prompt);
-        TypeText(text);
-        if (!shotOfPrompt.isEmpty()) Screenshot(shotOfPrompt);
-        PressKey(QStringLiteral("Return"));
+        focusWindow(prompt);
+        typeText(text);
+        if (!shotOfPrompt.isEmpty()) screenshot(shotOfPrompt);
+        pressKey(QStringLiteral("Return"));
         if (shotOfMessage.isEmpty()) return;
-        const Window message = program.WaitForWindow(view, MessageTitle());
+        const Window message = program.waitForWindow(view, messageTitle());
         ASSERT_NE(message, 0u) << "no message after a wrong password";
-        Screenshot(shotOfMessage);
-        FocusWindow(message);
-        PressKey(QStringLiteral("Return"));
-        EXPECT_TRUE(WaitUntil([&] { return view.FindWindow(MessageTitle(), program.Pid()) == 0; }));
+        screenshot(shotOfMessage);
+        focusWindow(message);
+        pressKey(QStringLiteral("Return"));
+        EXPECT_TRUE(waitUntil([&] { return view.findWindow(messageTitle(), program.pid()) == 0; }));
     }
 
     static constexpr QPoint kCentre{512, 384};
     DesktopView view;
 };
 
-void RecordStartup(const ProgramUnderTest& program) {
+void recordStartup(const ProgramUnderTest& program) {
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                                          program.StartedAt());
+                                                                          program.startedAt());
     testing::Test::RecordProperty("startup_until_tray_icon_ms", static_cast<int>(ms.count()));
-    QFile file(OutputDir() + QStringLiteral("/startup-ms.txt"));
+    QFile file(outputDir() + QStringLiteral("/startup-ms.txt"));
     if (file.open(QIODevice::Append | QIODevice::Text)) QTextStream(&file) << ms.count() << "\n";
 }
 
 TEST_F(TrayE2eTest, StartsShownAboveEverythingWhenRunupIsTicked) {
-    ProgramUnderTest program(TestSettings({{"APP/blnRunup", "1"}}));
-    StartDocked(program);
-    RecordStartup(program);
-    const Window main = program.WaitForWindow(view, MainWindowTitle());
+    ProgramUnderTest program(testSettings({{"APP/blnRunup", "1"}}));
+    startDocked(program);
+    recordStartup(program);
+    const Window main = program.waitForWindow(view, mainWindowTitle());
     ASSERT_NE(main, 0u);
-    EXPECT_TRUE(WaitUntil([&] {
-        return view.HasNetState(main, "_NET_WM_STATE_ABOVE") &&
-               view.HasNetState(main, "_NET_WM_STATE_SKIP_TASKBAR");
+    EXPECT_TRUE(waitUntil([&] {
+        return view.hasNetState(main, "_NET_WM_STATE_ABOVE") &&
+               view.hasNetState(main, "_NET_WM_STATE_SKIP_TASKBAR");
     })) << "topmost and out of the task bar";
-    Screenshot(QStringLiteral("started-shown"));
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    screenshot(QStringLiteral("started-shown"));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(TrayE2eTest, StartsAsTheTrayIconAloneAndARightClickOpensTheWindow) {
-    ProgramUnderTest program(TestSettings({{"MOUSE/MousePosi", "9"}}));  // top-left and bottom-right
-    StartDocked(program);
-    RecordStartup(program);
-    EXPECT_EQ(view.FindWindow(MainWindowTitle(), program.Pid()), 0u) << "blnRunup 0 starts hidden";
-    Screenshot(QStringLiteral("started-hidden"));
+    ProgramUnderTest program(testSettings({{"MOUSE/MousePosi", "9"}}));  // top-left and bottom-right
+    startDocked(program);
+    recordStartup(program);
+    EXPECT_EQ(view.findWindow(mainWindowTitle(), program.pid()), 0u) << "blnRunup 0 starts hidden";
+    screenshot(QStringLiteral("started-hidden"));
 
-    program.ClickTrayIcon(view, 3);
-    const Window main = program.WaitForWindow(view, MainWindowTitle());
+    program.clickTrayIcon(view, 3);
+    const Window main = program.waitForWindow(view, mainWindowTitle());
     ASSERT_NE(main, 0u) << "the right click opened no window";
     // The corner indicators of the two ticked corners: small squares in those corners.
     std::vector<QRect> indicators;
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(waitUntil([&] {
         indicators.clear();
-        for (const Window window : view.AllWindows()) {
-            const QRect rect = view.Geometry(window);
-            if (view.Pid(window) == program.Pid() && view.Viewable(window) && rect.width() == 5 &&
+        for (const Window window : view.allWindows()) {
+            const QRect rect = view.geometry(window);
+            if (view.pid(window) == program.pid() && view.viewable(window) && rect.width() == 5 &&
                 rect.height() == 5) {
                 indicators.push_back(rect);
             }
         }
         return indicators.size() == 2;
     }));
-    const QRect screen = view.ScreenRect();
+    const QRect screen = view.screenRect();
     for (const QRect& rect : indicators) {
         EXPECT_TRUE(rect.topLeft() == screen.topLeft() || rect.bottomRight() == screen.bottomRight())
             << rect.x() << "," << rect.y();
     }
-    Screenshot(QStringLiteral("opened-from-tray"));
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    screenshot(QStringLiteral("opened-from-tray"));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(TrayE2eTest, LeftClickReleasesAHeldConcealment) {
     ClientWindow xterm(view, QStringLiteral("e2e-held"));
     ASSERT_TRUE(xterm.Shown());
-    ProgramUnderTest program(TestSettings());
-    StartDocked(program);
-    const QString muteBefore = SinkMute();
+    ProgramUnderTest program(testSettings());
+    startDocked(program);
+    const QString muteBefore = sinkMute();
 
-    ConcealByCorner(xterm);
-    EXPECT_TRUE(WaitUntil([] { return SinkMute() == QStringLiteral("yes"); })) << "muted while concealed";
-    Screenshot(QStringLiteral("concealed"));
-    ExpectHeld(xterm);
+    concealByCorner(xterm);
+    EXPECT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("yes"); })) << "muted while concealed";
+    screenshot(QStringLiteral("concealed"));
+    expectHeld(xterm);
 
-    program.ClickTrayIcon(view, 1);
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the left click did not release the hold";
-    EXPECT_TRUE(WaitUntil([&] { return SinkMute() == muteBefore; })) << "the sound comes back";
-    MovePointer(kCentre);
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    program.clickTrayIcon(view, 1);
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the left click did not release the hold";
+    EXPECT_TRUE(waitUntil([&] { return sinkMute() == muteBefore; })) << "the sound comes back";
+    movePointer(kCentre);
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(TrayE2eTest, LockedReleaseTakesThePassword) {
     ClientWindow xterm(view, QStringLiteral("e2e-locked"));
     ProgramUnderTest program(
-        TestSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::MakePassHash(QStringLiteral("pw"))}}));
-    StartDocked(program);
-    ConcealByCorner(xterm);
+        testSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::makePassHash(QStringLiteral("pw"))}}));
+    startDocked(program);
+    concealByCorner(xterm);
 
-    program.ClickTrayIcon(view, 1);
-    AnswerPrompt(program, QStringLiteral("wrong"), QStringLiteral("password-prompt"),
+    program.clickTrayIcon(view, 1);
+    answerPrompt(program, QStringLiteral("wrong"), QStringLiteral("password-prompt"),
                  QStringLiteral("wrong-password"));
-    ExpectHeld(xterm);
+    expectHeld(xterm);
 
-    program.ClickTrayIcon(view, 1);
-    AnswerPrompt(program, QStringLiteral("pw"));
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the right password released nothing";
-    MovePointer(kCentre);
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    program.clickTrayIcon(view, 1);
+    answerPrompt(program, QStringLiteral("pw"));
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the right password released nothing";
+    movePointer(kCentre);
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(TrayE2eTest, LockedRightClickOpensTheWindowOnlyWithThePassword) {
     ProgramUnderTest program(
-        TestSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::MakePassHash(QStringLiteral("pw"))}}));
-    StartDocked(program);
+        testSettings({{"LOCK/blnLock", "1"}, {"LOCK/PassHash", lock::makePassHash(QStringLiteral("pw"))}}));
+    startDocked(program);
 
-    program.ClickTrayIcon(view, 3);
-    AnswerPrompt(program, QStringLiteral("nope"), {}, QStringLiteral("wrong-password-right-click"));
-    EXPECT_EQ(view.FindWindow(MainWindowTitle(), program.Pid()), 0u);
+    program.clickTrayIcon(view, 3);
+    answerPrompt(program, QStringLiteral("nope"), {}, QStringLiteral("wrong-password-right-click"));
+    EXPECT_EQ(view.findWindow(mainWindowTitle(), program.pid()), 0u);
 
-    program.ClickTrayIcon(view, 3);
-    AnswerPrompt(program, QStringLiteral("pw"));
-    EXPECT_NE(program.WaitForWindow(view, MainWindowTitle()), 0u) << "the right password opened nothing";
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    program.clickTrayIcon(view, 3);
+    answerPrompt(program, QStringLiteral("pw"));
+    EXPECT_NE(program.waitForWindow(view, mainWindowTitle()), 0u) << "the right password opened nothing";
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 TEST_F(TrayE2eTest, SecondStartOpensTheRunningProgramsWindowAndEnds) {
-    ProgramUnderTest program(TestSettings());
-    StartDocked(program);
+    ProgramUnderTest program(testSettings());
+    startDocked(program);
     QString message;
-    EXPECT_EQ(program.RunAgain(&message), 0);
+    EXPECT_EQ(program.runAgain(&message), 0);
     EXPECT_TRUE(message.contains(QStringLiteral("already running"))) << message.toStdString();
-    EXPECT_NE(program.WaitForWindow(view, MainWindowTitle()), 0u)
+    EXPECT_NE(program.waitForWindow(view, mainWindowTitle()), 0u)
         << "the first program's window did not open";
-    EXPECT_TRUE(program.Running());
+    EXPECT_TRUE(program.running());
 
-    EXPECT_EQ(view.DockedIcons().size(), 1u) << "one tray icon";
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0);
+    EXPECT_EQ(view.dockedIcons().size(), 1u) << "one tray icon";
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0);
 }
 
 }  // namespace

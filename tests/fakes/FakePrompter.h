@@ -14,21 +14,21 @@ class FakePrompter final : public core::Prompter {
 public:
     struct Shown {
         QString text;
-        int style = 0;
+        core::MessageStyle style;
         QString title;
     };
 
-    int MsgBox(const QString& text, int style, const QString& title) override {
+    core::Answer showMessage(const QString& text, core::MessageStyle style, const QString& title) override {
         shown.push_back({text, style, title});
         if (whileOpen) whileOpen();  // what happens while the modal box waits for the user
         if (answers.empty()) return defaultAnswer;
-        const int answer = answers.front();
+        const core::Answer answer = answers.front();
         answers.pop_front();
         return answer;
     }
 
-    std::deque<int> answers;                  // the next answers, in order
-    int defaultAnswer = core::mb::kAnswerNo;  // once the script has run out
+    std::deque<core::Answer> answers;               // the next answers, in order
+    core::Answer defaultAnswer = core::Answer::No;  // once the script has run out
     std::function<void()> whileOpen;
     std::vector<Shown> shown;
 };

@@ -31,7 +31,7 @@ public:
         int batch = 0;
     };
 
-    static core::WindowPlacement Normal(int x = 100, int y = 100, int width = 640, int height = 480) {
+    static core::WindowPlacement normal(int x = 100, int y = 100, int width = 640, int height = 480) {
         core::WindowPlacement p;
         p.showCmd = core::kShowNormal;
         p.framePosition = {x, y};
@@ -41,38 +41,38 @@ public:
     }
 
     // Opens a window on top of the others; handle 0 picks the next free number.
-    core::WindowHandle Open(const QString& className, const QString& title,
-                            const core::WindowPlacement& placement = Normal(),
+    core::WindowHandle open(const QString& className, const QString& title,
+                            const core::WindowPlacement& placement = normal(),
                             core::WindowHandle handle = 0) {
         if (handle == 0) handle = nextHandle_++;
         windows.push_back({handle, className, title, placement, false});
         return handle;
     }
 
-    void Close(core::WindowHandle handle) {
+    void close(core::WindowHandle handle) {
         std::erase_if(windows, [&](const Window& w) { return w.handle == handle; });
     }
 
-    Window* Find(core::WindowHandle handle) {
+    Window* find(core::WindowHandle handle) {
         const auto it =
             std::find_if(windows.begin(), windows.end(), [&](const Window& w) { return w.handle == handle; });
         return it == windows.end() ? nullptr : &*it;
     }
 
-    bool IsHidden(core::WindowHandle handle) {
-        const Window* w = Find(handle);
+    bool isHidden(core::WindowHandle handle) {
+        const Window* w = find(handle);
         return w != nullptr && w->withdrawn;
     }
 
     // Calls that read or change windows (anything but the screen size and the input reads). A call
     // about many windows counts as the single calls it makes.
-    int WindowCalls() const {
+    int windowCalls() const {
         return isWindowCalls + enumCalls + classCalls + titleCalls + getPlacementCalls +
                static_cast<int>(placementCalls.size());
     }
 
-    void ClearRecords() {
-        screenSizeCalls = cursorCalls = keyStateCalls = isWindowCalls = enumCalls = classCalls = titleCalls =
+    void clearRecords() {
+        screenSizeCalls = cursorCalls = isWindowCalls = enumCalls = classCalls = titleCalls =
             getPlacementCalls = batches = 0;
         inputQueries.clear();
         placementCalls.clear();
@@ -81,21 +81,15 @@ public:
     }
 
     // --- WindowServices ---
-    core::Size ScreenSize() override {
+    core::Size screenSize() override {
         ++screenSizeCalls;
         return screen;
     }
-    std::optional<core::Point> GetCursorPos() override {
+    std::optional<core::Point> pointerPosition() override {
         ++cursorCalls;
         return pointer;
     }
-    int GetKeyState(int virtualKey) override {
-        ++keyStateCalls;
-        if (virtualKey == core::kVkShift) return shiftDown ? core::kKeyDownBit : 0;
-        if (virtualKey == core::kVkScroll) return scrollLockOn ? core::kToggledBit : 0;
-        return 0;
-    }
-    core::InputState ReadInput(core::InputQuery query) override {
+    core::InputState readInput(core::InputQuery query) override {
         inputQueries.push_back(query);
         core::InputState state;
         if (query.pointer) state.pointer = pointer;
@@ -103,63 +97,81 @@ public:
         state.scrollLockOn = query.scrollLock && scrollLockOn;
         return state;
     }
-    bool IsWindow(core::WindowHandle window) override {
+    // Single-window reads: the batch calls below are made of them.
+    bool exists(core::WindowHandle window) {
         ++isWindowCalls;
-        return Find(window) != nullptr;
+        return find(window) != nullptr;
     }
-    // Asks IsWindow of each window in turn.
-    std::vector<bool> AreWindows(const std::vector<core::WindowHandle>& handles) override {
+    // Asks about each window in turn.
+    std::vector<bool> existing(const std::vector<core::WindowHandle>& handles) override {
         existenceReads.push_back(handles);
-        return WindowServices::AreWindows(handles);
+        std::vector<bool> open;
+        for (const core::WindowHandle handle : handles)
+            open.push_back(exists(handle));
+        return open;
     }
-    std::vector<core::WindowHandle> EnumWindows() override {
+    std::vector<core::WindowHandle> topLevelWindows() override {
         ++enumCalls;
         std::vector<core::WindowHandle> handles;
         for (const Window& w : windows)
             handles.push_back(w.handle);
         return handles;
     }
-    QString GetClassName(core::WindowHandle window) override {
+    QString className(core::WindowHandle window) override {
         ++classCalls;
-        const Window* w = Find(window);
+        const Window* w = find(window);
         return w ? w->className : QString();
     }
-    QString GetWindowText(core::WindowHandle window) override {
+    QString windowTitle(core::WindowHandle window) override {
         ++titleCalls;
-        const Window* w = Find(window);
+        const Window* w = find(window);
         return w ? w->title : QString();
     }
-    core::WindowHandle WindowFromPoint(core::Point) override { return 0; }
-    bool GetWindowPlacement(core::WindowHandle window, core::WindowPlacement& placement) override {
+    std::vector<std::pair<QString, QString>> classNamesAndTitles(
+        const std::vector<core::WindowHandle>& handles) override {
+        std::vector<std::pair<QString, QString>> texts;
+        for (const core::WindowHandle handle : handles) {
+            QString name = className(handle);
+            texts.emplace_back(std::move(name), windowTitle(handle));
+        }
+        return texts;
+    }
+    core::WindowHandle windowAt(core::Point) override { return 0; }
+    bool placement(core::WindowHandle window, core::WindowPlacement& placement) {
         ++getPlacementCalls;
-        const Window* w = Find(window);
+        const Window* w = find(window);
         if (w == nullptr) return false;
         placement = w->placement;
         if (w->withdrawn) placement.showCmd = core::kShowHide;
         return true;
     }
-    // Asks GetWindowPlacement and GetClassName of each window in turn.
-    std::vector<core::PlacementAndClass> GetWindowPlacementsAndClassNames(
+    // Asks placement and class of each window in turn.
+    std::vector<core::PlacementAndClass> placementsAndClassNames(
         const std::vector<core::WindowHandle>& handles) override {
         placementReads.push_back(handles);
-        return WindowServices::GetWindowPlacementsAndClassNames(handles);
+        std::vector<core::PlacementAndClass> readings(handles.size());
+        for (std::size_t i = 0; i < handles.size(); ++i) {
+            core::WindowPlacement read;
+            if (!placement(handles[i], read)) continue;
+            readings[i].placement = read;
+            readings[i].className = className(handles[i]);
+        }
+        return readings;
     }
-    bool SetWindowPlacement(core::WindowHandle window, const core::WindowPlacement& placement) override {
+    bool setPlacement(core::WindowHandle window, const core::WindowPlacement& placement) override {
         placementCalls.push_back({window, placement, 0});
-        return Apply(window, placement);
+        return apply(window, placement);
     }
-    void SetWindowPlacements(
+    void setPlacements(
         const std::vector<std::pair<core::WindowHandle, core::WindowPlacement>>& batch) override {
         ++batches;
         for (const auto& [window, placement] : batch) {
             placementCalls.push_back({window, placement, batches});
-            Apply(window, placement);
+            apply(window, placement);
         }
     }
-    void InvertWindowFrame(core::WindowHandle) override {}
-    void SetTopmost(core::WindowHandle) override {}
-    void SetSkipTaskbar(core::WindowHandle) override {}
-    void SetForegroundWindow(core::WindowHandle) override {}
+    void toggleHighlight(core::WindowHandle) override {}
+    void setSkipTaskbar(core::WindowHandle) override {}
 
     // --- state the test sets ---
     std::vector<Window> windows;  // bottom to top
@@ -171,7 +183,6 @@ public:
     // --- records ---
     int screenSizeCalls = 0;
     int cursorCalls = 0;
-    int keyStateCalls = 0;
     int isWindowCalls = 0;
     int enumCalls = 0;
     int classCalls = 0;
@@ -185,8 +196,8 @@ public:
     std::vector<std::vector<core::WindowHandle>> placementReads;
 
 private:
-    bool Apply(core::WindowHandle window, const core::WindowPlacement& placement) {
-        Window* w = Find(window);
+    bool apply(core::WindowHandle window, const core::WindowPlacement& placement) {
+        Window* w = find(window);
         if (w == nullptr) return false;
         if (placement.showCmd == core::kShowHide) {
             w->withdrawn = true;

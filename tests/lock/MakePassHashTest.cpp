@@ -8,8 +8,8 @@
 
 namespace {
 
-using lock::MakePassHash;
-using lock::PassHashOfSum;
+using lock::makePassHash;
+using lock::passHashOfSum;
 
 struct DigestCase {
     const char* name;
@@ -20,7 +20,7 @@ struct DigestCase {
 class Digest : public testing::TestWithParam<DigestCase> {};
 
 TEST_P(Digest, MatchesTheWindowsProgram) {
-    EXPECT_EQ(MakePassHash(GetParam().text), QString::fromLatin1(GetParam().digest));
+    EXPECT_EQ(makePassHash(GetParam().text), QString::fromLatin1(GetParam().digest));
 }
 
 // Half-width katakana are single bytes 0xA1..0xDF, so they count 161..223.
@@ -54,26 +54,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(DigestRules, SquaringThresholdAt200) {
     // "d" + "c" = 199 is squared to 39601; "dd" = 200 stays 200 (raw SEYYEOBQIB).
-    EXPECT_EQ(MakePassHash(QStringLiteral("dc")), PassHashOfSum(39601));
-    EXPECT_EQ(MakePassHash(QStringLiteral("dd")), PassHashOfSum(200));
-    EXPECT_EQ(PassHashOfSum(199), PassHashOfSum(39601));
-    EXPECT_EQ(PassHashOfSum(200), QStringLiteral("SEYEOBQIB"));
-    EXPECT_NE(PassHashOfSum(199), PassHashOfSum(200));
+    EXPECT_EQ(makePassHash(QStringLiteral("dc")), passHashOfSum(39601));
+    EXPECT_EQ(makePassHash(QStringLiteral("dd")), passHashOfSum(200));
+    EXPECT_EQ(passHashOfSum(199), passHashOfSum(39601));
+    EXPECT_EQ(passHashOfSum(200), QStringLiteral("SEYEOBQIB"));
+    EXPECT_NE(passHashOfSum(199), passHashOfSum(200));
 }
 
 TEST(DigestRules, RunsOfEqualLettersCollapse) {
     // Sum 122 ("z"): the raw letters MZKDNQCCCWME... hold "CCC", the digest a single "C".
-    EXPECT_EQ(MakePassHash(QStringLiteral("z")), QStringLiteral("MZKDNQCWMEIMEDCWHGPHGKSETKD"));
-    EXPECT_EQ(PassHashOfSum(122), MakePassHash(QStringLiteral("z")));
+    EXPECT_EQ(makePassHash(QStringLiteral("z")), QStringLiteral("MZKDNQCWMEIMEDCWHGPHGKSETKD"));
+    EXPECT_EQ(passHashOfSum(122), makePassHash(QStringLiteral("z")));
 }
 
 TEST(DigestRules, DependsOnlyOnTheMagnitudeOfTheSum) {
-    EXPECT_EQ(PassHashOfSum(-294), QStringLiteral("IBGUQSZKYOGA"));
+    EXPECT_EQ(passHashOfSum(-294), QStringLiteral("IBGUQSZKYOGA"));
     const QString text = QStringLiteral(u"パスワード1a");
     QString reordered = text;
     std::reverse(reordered.begin(), reordered.end());
-    EXPECT_EQ(MakePassHash(reordered), MakePassHash(text));
-    EXPECT_FALSE(MakePassHash(text).isEmpty());
+    EXPECT_EQ(makePassHash(reordered), makePassHash(text));
+    EXPECT_FALSE(makePassHash(text).isEmpty());
 }
 
 // The digest loop as written for the Windows program: a * 0.8 in double precision, rounded half to
@@ -94,16 +94,16 @@ QString referenceDigest(std::int64_t sum) {
 
 TEST(DigestRules, IntegerLoopEqualsTheDoubleLoop) {
     for (std::int64_t sum = -300000; sum <= 300000; ++sum)
-        ASSERT_EQ(PassHashOfSum(sum), referenceDigest(sum)) << sum;
+        ASSERT_EQ(passHashOfSum(sum), referenceDigest(sum)) << sum;
     std::mt19937 rng(1);
     for (int i = 0; i < 200000; ++i) {
         const std::int64_t sum = std::uniform_int_distribution<std::int64_t>(-2147483647, 2147483647)(rng);
-        ASSERT_EQ(PassHashOfSum(sum), referenceDigest(sum)) << sum;
+        ASSERT_EQ(passHashOfSum(sum), referenceDigest(sum)) << sum;
     }
 }
 
 TEST(DigestRules, LongestDigestHasAtMost82LettersAndNoRepeats) {
-    const QString top = PassHashOfSum(2147483647);
+    const QString top = passHashOfSum(2147483647);
     EXPECT_LE(top.size(), 82);
     EXPECT_GE(top.size(), 70);
     for (qsizetype i = 1; i < top.size(); ++i)
@@ -112,18 +112,18 @@ TEST(DigestRules, LongestDigestHasAtMost82LettersAndNoRepeats) {
 
 TEST(DigestRules, SumsBeyond32BitsCountAsTheLargestMagnitude) {
     // The Windows program stopped with an overflow here; the digest clamps |sum| instead.
-    EXPECT_EQ(PassHashOfSum(-2147483648LL), PassHashOfSum(2147483647));
-    EXPECT_EQ(PassHashOfSum(5000000000LL), PassHashOfSum(2147483647));
-    EXPECT_EQ(PassHashOfSum(-5000000000LL), PassHashOfSum(2147483647));
+    EXPECT_EQ(passHashOfSum(-2147483648LL), passHashOfSum(2147483647));
+    EXPECT_EQ(passHashOfSum(5000000000LL), passHashOfSum(2147483647));
+    EXPECT_EQ(passHashOfSum(-5000000000LL), passHashOfSum(2147483647));
 
     // -2147483648 from text: 66183 full-width spaces (-32448 each), then 175 DEL (127) and "o" (111).
     const QString minimum = QString(66183, QChar(0x3000)) + QString(175, QChar(0x7F)) + QStringLiteral("o");
-    EXPECT_EQ(MakePassHash(minimum), PassHashOfSum(2147483647));
+    EXPECT_EQ(makePassHash(minimum), passHashOfSum(2147483647));
     // Past +2^31: 9,700,000 "ﾟ" (223 each).
-    EXPECT_EQ(MakePassHash(halfWidth(u'ﾟ', 9700000)), PassHashOfSum(2147483647));
+    EXPECT_EQ(makePassHash(halfWidth(u'ﾟ', 9700000)), passHashOfSum(2147483647));
     // A running sum that leaves the range and comes back counts its true total.
     const QString outAndBack = halfWidth(u'ﾟ', 9700000) + QString(66183, QChar(0x3000));
-    EXPECT_EQ(MakePassHash(outAndBack), PassHashOfSum(9700000LL * 223 - 66183LL * 32448));
+    EXPECT_EQ(makePassHash(outAndBack), passHashOfSum(9700000LL * 223 - 66183LL * 32448));
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ namespace zeltest {
 // number of times; a dialog that never opens is a test failure, and whatever modal window is open then is
 // closed so that the test cannot hang.
 template <class T>
-void WhenModal(std::function<void(T&)> action, int attemptsLeft = 500) {
+void whenModal(std::function<void(T&)> action, int attemptsLeft = 500) {
     QTimer::singleShot(attemptsLeft == 500 ? 0 : 10, [action = std::move(action), attemptsLeft]() mutable {
         if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
             action(*dialog);
@@ -26,7 +26,7 @@ void WhenModal(std::function<void(T&)> action, int attemptsLeft = 500) {
                 dialog->close();
             }
         } else if (attemptsLeft > 0) {
-            WhenModal<T>(std::move(action), attemptsLeft - 1);
+            whenModal<T>(std::move(action), attemptsLeft - 1);
         } else {
             ADD_FAILURE() << "the expected modal dialog never opened";
             if (QWidget* other = QApplication::activeModalWidget()) other->close();

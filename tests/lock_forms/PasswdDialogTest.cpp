@@ -6,15 +6,15 @@
 #include <QTest>
 
 #include "fakes/FakePrompter.h"
-#include "lock/forms/frmPasswd.h"
 #include "lock_forms/DialogTestSupport.h"
 #include "lock_forms/FakeDigest.h"
+#include "ui/SetPasswordDialog.h"
 
 namespace {
 
 using fakes::FakePrompter;
-using lock::frmPasswd;
-using zeltest::FakeDigest;
+using ui::SetPasswordDialog;
+using zeltest::fakeDigest;
 
 const QString kPlaceholder = QStringLiteral("K#W8&QF27T");
 const QString kMismatch = QStringLiteral("２つのパスワードが不一致ダヨ");
@@ -38,15 +38,15 @@ class PasswdSetRules : public testing::TestWithParam<SetCase> {};
 TEST_P(PasswdSetRules, SetButton) {
     const SetCase& c = GetParam();
     FakePrompter prompter;
-    frmPasswd dialog(c.storedHash, prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(c.storedHash, prompter, nullptr, fakeDigest);
     dialog.show();
-    dialog.txtPass(0)->setText(c.first);
-    dialog.txtPass(1)->setText(c.second);
+    dialog.passwordEdit(0)->setText(c.first);
+    dialog.passwordEdit(1)->setText(c.second);
 
-    dialog.cmdSet()->click();
+    dialog.setButton()->click();
 
     EXPECT_EQ(dialog.isVisible(), !c.closes);
-    EXPECT_EQ(dialog.PassHash(), c.hashAfter);
+    EXPECT_EQ(dialog.passwordDigest(), c.hashAfter);
     if (c.closes) {
         EXPECT_TRUE(prompter.shown.empty());
         EXPECT_EQ(dialog.result(), QDialog::Accepted);
@@ -54,11 +54,11 @@ TEST_P(PasswdSetRules, SetButton) {
         ASSERT_EQ(prompter.shown.size(), 1U);
         EXPECT_EQ(prompter.shown[0].text, kMismatch);
         EXPECT_EQ(prompter.shown[0].style,
-                  core::mb::kOkOnly | core::mb::kInformation | core::mb::kSystemModal);
+                  (core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Information, true}));
         EXPECT_EQ(prompter.shown[0].title, QStringLiteral("Zelmora2nd"));
         // Nothing is cleared: the user corrects one box.
-        EXPECT_EQ(dialog.txtPass(0)->text(), c.first);
-        EXPECT_EQ(dialog.txtPass(1)->text(), c.second);
+        EXPECT_EQ(dialog.passwordEdit(0)->text(), c.first);
+        EXPECT_EQ(dialog.passwordEdit(1)->text(), c.second);
     }
 }
 
@@ -80,31 +80,31 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(PasswdDialog, CloseKeepsDigestWhateverTheBoxesHold) {
     FakePrompter prompter;
-    frmPasswd dialog(QStringLiteral("DXYZ"), prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(QStringLiteral("DXYZ"), prompter, nullptr, fakeDigest);
     dialog.show();
-    dialog.txtPass(0)->setText(QStringLiteral("new"));
-    dialog.txtPass(1)->setText(QStringLiteral("new"));
-    dialog.cmdClose()->click();
+    dialog.passwordEdit(0)->setText(QStringLiteral("new"));
+    dialog.passwordEdit(1)->setText(QStringLiteral("new"));
+    dialog.closeButton()->click();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.PassHash(), QStringLiteral("DXYZ"));
+    EXPECT_EQ(dialog.passwordDigest(), QStringLiteral("DXYZ"));
     EXPECT_TRUE(prompter.shown.empty());
 }
 
 TEST(PasswdDialog, BoxesShowPlaceholderOnlyWhilePasswordSet) {
     FakePrompter prompter;
-    frmPasswd withPassword(QStringLiteral("DXYZ"), prompter, nullptr, FakeDigest);
-    frmPasswd without(QString(), prompter, nullptr, FakeDigest);
+    SetPasswordDialog withPassword(QStringLiteral("DXYZ"), prompter, nullptr, fakeDigest);
+    SetPasswordDialog without(QString(), prompter, nullptr, fakeDigest);
     for (int i = 0; i < 2; ++i) {
-        EXPECT_EQ(withPassword.txtPass(i)->text(), kPlaceholder);
-        EXPECT_TRUE(without.txtPass(i)->text().isEmpty());
+        EXPECT_EQ(withPassword.passwordEdit(i)->text(), kPlaceholder);
+        EXPECT_TRUE(without.passwordEdit(i)->text().isEmpty());
     }
 }
 
 TEST(PasswdDialog, BoxesMaskWithStarsAndTakeTenCharacters) {
     FakePrompter prompter;
-    frmPasswd dialog(QString(), prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(QString(), prompter, nullptr, fakeDigest);
     for (int i = 0; i < 2; ++i) {
-        QLineEdit* box = dialog.txtPass(i);
+        QLineEdit* box = dialog.passwordEdit(i);
         EXPECT_EQ(box->echoMode(), QLineEdit::Password);
         EXPECT_EQ(box->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, box), '*');
         box->setText(QStringLiteral("0123456789abc"));
@@ -116,48 +116,48 @@ TEST(PasswdDialog, BoxesMaskWithStarsAndTakeTenCharacters) {
 // second box's placeholder, so typing replaces that too; Enter presses "設定".
 TEST(PasswdDialog, TypingReplacesPlaceholderAndEnterSets) {
     FakePrompter prompter;
-    frmPasswd dialog(QStringLiteral("DXYZ"), prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(QStringLiteral("DXYZ"), prompter, nullptr, fakeDigest);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    ASSERT_EQ(QApplication::focusWidget(), dialog.txtPass(0));
+    ASSERT_EQ(QApplication::focusWidget(), dialog.passwordEdit(0));
 
-    QTest::keyClicks(dialog.txtPass(0), QStringLiteral("hello"));
-    QTest::keyClick(dialog.txtPass(0), Qt::Key_Tab);
-    ASSERT_EQ(QApplication::focusWidget(), dialog.txtPass(1));
-    QTest::keyClicks(dialog.txtPass(1), QStringLiteral("hello"));
-    EXPECT_EQ(dialog.txtPass(0)->text(), QStringLiteral("hello"));
-    EXPECT_EQ(dialog.txtPass(1)->text(), QStringLiteral("hello"));
+    QTest::keyClicks(dialog.passwordEdit(0), QStringLiteral("hello"));
+    QTest::keyClick(dialog.passwordEdit(0), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), dialog.passwordEdit(1));
+    QTest::keyClicks(dialog.passwordEdit(1), QStringLiteral("hello"));
+    EXPECT_EQ(dialog.passwordEdit(0)->text(), QStringLiteral("hello"));
+    EXPECT_EQ(dialog.passwordEdit(1)->text(), QStringLiteral("hello"));
 
-    QTest::keyClick(dialog.txtPass(1), Qt::Key_Return);
+    QTest::keyClick(dialog.passwordEdit(1), Qt::Key_Return);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(dialog.PassHash(), QStringLiteral("DEHLLO"));
+    EXPECT_EQ(dialog.passwordDigest(), QStringLiteral("DEHLLO"));
 }
 
 // Focus that arrives other than by Tab (here: set by the program) selects the whole text as well.
 TEST(PasswdDialog, AnyFocusSelectsWholeText) {
     FakePrompter prompter;
-    frmPasswd dialog(QStringLiteral("DXYZ"), prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(QStringLiteral("DXYZ"), prompter, nullptr, fakeDigest);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    dialog.cmdSet()->setFocus(Qt::OtherFocusReason);
-    dialog.txtPass(1)->deselect();
-    dialog.txtPass(1)->setFocus(Qt::OtherFocusReason);
-    EXPECT_EQ(dialog.txtPass(1)->selectedText(), kPlaceholder);
+    dialog.setButton()->setFocus(Qt::OtherFocusReason);
+    dialog.passwordEdit(1)->deselect();
+    dialog.passwordEdit(1)->setFocus(Qt::OtherFocusReason);
+    EXPECT_EQ(dialog.passwordEdit(1)->selectedText(), kPlaceholder);
 }
 
 TEST(PasswdDialog, TabOrderAndDefaultButton) {
     FakePrompter prompter;
-    frmPasswd dialog(QString(), prompter, nullptr, FakeDigest);
+    SetPasswordDialog dialog(QString(), prompter, nullptr, fakeDigest);
     dialog.show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-    const std::vector<QWidget*> order{dialog.txtPass(0), dialog.txtPass(1), dialog.cmdSet(),
-                                      dialog.cmdClose(), dialog.txtPass(0)};
+    const std::vector<QWidget*> order{dialog.passwordEdit(0), dialog.passwordEdit(1), dialog.setButton(),
+                                      dialog.closeButton(), dialog.passwordEdit(0)};
     for (std::size_t i = 0; i + 1 < order.size(); ++i) {
         ASSERT_EQ(QApplication::focusWidget(), order[i]) << i;
         QTest::keyClick(order[i], Qt::Key_Tab);
     }
     EXPECT_EQ(QApplication::focusWidget(), order.back());
-    EXPECT_TRUE(dialog.cmdSet()->isDefault());
+    EXPECT_TRUE(dialog.setButton()->isDefault());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("ロックパスワード"));
     EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
 }

@@ -7,38 +7,38 @@
 #include <QWidget>
 
 #include "fakes/FakePrompter.h"
-#include "lock/forms/PasswordPrompt.h"
-#include "lock/forms/frmPassEnt.h"
 #include "lock_forms/DialogTestSupport.h"
 #include "lock_forms/FakeDigest.h"
+#include "ui/PasswordEntryDialog.h"
+#include "ui/PasswordPrompt.h"
 
 namespace {
 
 using fakes::FakePrompter;
-using lock::frmPassEnt;
-using zeltest::FakeDigest;
-using zeltest::WhenModal;
+using ui::PasswordEntryDialog;
+using zeltest::fakeDigest;
+using zeltest::whenModal;
 
 const QString kWrong = QStringLiteral("パスワードが違います");
 
 class PasswordPromptTest : public testing::Test {
 protected:
     // Runs Check with the user's part played by answer, from inside the dialog's event loop.
-    bool CheckWith(std::function<void(frmPassEnt&)> answer) {
-        WhenModal<frmPassEnt>(std::move(answer));
-        return prompt.Check();
+    bool checkWith(std::function<void(PasswordEntryDialog&)> answer) {
+        whenModal<PasswordEntryDialog>(std::move(answer));
+        return prompt.check();
     }
-    static std::function<void(frmPassEnt&)> Enter(const QString& text) {
-        return [text](frmPassEnt& dialog) {
-            dialog.txtPass()->setText(text);
-            dialog.cmdOK()->click();
+    static std::function<void(PasswordEntryDialog&)> enter(const QString& text) {
+        return [text](PasswordEntryDialog& dialog) {
+            dialog.passwordEdit()->setText(text);
+            dialog.okButton()->click();
         };
     }
 
     core::ControlValues values;
     FakePrompter prompter;
     QWidget owner;
-    lock::PasswordPrompt prompt{values, prompter, &owner, FakeDigest};
+    ui::PasswordPrompt prompt{values, prompter, &owner, fakeDigest};
 };
 
 struct EntryCase {
@@ -56,17 +56,18 @@ class PasswordEntry : public PasswordPromptTest, public testing::WithParamInterf
 
 TEST_P(PasswordEntry, OneAttempt) {
     const EntryCase& c = GetParam();
-    values.PassHash = c.stored;
-    EXPECT_EQ(CheckWith(Enter(c.entered)), c.passes);
+    values.passwordDigest = c.stored;
+    EXPECT_EQ(checkWith(enter(c.entered)), c.passes);
     if (c.passes) {
         EXPECT_TRUE(prompter.shown.empty());
     } else {
         ASSERT_EQ(prompter.shown.size(), 1U);
         EXPECT_EQ(prompter.shown[0].text, kWrong);
-        EXPECT_EQ(prompter.shown[0].style, core::mb::kOkOnly | core::mb::kCritical);
+        EXPECT_EQ(prompter.shown[0].style,
+                  (core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Critical}));
         EXPECT_EQ(prompter.shown[0].title, QStringLiteral("Zelmora2nd"));
     }
-    EXPECT_FALSE(prompt.IsOpen());
+    EXPECT_FALSE(prompt.isOpen());
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -87,44 +88,44 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<EntryCase>& param) { return std::string(param.param.name); });
 
 TEST_F(PasswordPromptTest, ClosedWithoutOkFails) {
-    values.PassHash = QStringLiteral("DABC");
-    EXPECT_FALSE(CheckWith([](frmPassEnt& dialog) {
-        dialog.txtPass()->setText(QStringLiteral("abc"));
+    values.passwordDigest = QStringLiteral("DABC");
+    EXPECT_FALSE(checkWith([](PasswordEntryDialog& dialog) {
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
         dialog.close();
     }));
-    EXPECT_FALSE(CheckWith([](frmPassEnt& dialog) {
-        dialog.txtPass()->setText(QStringLiteral("abc"));
-        QTest::keyClick(dialog.txtPass(), Qt::Key_Escape);
+    EXPECT_FALSE(checkWith([](PasswordEntryDialog& dialog) {
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
+        QTest::keyClick(dialog.passwordEdit(), Qt::Key_Escape);
     }));
     EXPECT_TRUE(prompter.shown.empty());
 }
 
 // Each Check loads a fresh dialog: an empty box, and no success carried over from the last one.
 TEST_F(PasswordPromptTest, EachCheckStartsAfresh) {
-    values.PassHash = QStringLiteral("DABC");
-    ASSERT_TRUE(CheckWith(Enter(QStringLiteral("abc"))));
-    EXPECT_FALSE(CheckWith([](frmPassEnt& dialog) {
-        EXPECT_TRUE(dialog.txtPass()->text().isEmpty());
-        EXPECT_FALSE(dialog.blnPassOK());
+    values.passwordDigest = QStringLiteral("DABC");
+    ASSERT_TRUE(checkWith(enter(QStringLiteral("abc"))));
+    EXPECT_FALSE(checkWith([](PasswordEntryDialog& dialog) {
+        EXPECT_TRUE(dialog.passwordEdit()->text().isEmpty());
+        EXPECT_FALSE(dialog.passwordAccepted());
         dialog.reject();
     }));
 }
 
 // The digest is read at each Check, so a password changed in the meantime counts at once.
 TEST_F(PasswordPromptTest, ReadsCurrentDigest) {
-    values.PassHash = QStringLiteral("DABC");
-    ASSERT_TRUE(CheckWith(Enter(QStringLiteral("abc"))));
-    values.PassHash = QStringLiteral("DXYZ");
-    EXPECT_FALSE(CheckWith(Enter(QStringLiteral("abc"))));
-    EXPECT_TRUE(CheckWith(Enter(QStringLiteral("xyz"))));
+    values.passwordDigest = QStringLiteral("DABC");
+    ASSERT_TRUE(checkWith(enter(QStringLiteral("abc"))));
+    values.passwordDigest = QStringLiteral("DXYZ");
+    EXPECT_FALSE(checkWith(enter(QStringLiteral("abc"))));
+    EXPECT_TRUE(checkWith(enter(QStringLiteral("xyz"))));
 }
 
 // The user's way: the box has the focus, takes typing and Enter presses "OK".
 TEST_F(PasswordPromptTest, TypingAndEnter) {
-    values.PassHash = QStringLiteral("DABC");
-    EXPECT_TRUE(CheckWith([](frmPassEnt& dialog) {
+    values.passwordDigest = QStringLiteral("DABC");
+    EXPECT_TRUE(checkWith([](PasswordEntryDialog& dialog) {
         ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
-        ASSERT_EQ(QApplication::focusWidget(), dialog.txtPass());
+        ASSERT_EQ(QApplication::focusWidget(), dialog.passwordEdit());
         QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("bca"));
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     }));
@@ -132,26 +133,26 @@ TEST_F(PasswordPromptTest, TypingAndEnter) {
 
 // While the prompt is open a second request neither opens a dialog nor passes.
 TEST_F(PasswordPromptTest, NoSecondPromptWhileOpen) {
-    values.PassHash = QStringLiteral("DABC");
+    values.passwordDigest = QStringLiteral("DABC");
     bool secondResult = true;
     bool openDuring = false;
-    const bool first = CheckWith([&](frmPassEnt& dialog) {
-        openDuring = prompt.IsOpen();
-        secondResult = prompt.Check();
+    const bool first = checkWith([&](PasswordEntryDialog& dialog) {
+        openDuring = prompt.isOpen();
+        secondResult = prompt.check();
         EXPECT_EQ(QApplication::activeModalWidget(), &dialog);
-        dialog.txtPass()->setText(QStringLiteral("abc"));
-        dialog.cmdOK_Click();
+        dialog.passwordEdit()->setText(QStringLiteral("abc"));
+        dialog.onOkClicked();
     });
     EXPECT_TRUE(first);
     EXPECT_TRUE(openDuring);
     EXPECT_FALSE(secondResult);
-    EXPECT_FALSE(prompt.IsOpen());
+    EXPECT_FALSE(prompt.isOpen());
 }
 
 TEST_F(PasswordPromptTest, HiddenOwnerBecomesTopmost) {
-    values.PassHash = QStringLiteral("DABC");
+    values.passwordDigest = QStringLiteral("DABC");
     ASSERT_FALSE(owner.isVisible());
-    CheckWith([](frmPassEnt& dialog) {
+    checkWith([](PasswordEntryDialog& dialog) {
         EXPECT_TRUE(dialog.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("パスワード"));
         dialog.reject();
@@ -162,13 +163,13 @@ TEST_F(PasswordPromptTest, HiddenOwnerBecomesTopmost) {
 
 TEST(PassEntDialog, MaskAndDefaultButton) {
     FakePrompter prompter;
-    frmPassEnt dialog(QString(), prompter, nullptr, FakeDigest);
-    EXPECT_EQ(dialog.txtPass()->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(dialog.txtPass()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
-                                                   dialog.txtPass()),
+    PasswordEntryDialog dialog(QString(), prompter, nullptr, fakeDigest);
+    EXPECT_EQ(dialog.passwordEdit()->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(dialog.passwordEdit()->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr,
+                                                        dialog.passwordEdit()),
               '*');
-    EXPECT_TRUE(dialog.txtPass()->text().isEmpty());
-    EXPECT_TRUE(dialog.cmdOK()->isDefault());
+    EXPECT_TRUE(dialog.passwordEdit()->text().isEmpty());
+    EXPECT_TRUE(dialog.okButton()->isDefault());
 }
 
 }  // namespace
@@ -178,10 +179,10 @@ namespace {
 // With the program's own digest, which depends only on the sum of the character values.
 TEST(PasswordPromptWithMakePassHash, TextsOfOneDigestAreInterchangeable) {
     core::ControlValues values;
-    values.PassHash = lock::MakePassHash(QStringLiteral("abc"));
+    values.passwordDigest = lock::makePassHash(QStringLiteral("abc"));
     FakePrompter prompter;
     QWidget owner;
-    lock::PasswordPrompt prompt(values, prompter, &owner);
+    ui::PasswordPrompt prompt(values, prompter, &owner);
     const struct {
         QString entered;
         bool passes;
@@ -190,23 +191,23 @@ TEST(PasswordPromptWithMakePassHash, TextsOfOneDigestAreInterchangeable) {
                  {QStringLiteral("abd"), false},
                  {QString(), false}};
     for (const auto& c : cases) {
-        WhenModal<frmPassEnt>([&c](frmPassEnt& dialog) {
-            dialog.txtPass()->setText(c.entered);
-            dialog.cmdOK_Click();
+        whenModal<PasswordEntryDialog>([&c](PasswordEntryDialog& dialog) {
+            dialog.passwordEdit()->setText(c.entered);
+            dialog.onOkClicked();
         });
-        EXPECT_EQ(prompt.Check(), c.passes) << c.entered.toStdString();
+        EXPECT_EQ(prompt.check(), c.passes) << c.entered.toStdString();
     }
 }
 
 // A settings file with the lock ticked and no digest: the empty entry passes.
 TEST(PasswordPromptWithMakePassHash, EmptyEntryPassesWithoutDigest) {
     core::ControlValues values;
-    values.chkLock = 1;
+    values.lockBox = 1;
     FakePrompter prompter;
     QWidget owner;
-    lock::PasswordPrompt prompt(values, prompter, &owner);
-    WhenModal<frmPassEnt>([](frmPassEnt& dialog) { dialog.cmdOK_Click(); });
-    EXPECT_TRUE(prompt.Check());
+    ui::PasswordPrompt prompt(values, prompter, &owner);
+    whenModal<PasswordEntryDialog>([](PasswordEntryDialog& dialog) { dialog.onOkClicked(); });
+    EXPECT_TRUE(prompt.check());
     EXPECT_TRUE(prompter.shown.empty());
 }
 

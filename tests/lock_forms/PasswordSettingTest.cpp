@@ -5,23 +5,23 @@
 #include <QWidget>
 
 #include "fakes/FakePrompter.h"
-#include "lock/forms/PasswordSetting.h"
-#include "lock/forms/frmPasswd.h"
 #include "lock_forms/DialogTestSupport.h"
 #include "lock_forms/FakeDigest.h"
+#include "ui/PasswordSetting.h"
+#include "ui/SetPasswordDialog.h"
 
 namespace {
 
 using fakes::FakePrompter;
-using lock::frmPasswd;
-using zeltest::FakeDigest;
-using zeltest::WhenModal;
+using ui::SetPasswordDialog;
+using zeltest::fakeDigest;
+using zeltest::whenModal;
 
 struct FlowCase {
     const char* name;
     // Before the button.
     QString hash;
-    int chkLock;
+    int lockBox;
     bool enabled;
     // What the user does in the dialog: texts for both boxes and "設定", or "閉じる" when null.
     const char* typed;
@@ -41,26 +41,26 @@ class PasswordButtonFlow : public testing::TestWithParam<FlowCase> {};
 TEST_P(PasswordButtonFlow, UpdatesDigestAndLockBox) {
     const FlowCase& c = GetParam();
     core::ControlValues values;
-    values.PassHash = c.hash;
-    values.chkLock = c.chkLock;
-    values.chkLockEnabled = c.enabled;
+    values.passwordDigest = c.hash;
+    values.lockBox = c.lockBox;
+    values.lockEnabled = c.enabled;
     FakePrompter prompter;
     QWidget owner;
 
-    WhenModal<frmPasswd>([&c](frmPasswd& dialog) {
+    whenModal<SetPasswordDialog>([&c](SetPasswordDialog& dialog) {
         if (c.typed == nullptr) {
-            dialog.cmdClose_Click();
+            dialog.onCloseClicked();
             return;
         }
-        dialog.txtPass(0)->setText(QString::fromUtf8(c.typed));
-        dialog.txtPass(1)->setText(QString::fromUtf8(c.typed));
-        dialog.cmdSet_Click();
+        dialog.passwordEdit(0)->setText(QString::fromUtf8(c.typed));
+        dialog.passwordEdit(1)->setText(QString::fromUtf8(c.typed));
+        dialog.onSetClicked();
     });
-    lock::RunPasswordSetting(values, prompter, &owner, FakeDigest);
+    ui::runPasswordSetting(values, prompter, &owner, fakeDigest);
 
-    EXPECT_EQ(values.PassHash, c.hashAfter);
-    EXPECT_EQ(values.chkLock, c.chkLockAfter);
-    EXPECT_EQ(values.chkLockEnabled, c.enabledAfter);
+    EXPECT_EQ(values.passwordDigest, c.hashAfter);
+    EXPECT_EQ(values.lockBox, c.chkLockAfter);
+    EXPECT_EQ(values.lockEnabled, c.enabledAfter);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
 }
 
@@ -83,18 +83,18 @@ TEST(PasswordButtonFlow, MismatchKeepsDialogOpenUntilCorrected) {
     core::ControlValues values;
     FakePrompter prompter;
     QWidget owner;
-    WhenModal<frmPasswd>([&prompter](frmPasswd& dialog) {
-        dialog.txtPass(0)->setText(QStringLiteral("abc"));
-        dialog.txtPass(1)->setText(QStringLiteral("abd"));
-        dialog.cmdSet_Click();
+    whenModal<SetPasswordDialog>([&prompter](SetPasswordDialog& dialog) {
+        dialog.passwordEdit(0)->setText(QStringLiteral("abc"));
+        dialog.passwordEdit(1)->setText(QStringLiteral("abd"));
+        dialog.onSetClicked();
         EXPECT_TRUE(dialog.isVisible());
         EXPECT_EQ(prompter.shown.size(), 1U);
-        dialog.txtPass(1)->setText(QStringLiteral("abc"));
-        dialog.cmdSet_Click();
+        dialog.passwordEdit(1)->setText(QStringLiteral("abc"));
+        dialog.onSetClicked();
     });
-    lock::RunPasswordSetting(values, prompter, &owner, FakeDigest);
-    EXPECT_EQ(values.PassHash, QStringLiteral("DABC"));
-    EXPECT_TRUE(values.chkLockEnabled);
+    ui::runPasswordSetting(values, prompter, &owner, fakeDigest);
+    EXPECT_EQ(values.passwordDigest, QStringLiteral("DABC"));
+    EXPECT_TRUE(values.lockEnabled);
     EXPECT_EQ(prompter.shown.size(), 1U);
 }
 
@@ -112,9 +112,9 @@ TEST(ShowLockState, CheckBoxFollowsValues) {
                  {2, true, Qt::PartiallyChecked},
                  {0, true, Qt::Unchecked}};
     for (const auto& c : cases) {
-        values.chkLock = c.value;
-        values.chkLockEnabled = c.enabled;
-        lock::ShowLockState(values, box);
+        values.lockBox = c.value;
+        values.lockEnabled = c.enabled;
+        ui::showLockState(values, box);
         EXPECT_EQ(box.checkState(), c.state) << c.value;
         EXPECT_EQ(box.isEnabled(), c.enabled) << c.value;
     }
@@ -127,13 +127,13 @@ namespace {
 // With the program's own digest: what the button leaves in the values.
 class PasswordButtonWithMakePassHash : public testing::Test {
 protected:
-    void SetBoth(const QString& text) {
-        WhenModal<frmPasswd>([text](frmPasswd& dialog) {
-            dialog.txtPass(0)->setText(text);
-            dialog.txtPass(1)->setText(text);
-            dialog.cmdSet_Click();
+    void setBoth(const QString& text) {
+        whenModal<SetPasswordDialog>([text](SetPasswordDialog& dialog) {
+            dialog.passwordEdit(0)->setText(text);
+            dialog.passwordEdit(1)->setText(text);
+            dialog.onSetClicked();
         });
-        lock::RunPasswordSetting(values, prompter, &owner);
+        ui::runPasswordSetting(values, prompter, &owner);
     }
 
     core::ControlValues values;
@@ -142,20 +142,20 @@ protected:
 };
 
 TEST_F(PasswordButtonWithMakePassHash, StoresDigestOfText) {
-    SetBoth(QStringLiteral("abc"));
-    EXPECT_EQ(values.PassHash, QStringLiteral("IBGUQSZKYOGA"));
-    EXPECT_TRUE(values.chkLockEnabled);
+    setBoth(QStringLiteral("abc"));
+    EXPECT_EQ(values.passwordDigest, QStringLiteral("IBGUQSZKYOGA"));
+    EXPECT_TRUE(values.lockEnabled);
 }
 
 // Characters summing to 3 have the empty digest: the same as no password at all.
 TEST_F(PasswordButtonWithMakePassHash, PasswordWithEmptyDigestIsNoPassword) {
-    values.PassHash = QStringLiteral("IBGUQSZKYOGA");
-    values.chkLock = 1;
-    values.chkLockEnabled = true;
-    SetBoth(QString(QChar(1)) + QChar(2));
-    EXPECT_TRUE(values.PassHash.isEmpty());
-    EXPECT_EQ(values.chkLock, 0);
-    EXPECT_FALSE(values.chkLockEnabled);
+    values.passwordDigest = QStringLiteral("IBGUQSZKYOGA");
+    values.lockBox = 1;
+    values.lockEnabled = true;
+    setBoth(QString(QChar(1)) + QChar(2));
+    EXPECT_TRUE(values.passwordDigest.isEmpty());
+    EXPECT_EQ(values.lockBox, 0);
+    EXPECT_FALSE(values.lockEnabled);
 }
 
 }  // namespace

@@ -11,10 +11,10 @@
 #include <utility>
 #include <vector>
 
+#include "core/AddConfirmer.h"
+#include "core/TargetPicker.h"
 #include "core/WindowServices.h"
 #include "fakes/FakeWindowServices.h"
-#include "picker/AddConfirmer.h"
-#include "picker/TargetPicker.h"
 
 namespace pickertest {
 
@@ -25,14 +25,14 @@ public:
     explicit ScreenWithFrames(fakes::FakeWindowServices& windows) : windows_(windows) {}
 
     // `window` covers `area`; later areas lie above earlier ones.
-    void Cover(core::WindowHandle window, QRect area) { areas_.emplace_back(window, area); }
-    void PointAt(QPoint point) { windows_.pointer = core::Point{point.x(), point.y()}; }
+    void cover(core::WindowHandle window, QRect area) { areas_.emplace_back(window, area); }
+    void pointAt(QPoint point) { windows_.pointer = core::Point{point.x(), point.y()}; }
 
     std::vector<core::WindowHandle> inverted;     // every InvertWindowFrame, in order
     std::vector<core::WindowHandle> skipTaskbar;  // every SetSkipTaskbar, in order
 
     // Windows that carry a frame now (inverted an odd number of times).
-    std::vector<core::WindowHandle> Framed() const {
+    std::vector<core::WindowHandle> framed() const {
         std::vector<core::WindowHandle> framed;
         for (core::WindowHandle w : inverted) {
             const auto it = std::find(framed.begin(), framed.end(), w);
@@ -45,37 +45,41 @@ public:
         return framed;
     }
 
-    core::WindowHandle WindowFromPoint(core::Point point) override {
+    core::WindowHandle windowAt(core::Point point) override {
         for (auto it = areas_.rbegin(); it != areas_.rend(); ++it) {
-            if (it->second.contains(point.x, point.y) && windows_.IsWindow(it->first)) return it->first;
+            if (it->second.contains(point.x, point.y) && windows_.exists(it->first)) return it->first;
         }
         return 0;
     }
-    void InvertWindowFrame(core::WindowHandle window) override {
-        if (window != 0 && windows_.IsWindow(window)) inverted.push_back(window);
+    void toggleHighlight(core::WindowHandle window) override {
+        if (window != 0 && windows_.exists(window)) inverted.push_back(window);
     }
 
-    core::Size ScreenSize() override { return windows_.ScreenSize(); }
-    std::optional<core::Point> GetCursorPos() override { return windows_.GetCursorPos(); }
-    int GetKeyState(int virtualKey) override { return windows_.GetKeyState(virtualKey); }
-    core::InputState ReadInput(core::InputQuery query) override { return windows_.ReadInput(query); }
-    bool IsWindow(core::WindowHandle window) override { return windows_.IsWindow(window); }
-    std::vector<core::WindowHandle> EnumWindows() override { return windows_.EnumWindows(); }
-    QString GetClassName(core::WindowHandle window) override { return windows_.GetClassName(window); }
-    QString GetWindowText(core::WindowHandle window) override { return windows_.GetWindowText(window); }
-    bool GetWindowPlacement(core::WindowHandle window, core::WindowPlacement& placement) override {
-        return windows_.GetWindowPlacement(window, placement);
+    core::Size screenSize() override { return windows_.screenSize(); }
+    std::optional<core::Point> pointerPosition() override { return windows_.pointerPosition(); }
+    core::InputState readInput(core::InputQuery query) override { return windows_.readInput(query); }
+    std::vector<bool> existing(const std::vector<core::WindowHandle>& windows) override {
+        return windows_.existing(windows);
     }
-    bool SetWindowPlacement(core::WindowHandle window, const core::WindowPlacement& placement) override {
-        return windows_.SetWindowPlacement(window, placement);
+    std::vector<core::WindowHandle> topLevelWindows() override { return windows_.topLevelWindows(); }
+    QString className(core::WindowHandle window) override { return windows_.className(window); }
+    QString windowTitle(core::WindowHandle window) override { return windows_.windowTitle(window); }
+    std::vector<std::pair<QString, QString>> classNamesAndTitles(
+        const std::vector<core::WindowHandle>& windows) override {
+        return windows_.classNamesAndTitles(windows);
     }
-    void SetWindowPlacements(
+    std::vector<core::PlacementAndClass> placementsAndClassNames(
+        const std::vector<core::WindowHandle>& windows) override {
+        return windows_.placementsAndClassNames(windows);
+    }
+    bool setPlacement(core::WindowHandle window, const core::WindowPlacement& placement) override {
+        return windows_.setPlacement(window, placement);
+    }
+    void setPlacements(
         const std::vector<std::pair<core::WindowHandle, core::WindowPlacement>>& batch) override {
-        windows_.SetWindowPlacements(batch);
+        windows_.setPlacements(batch);
     }
-    void SetTopmost(core::WindowHandle window) override { windows_.SetTopmost(window); }
-    void SetSkipTaskbar(core::WindowHandle window) override { skipTaskbar.push_back(window); }
-    void SetForegroundWindow(core::WindowHandle window) override { windows_.SetForegroundWindow(window); }
+    void setSkipTaskbar(core::WindowHandle window) override { skipTaskbar.push_back(window); }
 
 private:
     fakes::FakeWindowServices& windows_;
@@ -83,9 +87,9 @@ private:
 };
 
 // Answers the add confirmation from a script; records the class names asked about.
-class ScriptedConfirmer final : public picker::AddConfirmer {
+class ScriptedConfirmer final : public core::AddConfirmer {
 public:
-    bool Confirm(const QString& className) override {
+    bool confirm(const QString& className) override {
         asked.push_back(className);
         if (whileOpen) whileOpen();
         if (answers.empty()) return true;
@@ -100,21 +104,21 @@ public:
 };
 
 // Records what the picker switched and showed, as lines of text in order.
-class RecordingView final : public picker::PickerView {
+class RecordingView final : public core::PickerView {
 public:
-    void SetTrackingTimer(bool enabled) override {
+    void setTrackingTimer(bool enabled) override {
         trackingTimer = enabled;
         log.push_back(enabled ? "tracking on" : "tracking off");
     }
-    void SetCycleTimer(bool enabled) override {
+    void setCycleTimer(bool enabled) override {
         cycleTimer = enabled;
         log.push_back(enabled ? "cycle on" : "cycle off");
     }
-    void SetDragPointer(bool reticle) override {
+    void setDragPointer(bool reticle) override {
         dragPointer = reticle;
         log.push_back(reticle ? "reticle" : "default pointer");
     }
-    void ShowTrackedWindow(const QString& handleText, const QString& title) override {
+    void showTrackedWindow(const QString& handleText, const QString& title) override {
         shownHandle = handleText;
         shownTitle = title;
     }

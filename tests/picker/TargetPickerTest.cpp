@@ -6,12 +6,12 @@
 
 #include "core/CycleFlags.h"
 #include "core/Prompter.h"
+#include "core/TargetPicker.h"
 #include "core/TargetRegistry.h"
-#include "fakes/FakeNotifyIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
 #include "picker/PickerFakes.h"
-#include "picker/TargetPicker.h"
 #include "text/AnsiText.h"
 
 namespace {
@@ -22,28 +22,28 @@ using pickertest::ScreenWithFrames;
 class TargetPickerTest : public testing::Test {
 protected:
     TargetPickerTest() {
-        a = windows.Open(QStringLiteral("XTerm"), QStringLiteral("端末 A"));
-        b = windows.Open(QStringLiteral("XClock"), QStringLiteral("clock (B)"));
-        screen.Cover(a, QRect(0, 0, 400, 300));
-        screen.Cover(b, QRect(500, 0, 300, 300));
-        registry.SetClassList({QStringLiteral("IEFrame")});
+        a = windows.open(QStringLiteral("XTerm"), QStringLiteral("端末 A"));
+        b = windows.open(QStringLiteral("XClock"), QStringLiteral("clock (B)"));
+        screen.cover(a, QRect(0, 0, 400, 300));
+        screen.cover(b, QRect(500, 0, 300, 300));
+        registry.setClassList({QStringLiteral("IEFrame")});
     }
 
     // A press, one tracking step at each point, and the release.
-    void Drag(std::initializer_list<QPoint> points) {
-        picker.picTarget_MouseDown();
+    void drag(std::initializer_list<QPoint> points) {
+        picker.startDrag();
         for (const QPoint& p : points) {
-            screen.PointAt(p);
-            picker.tmrTarget_Timer();
+            screen.pointAt(p);
+            picker.trackPointer();
         }
-        picker.picTarget_MouseUp();
+        picker.endDrag();
     }
 
-    static QString Entry(const QString& title, WindowHandle h) {
+    static QString entry(const QString& title, WindowHandle h) {
         return title + QLatin1Char('(') + QString::number(h, 16).toUpper() + QLatin1Char(')');
     }
 
-    QStringList Targets() { return registry.lstTarget().stringList(); }
+    QStringList targets() { return registry.targetList().stringList(); }
 
     const QPoint overA{100, 100};
     const QPoint overB{600, 100};
@@ -55,50 +55,48 @@ protected:
     core::CycleFlags flags;
     core::TargetRegistry registry{screen, prompter, flags};
     pickertest::ScriptedConfirmer confirmer;
-    fakes::FakeNotifyIcon icon;
-    core::TrayIconData trayIconData;
+    fakes::FakeTrayIcon icon;
     pickertest::RecordingView view;
-    picker::TargetPicker picker{{screen, registry, confirmer, prompter, icon, trayIconData, view}};
+    core::TargetPicker picker{{screen, registry, confirmer, prompter, icon, view}};
     WindowHandle a = 0;
     WindowHandle b = 0;
 };
 
 TEST_F(TargetPickerTest, FramesFollowThePointerAndTheReleasePicksTheLastWindow) {
-    trayIconData.szTip = QStringLiteral("stale tip");
-    picker.picTarget_MouseDown();
+    picker.startDrag();
     EXPECT_TRUE(view.trackingTimer);
     EXPECT_FALSE(view.cycleTimer);
     EXPECT_TRUE(view.dragPointer);
 
-    screen.PointAt(overA);
-    picker.tmrTarget_Timer();
+    screen.pointAt(overA);
+    picker.trackPointer();
     EXPECT_EQ(screen.inverted, (std::vector<WindowHandle>{a}));
-    screen.PointAt(overB);
-    picker.tmrTarget_Timer();
+    screen.pointAt(overB);
+    picker.trackPointer();
     // B is framed before A loses its frame.
     EXPECT_EQ(screen.inverted, (std::vector<WindowHandle>{a, b, a}));
     for (int i = 0; i < 3; ++i)
-        picker.tmrTarget_Timer();
+        picker.trackPointer();
     EXPECT_EQ(screen.inverted.size(), 3u) << "resting on one window frames it once";
     EXPECT_EQ(view.shownHandle, QString::number(b, 16).toUpper());
     EXPECT_EQ(view.shownTitle, QStringLiteral("clock (B)"));
 
-    picker.picTarget_MouseUp();
+    picker.endDrag();
     EXPECT_EQ(screen.inverted, (std::vector<WindowHandle>{a, b, a, b}));
-    EXPECT_TRUE(screen.Framed().empty());
+    EXPECT_TRUE(screen.framed().empty());
     EXPECT_FALSE(view.trackingTimer);
     EXPECT_TRUE(view.cycleTimer);
     EXPECT_FALSE(view.dragPointer);
-    EXPECT_EQ(picker.lngTargetWnd(), b) << "the last framed window is kept until the next drag";
+    EXPECT_EQ(picker.trackedWindow(), b) << "the last framed window is kept until the next drag";
 
     EXPECT_EQ(confirmer.asked, (std::vector<QString>{QStringLiteral("XClock")}));
-    EXPECT_EQ(Targets(), QStringList{Entry(QStringLiteral("clock (B)"), b)});
-    EXPECT_EQ(registry.TargetCount(), 1);
-    EXPECT_EQ(registry.TargetTable()[0].hWnd, b);
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("clock (B)"), b)});
+    EXPECT_EQ(registry.targetCount(), 1);
+    EXPECT_EQ(registry.targetTable()[0].handle, b);
     ASSERT_EQ(icon.calls.size(), 1u);
-    EXPECT_EQ(icon.calls[0].op, fakes::FakeNotifyIcon::Op::kModify);
-    EXPECT_TRUE(icon.calls[0].data.szTip.isEmpty());
-    EXPECT_EQ(registry.ClassList(), QStringList{QStringLiteral("IEFrame")}) << "window alone: no class";
+    EXPECT_EQ(icon.calls[0].op, fakes::FakeTrayIcon::Op::kSetToolTip) << "the drag's end clears the tip";
+    EXPECT_TRUE(icon.calls[0].tip.isEmpty());
+    EXPECT_EQ(registry.classNames(), QStringList{QStringLiteral("IEFrame")}) << "window alone: no class";
 }
 
 TEST_F(TargetPickerTest, TimersPointerAndFrameAreBackBeforeTheQuestion) {
@@ -106,110 +104,110 @@ TEST_F(TargetPickerTest, TimersPointerAndFrameAreBackBeforeTheQuestion) {
         EXPECT_FALSE(view.trackingTimer);
         EXPECT_TRUE(view.cycleTimer) << "a trigger may conceal while the question is open";
         EXPECT_FALSE(view.dragPointer);
-        EXPECT_TRUE(screen.Framed().empty());
+        EXPECT_TRUE(screen.framed().empty());
     };
-    Drag({overA});
+    drag({overA});
     EXPECT_EQ(confirmer.asked.size(), 1u);
     EXPECT_EQ(view.log, (std::vector<std::string>{"tracking on", "cycle off", "reticle", "tracking off",
                                                   "cycle on", "default pointer"}));
 }
 
 TEST_F(TargetPickerTest, ReleaseBeforeTheFirstStepPicksNothing) {
-    Drag({});
+    drag({});
     EXPECT_TRUE(confirmer.asked.empty());
-    EXPECT_TRUE(Targets().isEmpty());
+    EXPECT_TRUE(targets().isEmpty());
     EXPECT_TRUE(screen.inverted.empty());
     EXPECT_TRUE(icon.calls.empty());
     EXPECT_TRUE(view.cycleTimer);
 
     // Also after an earlier pick: the text boxes still name that window, but this drag tracked nothing.
-    Drag({overA});
-    ASSERT_EQ(Targets().size(), 1);
+    drag({overA});
+    ASSERT_EQ(targets().size(), 1);
     confirmer.asked.clear();
-    windows.Close(a);
-    registry.RefreshTargetList();
-    Drag({});
+    windows.close(a);
+    registry.refreshTargetList();
+    drag({});
     EXPECT_TRUE(confirmer.asked.empty());
-    EXPECT_TRUE(Targets().isEmpty());
+    EXPECT_TRUE(targets().isEmpty());
 }
 
 TEST_F(TargetPickerTest, ReleaseOverNoWindowPicksNothingAndLeavesNoFrame) {
-    Drag({overA, overNothing});
+    drag({overA, overNothing});
     EXPECT_EQ(screen.inverted, (std::vector<WindowHandle>{a, a}));
     EXPECT_EQ(view.shownHandle, QStringLiteral("0"));
     EXPECT_TRUE(confirmer.asked.empty());
-    EXPECT_TRUE(Targets().isEmpty());
+    EXPECT_TRUE(targets().isEmpty());
 }
 
 TEST_F(TargetPickerTest, SecondPressDuringADragKeepsTheFrameToErase) {
-    picker.picTarget_MouseDown();
-    screen.PointAt(overA);
-    picker.tmrTarget_Timer();
-    picker.picTarget_MouseDown();  // another button
-    screen.PointAt(overB);
-    picker.tmrTarget_Timer();
-    picker.picTarget_MouseUp();
-    picker.picTarget_MouseUp();  // the other button's release: the drag is over already
-    EXPECT_TRUE(screen.Framed().empty());
+    picker.startDrag();
+    screen.pointAt(overA);
+    picker.trackPointer();
+    picker.startDrag();  // another button
+    screen.pointAt(overB);
+    picker.trackPointer();
+    picker.endDrag();
+    picker.endDrag();  // the other button's release: the drag is over already
+    EXPECT_TRUE(screen.framed().empty());
     EXPECT_EQ(confirmer.asked.size(), 1u);
-    EXPECT_EQ(Targets(), QStringList{Entry(QStringLiteral("clock (B)"), b)});
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("clock (B)"), b)});
 }
 
 TEST_F(TargetPickerTest, StepsOutsideADragDoNothing) {
-    screen.PointAt(overA);
-    picker.tmrTarget_Timer();
-    picker.picTarget_MouseUp();
+    screen.pointAt(overA);
+    picker.trackPointer();
+    picker.endDrag();
     EXPECT_TRUE(screen.inverted.empty());
     EXPECT_TRUE(view.log.empty());
 }
 
 TEST_F(TargetPickerTest, UnreadablePointerKeepsTheLastTrackedWindow) {
-    picker.picTarget_MouseDown();
-    screen.PointAt(overA);
-    picker.tmrTarget_Timer();
+    picker.startDrag();
+    screen.pointAt(overA);
+    picker.trackPointer();
     windows.pointer.reset();  // the pointer went to another screen
-    picker.tmrTarget_Timer();
-    picker.picTarget_MouseUp();
-    EXPECT_EQ(Targets(), QStringList{Entry(QStringLiteral("端末 A"), a)});
+    picker.trackPointer();
+    picker.endDrag();
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("端末 A"), a)});
 }
 
 TEST_F(TargetPickerTest, PickingAListedWindowAddsNoSecondEntryButStillRunsTheClassStep) {
-    Drag({overB});
+    drag({overB});
     confirmer.answers = {false};
-    Drag({overB});
-    EXPECT_EQ(Targets(), QStringList{Entry(QStringLiteral("clock (B)"), b)});
+    drag({overB});
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("clock (B)"), b)});
     EXPECT_EQ(confirmer.asked.size(), 2u);
-    EXPECT_EQ(registry.ClassList(), (QStringList{QStringLiteral("IEFrame"), QStringLiteral("XClock")}));
+    EXPECT_EQ(registry.classNames(), (QStringList{QStringLiteral("IEFrame"), QStringLiteral("XClock")}));
     EXPECT_EQ(icon.calls.size(), 2u);
 }
 
 TEST_F(TargetPickerTest, AWindowRenamedSinceItsPickGetsASecondEntry) {
-    Drag({overB});
-    windows.Find(b)->title = QStringLiteral("clock (C)");
-    Drag({overB});
-    EXPECT_EQ(Targets(),
-              (QStringList{Entry(QStringLiteral("clock (B)"), b), Entry(QStringLiteral("clock (C)"), b)}));
+    drag({overB});
+    windows.find(b)->title = QStringLiteral("clock (C)");
+    drag({overB});
+    EXPECT_EQ(targets(),
+              (QStringList{entry(QStringLiteral("clock (B)"), b), entry(QStringLiteral("clock (C)"), b)}));
 }
 
 TEST_F(TargetPickerTest, ChoosingTheClassAddsItOnce) {
     confirmer.answers = {false, false};
-    Drag({overA});
-    Drag({overA});
-    EXPECT_EQ(registry.ClassList(), (QStringList{QStringLiteral("IEFrame"), QStringLiteral("XTerm")}));
-    EXPECT_EQ(registry.lstClasses().stringList(), registry.ClassList());
-    EXPECT_EQ(Targets(), QStringList{Entry(QStringLiteral("端末 A"), a)}) << "the window itself is added too";
+    drag({overA});
+    drag({overA});
+    EXPECT_EQ(registry.classNames(), (QStringList{QStringLiteral("IEFrame"), QStringLiteral("XTerm")}));
+    EXPECT_EQ(registry.classList().stringList(), registry.classNames());
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("端末 A"), a)}) << "the window itself is added too";
 }
 
 TEST_F(TargetPickerTest, WindowGoneBeforeTheReleaseAddsNoEmptyClassAndNoEntry) {
     confirmer.answers = {false};
-    picker.picTarget_MouseDown();
-    screen.PointAt(overA);
-    picker.tmrTarget_Timer();
-    windows.Close(a);
-    picker.picTarget_MouseUp();
+    picker.startDrag();
+    screen.pointAt(overA);
+    picker.trackPointer();
+    windows.close(a);
+    picker.endDrag();
     EXPECT_EQ(confirmer.asked, (std::vector<QString>{QString()}));
-    EXPECT_EQ(registry.ClassList(), QStringList{QStringLiteral("IEFrame")});
-    EXPECT_TRUE(Targets().isEmpty()) << "the refresh drops the entry of the closed window";
+    EXPECT_EQ(registry.classNames(), QStringList{QStringLiteral("IEFrame")});
+    EXPECT_TRUE(targets().isEmpty()) << "the refresh drops the entry of the closed window";
 }
 
 TEST_F(TargetPickerTest, TitlesAreCutTo49AnsiBytes) {
@@ -225,43 +223,44 @@ TEST_F(TargetPickerTest, TitlesAreCutTo49AnsiBytes) {
         {QString(), QString()},
     };
     for (const Case& c : cases) {
-        windows.Find(a)->title = c.title;
-        Drag({overA});
+        windows.find(a)->title = c.title;
+        drag({overA});
         EXPECT_EQ(view.shownTitle, c.shown) << c.title.toStdString();
-        EXPECT_LE(ansi::byteLength(view.shownTitle), picker::kTrackedTitleBytes);
-        EXPECT_TRUE(Targets().contains(Entry(c.shown, a))) << c.title.toStdString();
+        EXPECT_LE(ansi::byteLength(view.shownTitle), core::kTrackedTitleBytes);
+        EXPECT_TRUE(targets().contains(entry(c.shown, a))) << c.title.toStdString();
     }
     EXPECT_TRUE(
-        Targets().contains(QStringLiteral("(") + QString::number(a, 16).toUpper() + QLatin1Char(')')));
+        targets().contains(QStringLiteral("(") + QString::number(a, 16).toUpper() + QLatin1Char(')')));
 }
 
 TEST_F(TargetPickerTest, AFullListRefusesTheWindowWithAMessage) {
     QStringList full;
     for (int i = 0; i < core::kMaxTargets; ++i) {
-        const WindowHandle h = windows.Open(QStringLiteral("Filler"), QStringLiteral("w%1").arg(i));
-        full.append(Entry(QStringLiteral("w%1").arg(i), h));
+        const WindowHandle h = windows.open(QStringLiteral("Filler"), QStringLiteral("w%1").arg(i));
+        full.append(entry(QStringLiteral("w%1").arg(i), h));
     }
-    registry.lstTarget().setStringList(full);
-    registry.RefreshTargetList();
-    ASSERT_EQ(registry.TargetCount(), 100);
+    registry.targetList().setStringList(full);
+    registry.refreshTargetList();
+    ASSERT_EQ(registry.targetCount(), 100);
 
     confirmer.answers = {false};
-    Drag({overA});
+    drag({overA});
     ASSERT_EQ(prompter.shown.size(), 1u);
     EXPECT_EQ(prompter.shown[0].text, QStringLiteral("100画面がMAXでございますm(__)m"));
-    EXPECT_EQ(prompter.shown[0].style, 4160);
+    EXPECT_EQ(prompter.shown[0].style,
+              ((core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Information, true})));
     EXPECT_EQ(prompter.shown[0].title, QStringLiteral("Zelmora2nd"));
-    EXPECT_EQ(Targets(), full);
-    EXPECT_TRUE(registry.ClassList().contains(QStringLiteral("XTerm"))) << "the class choice stands";
+    EXPECT_EQ(targets(), full);
+    EXPECT_TRUE(registry.classNames().contains(QStringLiteral("XTerm"))) << "the class choice stands";
     EXPECT_EQ(icon.calls.size(), 1u);
 
     // One window fewer: the next pick is accepted.
-    windows.Close(registry.TargetTable()[0].hWnd);
-    registry.RefreshTargetList();
-    Drag({overA});
+    windows.close(registry.targetTable()[0].handle);
+    registry.refreshTargetList();
+    drag({overA});
     EXPECT_EQ(prompter.shown.size(), 1u);
-    EXPECT_EQ(Targets().size(), 100);
-    EXPECT_EQ(Targets().last(), Entry(QStringLiteral("端末 A"), a));
+    EXPECT_EQ(targets().size(), 100);
+    EXPECT_EQ(targets().last(), entry(QStringLiteral("端末 A"), a));
 }
 
 }  // namespace

@@ -42,7 +42,7 @@ protected:
 };
 
 TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsCreatedWithCrLf) {
-    EXPECT_EQ(ini().GetIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("5"));
+    EXPECT_EQ(ini().getIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("5"));
     EXPECT_FALSE(QFile::exists(iniPath()));  // reading never creates it
 
     const mode_t old = ::umask(022);
@@ -50,15 +50,15 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsCreatedWithCrLf) {
     ::umask(old);
     EXPECT_EQ(readBytes(iniPath()), "[MOUSE]\r\nlngPixels=7\r\n");
     EXPECT_EQ(statOf(iniPath()).st_mode & 07777, 0644u);
-    EXPECT_EQ(ini().GetIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("7"));
+    EXPECT_EQ(ini().getIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("7"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("zelmora2nd.ini")});
 }
 
 TEST_F(IniFileTest, AnEmptyValueStaysAndIsNotTheDefault) {
     writeBytes(iniPath(), "[APP]\r\nIcon0=/x.ico\r\n");
-    ini().PutIni(u"APP", u"Icon0", u"");
+    ini().putIni(u"APP", u"Icon0", u"");
     EXPECT_EQ(readBytes(iniPath()), "[APP]\r\nIcon0=\r\n");
-    EXPECT_EQ(ini().GetIni(u"APP", u"Icon0", QStringLiteral("default")), QString());
+    EXPECT_EQ(ini().getIni(u"APP", u"Icon0", QStringLiteral("default")), QString());
 }
 
 TEST_F(IniFileTest, KeepsPermissionBits) {
@@ -73,10 +73,10 @@ TEST_F(IniFileTest, ReadOnlyFileIsNeitherWrittenNorMadeWritable) {
     writeBytes(iniPath(), "[A]\r\nk=1\r\n");
     ::chmod(QFile::encodeName(iniPath()).constData(), 0444);
     EXPECT_FALSE(ini().write(u"A", u"k", u"2"));
-    ini().PutIni(u"A", u"j", u"3");
+    ini().putIni(u"A", u"j", u"3");
     EXPECT_EQ(readBytes(iniPath()), "[A]\r\nk=1\r\n");
     EXPECT_EQ(statOf(iniPath()).st_mode & 07777, 0444u);
-    EXPECT_EQ(ini().GetIni(u"A", u"k", QString()), QStringLiteral("1"));
+    EXPECT_EQ(ini().getIni(u"A", u"k", QString()), QStringLiteral("1"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("zelmora2nd.ini")});
 }
 
@@ -112,18 +112,18 @@ TEST(IniFileFolder, UnwritableFolderFailsQuietly) {
     // /proc takes no new files, not even from root.
     const IniFile ini(QStringLiteral("/proc/zelmora2nd-test.ini"));
     EXPECT_FALSE(ini.write(u"A", u"k", u"1"));
-    ini.PutIni(u"A", u"k", u"1");
-    EXPECT_EQ(ini.GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    ini.putIni(u"A", u"k", u"1");
+    EXPECT_EQ(ini.getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(IniFile(QStringLiteral("/nonexistent-folder/z.ini")).write(u"A", u"k", u"1"));
     EXPECT_FALSE(IniFile(QString()).write(u"A", u"k", u"1"));
-    EXPECT_EQ(IniFile(QString()).GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(IniFile(QString()).getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
 }
 
 TEST_F(IniFileTest, SymbolicLinkStaysALink) {
     const QString real = pathOf(QStringLiteral("real.ini"));
     writeBytes(real, "[A]\r\nk=1\r\n");
     ASSERT_TRUE(QFile::link(real, iniPath()));
-    EXPECT_EQ(ini().GetIni(u"A", u"k", QString()), QStringLiteral("1"));
+    EXPECT_EQ(ini().getIni(u"A", u"k", QString()), QStringLiteral("1"));
     EXPECT_TRUE(ini().write(u"A", u"k", u"2"));
     EXPECT_TRUE(S_ISLNK(statOf(iniPath()).st_mode));
     EXPECT_EQ(readBytes(real), "[A]\r\nk=2\r\n");
@@ -131,7 +131,7 @@ TEST_F(IniFileTest, SymbolicLinkStaysALink) {
 
 TEST_F(IniFileTest, DanglingLinkIsNotFollowedIntoANewFile) {
     ASSERT_TRUE(QFile::link(pathOf(QStringLiteral("gone/real.ini")), iniPath()));
-    EXPECT_EQ(ini().GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ini().getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(ini().write(u"A", u"k", u"1"));
     EXPECT_TRUE(S_ISLNK(statOf(iniPath()).st_mode));
 }
@@ -139,13 +139,13 @@ TEST_F(IniFileTest, DanglingLinkIsNotFollowedIntoANewFile) {
 TEST_F(IniFileTest, FifosAndFoldersAreNeitherReadNorReplaced) {
     // A FIFO would block a plain open for ever; a folder cannot be read as a file.
     ASSERT_EQ(::mkfifo(QFile::encodeName(iniPath()).constData(), 0644), 0);
-    EXPECT_EQ(ini().GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ini().getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(ini().write(u"A", u"k", u"1"));
     EXPECT_TRUE(S_ISFIFO(statOf(iniPath()).st_mode));
 
     const IniFile folder(pathOf(QStringLiteral("folder.ini")));
     ASSERT_TRUE(QDir(dir_.path()).mkdir(QStringLiteral("folder.ini")));
-    EXPECT_EQ(folder.GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(folder.getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(folder.write(u"A", u"k", u"1"));
 }
 
@@ -153,7 +153,7 @@ TEST_F(IniFileTest, FileBeyondTheSizeLimitIsLeftAlone) {
     writeBytes(iniPath(), "[A]\r\nk=1\r\n");
     const off_t huge = static_cast<off_t>(settings::store::kMaxFileBytes) + 1;
     ASSERT_EQ(::truncate(QFile::encodeName(iniPath()).constData(), huge), 0);  // sparse: no disk used
-    EXPECT_EQ(ini().GetIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ini().getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(ini().write(u"A", u"k", u"2"));
     EXPECT_EQ(statOf(iniPath()).st_size, huge);
 }
@@ -168,8 +168,8 @@ TEST_F(IniFileTest, HundredMegabyteFileIsReadAndWritten) {
     big += "[MOUSE]\r\nlngPixels=9\r\n";
     writeBytes(iniPath(), big);
 
-    EXPECT_EQ(ini().GetIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("9"));
-    EXPECT_EQ(ini().GetIni(u"APP", u"FormSetX", QString()), QStringLiteral("2865"));
+    EXPECT_EQ(ini().getIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("9"));
+    EXPECT_EQ(ini().getIni(u"APP", u"FormSetX", QString()), QStringLiteral("2865"));
     EXPECT_TRUE(ini().write(u"MOUSE", u"lngPixels", u"11"));
     const std::string after = readBytes(iniPath());
     ASSERT_EQ(after.size(), big.size() + 1);
@@ -195,14 +195,14 @@ struct PathCase {
     const char* expected;
 };
 
-class SettingsFilePathFor : public testing::TestWithParam<PathCase> {};
+class settingsFilePathFor : public testing::TestWithParam<PathCase> {};
 
-TEST_P(SettingsFilePathFor, SitsBesideTheExecutable) {
-    EXPECT_EQ(settings::SettingsFilePathFor(QString::fromUtf8(GetParam().executable)),
+TEST_P(settingsFilePathFor, SitsBesideTheExecutable) {
+    EXPECT_EQ(settings::settingsFilePathFor(QString::fromUtf8(GetParam().executable)),
               QString::fromUtf8(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsFilePathFor,
+INSTANTIATE_TEST_SUITE_P(Cases, settingsFilePathFor,
                          testing::Values(PathCase{"/opt/zel/zelmora2nd", "/opt/zel/zelmora2nd.ini"},
                                          PathCase{"/zelmora2nd", "/zelmora2nd.ini"},
                                          PathCase{"/opt/zel/zelmora2nd.bin", "/opt/zel/zelmora2nd.bin.ini"},
@@ -213,7 +213,7 @@ TEST(SettingsFilePath, IsThatOfTheRunningExecutable) {
     char buffer[4096] = {};
     const ssize_t n = ::readlink("/proc/self/exe", buffer, sizeof buffer - 1);
     ASSERT_GT(n, 0);
-    EXPECT_EQ(settings::SettingsFilePath(), QFile::decodeName(buffer) + QStringLiteral(".ini"));
+    EXPECT_EQ(settings::settingsFilePath(), QFile::decodeName(buffer) + QStringLiteral(".ini"));
 }
 
 }  // namespace

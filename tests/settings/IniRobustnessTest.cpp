@@ -90,7 +90,7 @@ TEST(Garbage, Utf16FileIsNeitherReadNorWritten) {
     const std::string utf16("\xFF\xFE[\0A\0P\0P\0]\0", 12);
     testfiles::writeBytes(path, utf16);
     const settings::IniFile ini(path);
-    EXPECT_EQ(ini.GetIni(u"APP", u"k", QStringLiteral("d")), QStringLiteral("d"));
+    EXPECT_EQ(ini.getIni(u"APP", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(ini.write(u"APP", u"k", u"v"));
     EXPECT_EQ(testfiles::readBytes(path), utf16);
 }
@@ -230,7 +230,7 @@ TEST(Randomized, FileOperationsAgreeWithTheText) {
         for (const QString& s : kSections) {
             for (const QString& k : kKeys) {
                 const QString missing = QStringLiteral("\x01");
-                ASSERT_EQ(ini.GetIni(s, k, missing), findValue(after, s, k).value_or(missing)) << round;
+                ASSERT_EQ(ini.getIni(s, k, missing), findValue(after, s, k).value_or(missing)) << round;
             }
         }
     }
@@ -244,17 +244,17 @@ TEST(Randomized, NumberReadingIsTotal) {
         const int length = std::uniform_int_distribution<int>(0, 24)(rng);
         for (int i = 0; i < length; ++i)
             text += alphabet[std::uniform_int_distribution<qsizetype>(0, alphabet.size() - 1)(rng)];
-        const double value = vb::Val(text);
+        const double value = vb::val(text);
         ASSERT_FALSE(std::isnan(value)) << text.toStdString();
-        const std::optional<std::int16_t> i16 = vb::CInt(value);
-        const std::optional<std::int32_t> i32 = vb::CLng(value);
+        const std::optional<std::int16_t> i16 = vb::cInt(value);
+        const std::optional<std::int32_t> i32 = vb::cLng(value);
         if (i16) {
             ASSERT_EQ(i32, std::optional<std::int32_t>(*i16));
         }
-        ASSERT_EQ(vb::CSng(value).has_value(),
+        ASSERT_EQ(vb::cSng(value).has_value(),
                   std::isfinite(value) && std::fabs(value) <= 3.4028234663852886e38);
-        vb::CIntClamped(value);
-        vb::CLngClamped(value);
+        vb::cIntClamped(value);
+        vb::cLngClamped(value);
     }
 }
 
@@ -265,8 +265,8 @@ TEST(Randomized, SingleTextReadsBack) {
         float value;
         std::memcpy(&value, &bits, sizeof value);
         if (!std::isfinite(value)) continue;
-        const float back = static_cast<float>(vb::Val(vb::SingleText(value)));
-        ASSERT_LE(std::fabs(back - value), std::fabs(value) * 1e-6f) << vb::SingleText(value).toStdString();
+        const float back = static_cast<float>(vb::val(vb::singleText(value)));
+        ASSERT_LE(std::fabs(back - value), std::fabs(value) * 1e-6f) << vb::singleText(value).toStdString();
     }
 }
 

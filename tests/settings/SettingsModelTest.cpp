@@ -18,12 +18,13 @@ namespace settings {
 
 // Readable failures: every field on one line.
 void PrintTo(const StoredSettings& s, std::ostream* os) {
-    *os << "{X=" << s.FormSetX << " Y=" << s.FormSetY << " px=" << s.lngPixels << " mask=" << s.MousePosi
-        << " shift=" << s.chkShift << " scroll=" << s.chkScrollLock << " trigMouse=" << s.chkTrigMouse
-        << " trigKey=" << s.chkTrigKey << " lock=" << s.chkLock << " mute=" << s.chkMute
-        << " muteAuto=" << s.chkMuteAuto << " ie=" << s.chkIE << " runup=" << s.chkRunup
-        << " hash=" << s.PassHash.toStdString() << " classes=[" << s.ClassList.join(u'|').toStdString()
-        << "] icon0=" << s.IconPath[0].toStdString() << " icon1=" << s.IconPath[1].toStdString() << "}";
+    *os << "{X=" << s.windowX << " Y=" << s.windowY << " px=" << s.zoneThickness << " mask=" << s.zoneMask
+        << " shift=" << s.shiftBox << " scroll=" << s.scrollLockBox << " trigMouse=" << s.holdMouseBox
+        << " trigKey=" << s.holdKeyBox << " lock=" << s.lockBox << " mute=" << s.muteBox
+        << " muteAuto=" << s.muteRestoreBox << " ie=" << s.discoverBox << " runup=" << s.showAtStartBox
+        << " hash=" << s.passwordDigest.toStdString() << " classes=[" << s.classNames.join(u'|').toStdString()
+        << "] icon0=" << s.pictureFiles[0].toStdString() << " icon1=" << s.pictureFiles[1].toStdString()
+        << "}";
 }
 
 }  // namespace settings
@@ -43,10 +44,10 @@ const QSizeF kDesignedWindow(6840, 6555);
 constexpr float kCentredX = 4260.0f;
 constexpr float kCentredY = 2482.5f;
 
-StoredSettings Defaults() {
+StoredSettings defaults() {
     StoredSettings s;
-    s.FormSetX = kCentredX;
-    s.FormSetY = kCentredY;
+    s.windowX = kCentredX;
+    s.windowY = kCentredY;
     return s;
 }
 
@@ -62,7 +63,7 @@ class SettingsFile {
 protected:
     QString path() const { return dir_.filePath(QStringLiteral("zelmora2nd.ini")); }
     IniFile ini() const { return IniFile(path()); }
-    StoredSettings read() const { return settings::ReadStoredSettings(ini(), kScreen, kDesignedWindow); }
+    StoredSettings read() const { return settings::readStoredSettings(ini(), kScreen, kDesignedWindow); }
 
     // Reads a file that holds just key=value in section.
     StoredSettings readWith(const std::string& section, const std::string& key,
@@ -72,7 +73,7 @@ protected:
     }
 
     QString stored(QStringView section, QStringView key) const {
-        return ini().GetIni(section, key, QStringLiteral("<missing>"));
+        return ini().getIni(section, key, QStringLiteral("<missing>"));
     }
 
     QTemporaryDir dir_;
@@ -82,15 +83,15 @@ class SettingsModelTest : public SettingsFile, public testing::Test {};
 
 TEST_F(SettingsModelTest, NoFileGivesEveryDefaultAndTheFirstShutdownWritesThemAll) {
     const StoredSettings s = read();
-    EXPECT_EQ(s, Defaults());
-    EXPECT_EQ(s.ClassList, QStringList{QStringLiteral("IEFrame")});
+    EXPECT_EQ(s, defaults());
+    EXPECT_EQ(s.classNames, QStringList{QStringLiteral("IEFrame")});
     EXPECT_FALSE(QFile::exists(path()));  // reading never creates the file
 
-    EXPECT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(readBytes(path()), kDefaultsFile);
 }
 
-// Each check box comes from its own key: with that key cleared (blnLock set) and the rest missing,
+// Each check box comes from its own key: with that key cleared (lockOn set) and the rest missing,
 // only that box differs from the defaults, and it is written back under the same key.
 struct CheckBoxKey {
     const char* section;
@@ -104,29 +105,29 @@ class CheckBoxKeys : public SettingsFile, public testing::TestWithParam<CheckBox
 TEST_P(CheckBoxKeys, SetOnlyTheirOwnBoxAndAreWrittenBackUnderTheSameKey) {
     const CheckBoxKey& c = GetParam();
     const StoredSettings s = readWith(c.section, c.key, std::to_string(c.stored));
-    StoredSettings expected = Defaults();
+    StoredSettings expected = defaults();
     expected.*c.box = c.stored;
     EXPECT_EQ(s, expected);
 
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(stored(QString::fromLatin1(c.section), QString::fromLatin1(c.key)), QString::number(c.stored));
     EXPECT_EQ(read(), s);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, CheckBoxKeys,
-    testing::Values(CheckBoxKey{"KEY", "blnShiftMode", &StoredSettings::chkShift, 0},
-                    CheckBoxKey{"KEY", "blnScrollMode", &StoredSettings::chkScrollLock, 0},
-                    CheckBoxKey{"MOUSE", "blnTrigMouse", &StoredSettings::chkTrigMouse, 0},
-                    CheckBoxKey{"KEY", "blnTrigKey", &StoredSettings::chkTrigKey, 0},
-                    CheckBoxKey{"LOCK", "blnLock", &StoredSettings::chkLock, 1},
-                    CheckBoxKey{"APP", "blnMute", &StoredSettings::chkMute, 0},
-                    CheckBoxKey{"APP", "blnMuteAuto", &StoredSettings::chkMuteAuto, 0},
-                    CheckBoxKey{"APP", "blnIE", &StoredSettings::chkIE, 0},
-                    CheckBoxKey{"APP", "blnRunup", &StoredSettings::chkRunup, 0}));
+    testing::Values(CheckBoxKey{"KEY", "blnShiftMode", &StoredSettings::shiftBox, 0},
+                    CheckBoxKey{"KEY", "blnScrollMode", &StoredSettings::scrollLockBox, 0},
+                    CheckBoxKey{"MOUSE", "blnTrigMouse", &StoredSettings::holdMouseBox, 0},
+                    CheckBoxKey{"KEY", "blnTrigKey", &StoredSettings::holdKeyBox, 0},
+                    CheckBoxKey{"LOCK", "blnLock", &StoredSettings::lockBox, 1},
+                    CheckBoxKey{"APP", "blnMute", &StoredSettings::muteBox, 0},
+                    CheckBoxKey{"APP", "blnMuteAuto", &StoredSettings::muteRestoreBox, 0},
+                    CheckBoxKey{"APP", "blnIE", &StoredSettings::discoverBox, 0},
+                    CheckBoxKey{"APP", "blnRunup", &StoredSettings::showAtStartBox, 0}));
 
-// A check box value as stored text, and what the boxes with default 1 (blnShiftMode) and 0
-// (blnLock) get.
+// A check box value as stored text, and what the boxes with default 1 (shiftMode) and 0
+// (lockOn) get.
 struct CheckBoxCase {
     const char* text;
     int shift;
@@ -137,8 +138,8 @@ class CheckBoxValues : public SettingsFile, public testing::TestWithParam<CheckB
 
 TEST_P(CheckBoxValues, BecomeZeroOneOrTwo) {
     const CheckBoxCase& c = GetParam();
-    EXPECT_EQ(readWith("KEY", "blnShiftMode", c.text).chkShift, c.shift) << c.text;
-    EXPECT_EQ(readWith("LOCK", "blnLock", c.text).chkLock, c.lock) << c.text;
+    EXPECT_EQ(readWith("KEY", "blnShiftMode", c.text).shiftBox, c.shift) << c.text;
+    EXPECT_EQ(readWith("LOCK", "blnLock", c.text).lockBox, c.lock) << c.text;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,8 +161,8 @@ class Thickness : public SettingsFile, public testing::TestWithParam<StoredValue
 TEST_P(Thickness, FitsTheSpinner) {
     const StoredValue& c = GetParam();
     const StoredSettings s = readWith("MOUSE", "lngPixels", c.text);
-    EXPECT_EQ(s.lngPixels, c.expected) << c.text;
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_EQ(s.zoneThickness, c.expected) << c.text;
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(stored(u"MOUSE", u"lngPixels"), QString::number(c.expected));
 }
 
@@ -179,19 +180,19 @@ struct ZoneCase {
     const char* written;
 };
 
-class ZoneMask : public SettingsFile, public testing::TestWithParam<ZoneCase> {};
+class zoneMask : public SettingsFile, public testing::TestWithParam<ZoneCase> {};
 
-TEST_P(ZoneMask, KeepsTheEightKnownZones) {
+TEST_P(zoneMask, KeepsTheEightKnownZones) {
     const ZoneCase& c = GetParam();
     const StoredSettings s = readWith("MOUSE", "MousePosi", c.text);
-    EXPECT_EQ(s.MousePosi, c.mask);
-    EXPECT_EQ(settings::ZoneTogglesToTick(s.MousePosi), c.ticked);
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_EQ(s.zoneMask, c.mask);
+    EXPECT_EQ(settings::zoneTogglesToTick(s.zoneMask), c.ticked);
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(stored(u"MOUSE", u"MousePosi"), QString::fromLatin1(c.written));
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Cases, ZoneMask,
+    Cases, zoneMask,
     testing::Values(ZoneCase{"255", 255, {0, 1, 2, 3, 4, 5, 6, 7}, "255"}, ZoneCase{"256", 0, {}, "0"},
                     ZoneCase{"-1", 255, {0, 1, 2, 3, 4, 5, 6, 7}, "255"}, ZoneCase{"12", 12, {2, 3}, "12"},
                     ZoneCase{"8", 8, {2}, "8"}, ZoneCase{"4", 4, {3}, "4"}, ZoneCase{"48", 48, {4, 5}, "48"},
@@ -200,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ZoneToggles, TickingThemRebuildsEveryMask) {
     for (std::uint32_t mask = 0; mask < 256; ++mask) {
         std::uint32_t rebuilt = 0;
-        for (const int index : settings::ZoneTogglesToTick(mask))
+        for (const int index : settings::zoneTogglesToTick(mask))
             for (const settings::ZoneToggle& toggle : settings::kZoneToggles)
                 if (toggle.index == index) rebuilt ^= toggle.code;
         EXPECT_EQ(rebuilt, mask);
@@ -212,17 +213,17 @@ struct ClassCase {
     QStringList classes;
 };
 
-class ClassList : public SettingsFile, public testing::TestWithParam<ClassCase> {};
+class classNames : public SettingsFile, public testing::TestWithParam<ClassCase> {};
 
-TEST_P(ClassList, SplitsAtEveryCommaAndIsWrittenBackUnchanged) {
+TEST_P(classNames, SplitsAtEveryCommaAndIsWrittenBackUnchanged) {
     const ClassCase& c = GetParam();
     const StoredSettings s = readWith("APP", "WinClasses", c.text);
-    EXPECT_EQ(s.ClassList, c.classes);
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_EQ(s.classNames, c.classes);
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(stored(u"APP", u"WinClasses"), QString::fromLatin1(c.text));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, ClassList,
+INSTANTIATE_TEST_SUITE_P(Cases, classNames,
                          testing::Values(ClassCase{"IEFrame,XTerm", {"IEFrame", "XTerm"}},
                                          ClassCase{"IEFrame,,XTerm", {"IEFrame", "", "XTerm"}},
                                          ClassCase{",", {"", ""}}, ClassCase{"", {""}},
@@ -240,9 +241,9 @@ class Position : public SettingsFile, public testing::TestWithParam<PositionCase
 TEST_P(Position, IsKeptInSinglePrecision) {
     const PositionCase& c = GetParam();
     const StoredSettings s = readWith("APP", "FormSetX", c.text);
-    EXPECT_EQ(s.FormSetX, c.expected) << c.text;
-    EXPECT_EQ(s.FormSetY, kCentredY);
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_EQ(s.windowX, c.expected) << c.text;
+    EXPECT_EQ(s.windowY, kCentredY);
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(stored(u"APP", u"FormSetX"), QString::fromLatin1(c.written));
 }
 
@@ -288,56 +289,56 @@ TEST_F(IconPaths, KeepOnlyPathsOfExistingFiles) {
         ASSERT_TRUE(ini().write(u"APP", u"Icon1", c.path));
         const StoredSettings s = read();
         const QString expected = c.kept ? c.path : QString();
-        EXPECT_EQ(s.IconPath[0], expected) << c.path.toStdString();
-        EXPECT_EQ(s.IconPath[1], expected) << c.path.toStdString();
+        EXPECT_EQ(s.pictureFiles[0], expected) << c.path.toStdString();
+        EXPECT_EQ(s.pictureFiles[1], expected) << c.path.toStdString();
 
         // A missing file's path is dropped from the file at the next shut-down.
-        ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+        ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
         EXPECT_EQ(stored(u"APP", u"Icon0"), expected);
     }
 }
 
-StoredSettings Changed(const QString& icon) {
+StoredSettings changed(const QString& icon) {
     StoredSettings s;
-    s.FormSetX = -1234.5f;
-    s.FormSetY = 20000.0f;
-    s.lngPixels = 17;
-    s.MousePosi = 0xA5;
-    s.chkShift = 0;
-    s.chkScrollLock = 2;
-    s.chkTrigMouse = 0;
-    s.chkTrigKey = 1;
-    s.chkLock = 1;
-    s.chkMute = 0;
-    s.chkMuteAuto = 2;
-    s.chkIE = 0;
-    s.chkRunup = 0;
-    s.PassHash = QStringLiteral("IBGUQSZKYOGA");
-    s.ClassList = {QStringLiteral("XTerm"), QString(), QStringLiteral(u"秀丸")};
-    s.IconPath = {icon, QString()};
+    s.windowX = -1234.5f;
+    s.windowY = 20000.0f;
+    s.zoneThickness = 17;
+    s.zoneMask = 0xA5;
+    s.shiftBox = 0;
+    s.scrollLockBox = 2;
+    s.holdMouseBox = 0;
+    s.holdKeyBox = 1;
+    s.lockBox = 1;
+    s.muteBox = 0;
+    s.muteRestoreBox = 2;
+    s.discoverBox = 0;
+    s.showAtStartBox = 0;
+    s.passwordDigest = QStringLiteral("IBGUQSZKYOGA");
+    s.classNames = {QStringLiteral("XTerm"), QString(), QStringLiteral(u"秀丸")};
+    s.pictureFiles = {icon, QString()};
     return s;
 }
 
 TEST_F(IconPaths, RoundTripWritesBackWhatItReadByteForByte) {
-    const StoredSettings written = Changed(make(QStringLiteral(u"隠れ家.ico")));
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), written));
+    const StoredSettings written = changed(make(QStringLiteral(u"隠れ家.ico")));
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), written));
     const std::string bytes = readBytes(path());
 
     const StoredSettings s = read();
     EXPECT_EQ(s, written);
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(readBytes(path()), bytes);
 }
 
 TEST_F(SettingsModelTest, HandEditsMadeWhileRunningAreOverwrittenAtShutdown) {
     const StoredSettings s = read();
-    ASSERT_TRUE(settings::WriteStoredSettings(ini(), s));
+    ASSERT_TRUE(settings::writeStoredSettings(ini(), s));
     std::string edited = readBytes(path());
     edited.replace(edited.find("blnMute=1"), 9, "blnMute=0");
     edited.replace(edited.find("lngPixels=5"), 11, "lngPixels=9");
     writeBytes(path(), edited);
 
-    EXPECT_TRUE(settings::WriteStoredSettings(ini(), s));
+    EXPECT_TRUE(settings::writeStoredSettings(ini(), s));
     EXPECT_EQ(readBytes(path()), kDefaultsFile);
 }
 
@@ -345,53 +346,53 @@ TEST_F(SettingsModelTest, ReadOnlyFileIsLeftAsItWas) {
     writeBytes(path(), kDefaultsFile);
     ASSERT_EQ(::chmod(QFile::encodeName(path()).constData(), 0444), 0);
 
-    EXPECT_FALSE(settings::WriteStoredSettings(ini(), Changed(QString())));
+    EXPECT_FALSE(settings::writeStoredSettings(ini(), changed(QString())));
     EXPECT_EQ(readBytes(path()), kDefaultsFile);
-    EXPECT_EQ(read(), Defaults());
+    EXPECT_EQ(read(), defaults());
 }
 
 TEST_F(SettingsModelTest, ValueWithALineBreakIsLeftOutAndReported) {
-    StoredSettings s = Defaults();
-    s.PassHash = QStringLiteral("AB\nCD");
-    EXPECT_FALSE(settings::WriteStoredSettings(ini(), s));
-    EXPECT_EQ(read(), Defaults());  // the line break never reaches the file as a second line
+    StoredSettings s = defaults();
+    s.passwordDigest = QStringLiteral("AB\nCD");
+    EXPECT_FALSE(settings::writeStoredSettings(ini(), s));
+    EXPECT_EQ(read(), defaults());  // the line break never reaches the file as a second line
 }
 
 TEST(CollectStoredSettings, TakesEachSettingFromWhereTheWindowHoldsIt) {
     core::ControlValues values;
-    values.chkShift = 1;
-    values.chkScrollLock = 0;
-    values.chkTrigMouse = 2;
-    values.chkTrigKey = 0;
-    values.chkIE = 1;
-    values.chkMute = 0;
-    values.chkMuteAuto = 1;
-    values.chkLock = 1;
-    values.chkRunup = 0;
-    values.ZoneMask = 12;
-    values.lngPixels = 3;  // the mirror; the spinner's own value is written
-    values.PassHash = QStringLiteral("IBGUQSZKYOGA");
-    values.IconPath = {QStringLiteral("/icons/a.ico"), QStringLiteral("/icons/b.ico")};
+    values.shiftBox = 1;
+    values.scrollLockBox = 0;
+    values.holdMouseBox = 2;
+    values.holdKeyBox = 0;
+    values.discoverBox = 1;
+    values.muteBox = 0;
+    values.muteRestoreBox = 1;
+    values.lockBox = 1;
+    values.showAtStartBox = 0;
+    values.zoneMask = 12;
+    values.zoneThickness = 3;  // the mirror; the spinner's own value is written
+    values.passwordDigest = QStringLiteral("IBGUQSZKYOGA");
+    values.pictureFiles = {QStringLiteral("/icons/a.ico"), QStringLiteral("/icons/b.ico")};
     const QStringList classes{QStringLiteral("XTerm"), QStringLiteral("XClock")};
 
     StoredSettings expected;
-    expected.FormSetX = 1200.5f;
-    expected.FormSetY = -30.0f;
-    expected.lngPixels = 7;
-    expected.MousePosi = 12;
-    expected.chkShift = 1;
-    expected.chkScrollLock = 0;
-    expected.chkTrigMouse = 2;
-    expected.chkTrigKey = 0;
-    expected.chkLock = 1;
-    expected.chkMute = 0;
-    expected.chkMuteAuto = 1;
-    expected.chkIE = 1;
-    expected.chkRunup = 0;
-    expected.PassHash = values.PassHash;
-    expected.ClassList = classes;
-    expected.IconPath = values.IconPath;
-    EXPECT_EQ(settings::CollectStoredSettings(values, QPointF(1200.5, -30), 7, classes), expected);
+    expected.windowX = 1200.5f;
+    expected.windowY = -30.0f;
+    expected.zoneThickness = 7;
+    expected.zoneMask = 12;
+    expected.shiftBox = 1;
+    expected.scrollLockBox = 0;
+    expected.holdMouseBox = 2;
+    expected.holdKeyBox = 0;
+    expected.lockBox = 1;
+    expected.muteBox = 0;
+    expected.muteRestoreBox = 1;
+    expected.discoverBox = 1;
+    expected.showAtStartBox = 0;
+    expected.passwordDigest = values.passwordDigest;
+    expected.classNames = classes;
+    expected.pictureFiles = values.pictureFiles;
+    EXPECT_EQ(settings::collectStoredSettings(values, QPointF(1200.5, -30), 7, classes), expected);
 }
 
 struct PlaceCase {
@@ -418,9 +419,9 @@ TEST(PlaceOnScreen, BringsBackOnlyAWindowWhollyOffEveryScreen) {
         {"far beyond single precision's integers", QPointF(1e30, 1e30), centre},
     };
     for (const PlaceCase& c : cases)
-        EXPECT_EQ(settings::PlaceOnScreen(c.position, window, screens, primary), c.expected) << c.name;
+        EXPECT_EQ(settings::placeOnScreen(c.position, window, screens, primary), c.expected) << c.name;
 
-    EXPECT_EQ(settings::PlaceOnScreen(QPointF(-99999, 0), window, {}, QRectF()), QPointF(-99999, 0))
+    EXPECT_EQ(settings::placeOnScreen(QPointF(-99999, 0), window, {}, QRectF()), QPointF(-99999, 0))
         << "no screens known";
 }
 

@@ -53,7 +53,7 @@ protected:
     void writeOneByOne(const QList<Setting>& writes) const {
         const IniFile ini(path());
         for (const Setting& s : writes)
-            ini.PutIni(s.section, s.key, s.value);
+            ini.putIni(s.section, s.key, s.value);
     }
 
     QTemporaryDir dir_;
@@ -117,9 +117,9 @@ TEST_F(ShutdownWrites, ChangeOnlyTheChangedValuesOfAWindowsFile) {
     EXPECT_EQ(testfiles::readBytes(path()), expected);
 
     const IniFile ini(path());
-    EXPECT_EQ(ini.GetIni(u"APP", u"Icon0", QString()), kIcon);
-    EXPECT_EQ(ini.GetIni(u"APP", u"WinClasses", QString()), kClasses);
-    EXPECT_EQ(ini.GetIni(u"MOUSE", u"MousePosi", QString()), QStringLiteral("255"));
+    EXPECT_EQ(ini.getIni(u"APP", u"Icon0", QString()), kIcon);
+    EXPECT_EQ(ini.getIni(u"APP", u"WinClasses", QString()), kClasses);
+    EXPECT_EQ(ini.getIni(u"MOUSE", u"MousePosi", QString()), QStringLiteral("255"));
 }
 
 TEST_F(ShutdownWrites, SameValuesLeaveTheFileByteForByte) {

@@ -18,7 +18,7 @@ class ValReads : public testing::TestWithParam<ValCase> {};
 
 TEST_P(ValReads, TheLeadingNumber) {
     const ValCase& c = GetParam();
-    EXPECT_DOUBLE_EQ(vb::Val(QStringView(c.text)), c.expected) << QString::fromUtf16(c.text).toStdString();
+    EXPECT_DOUBLE_EQ(vb::val(QStringView(c.text)), c.expected) << QString::fromUtf16(c.text).toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Decimal, ValReads,
@@ -53,12 +53,12 @@ INSTANTIATE_TEST_SUITE_P(
                     ValCase{u"&O177777", -1}, ValCase{u"&O37777777777", -1}, ValCase{u"&O18", 1}));
 
 TEST(Val, HugeAndTinyNumbersNeverGiveNaN) {
-    EXPECT_EQ(vb::Val(u"1e999"), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(vb::Val(u"-1e999"), -std::numeric_limits<double>::infinity());
-    EXPECT_EQ(vb::Val(u"1e-999"), 0);
-    EXPECT_EQ(vb::Val(u"1e99999999999999999999999"), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(vb::Val(QString(5000, u'9')), std::numeric_limits<double>::infinity());
-    EXPECT_DOUBLE_EQ(vb::Val(QStringLiteral("&H") + QString(40, u'F')), std::pow(16.0, 40) - 1);
+    EXPECT_EQ(vb::val(u"1e999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(vb::val(u"-1e999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(vb::val(u"1e-999"), 0);
+    EXPECT_EQ(vb::val(u"1e99999999999999999999999"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(vb::val(QString(5000, u'9')), std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(vb::val(QStringLiteral("&H") + QString(40, u'F')), std::pow(16.0, 40) - 1);
 }
 
 TEST(Val, IgnoresTheLocaleDecimalMark) {
@@ -66,9 +66,9 @@ TEST(Val, IgnoresTheLocaleDecimalMark) {
     const char* before = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = before != nullptr ? before : "C";
     if (std::setlocale(LC_NUMERIC, "de_DE.UTF-8") == nullptr) std::setlocale(LC_NUMERIC, "C");
-    EXPECT_DOUBLE_EQ(vb::Val(u"2.5"), 2.5);
-    EXPECT_DOUBLE_EQ(vb::Val(u"2,5"), 2);
-    EXPECT_EQ(vb::SingleText(2.5f), QStringLiteral("2.5"));
+    EXPECT_DOUBLE_EQ(vb::val(u"2.5"), 2.5);
+    EXPECT_DOUBLE_EQ(vb::val(u"2,5"), 2);
+    EXPECT_EQ(vb::singleText(2.5f), QStringLiteral("2.5"));
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
@@ -82,8 +82,8 @@ class Conversions : public testing::TestWithParam<RoundCase> {};
 
 TEST_P(Conversions, RoundHalfToEvenAndRejectOverflow) {
     const RoundCase& c = GetParam();
-    EXPECT_EQ(vb::CInt(c.value), c.cint) << c.value;
-    EXPECT_EQ(vb::CLng(c.value), c.clng) << c.value;
+    EXPECT_EQ(vb::cInt(c.value), c.cint) << c.value;
+    EXPECT_EQ(vb::cLng(c.value), c.clng) << c.value;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -101,22 +101,22 @@ INSTANTIATE_TEST_SUITE_P(
                     RoundCase{std::numeric_limits<double>::quiet_NaN(), std::nullopt, std::nullopt}));
 
 TEST(Conversions, ClampedVariantsSaturate) {
-    EXPECT_EQ(vb::CIntClamped(99999), 32767);
-    EXPECT_EQ(vb::CIntClamped(-99999), -32768);
-    EXPECT_EQ(vb::CIntClamped(2.5), 2);
-    EXPECT_EQ(vb::CLngClamped(1e300), 2147483647);
-    EXPECT_EQ(vb::CLngClamped(-std::numeric_limits<double>::infinity()), -2147483647 - 1);
-    EXPECT_EQ(vb::CLngClamped(std::numeric_limits<double>::quiet_NaN()), 0);
-    EXPECT_EQ(vb::CLngClamped(-1), -1);
+    EXPECT_EQ(vb::cIntClamped(99999), 32767);
+    EXPECT_EQ(vb::cIntClamped(-99999), -32768);
+    EXPECT_EQ(vb::cIntClamped(2.5), 2);
+    EXPECT_EQ(vb::cLngClamped(1e300), 2147483647);
+    EXPECT_EQ(vb::cLngClamped(-std::numeric_limits<double>::infinity()), -2147483647 - 1);
+    EXPECT_EQ(vb::cLngClamped(std::numeric_limits<double>::quiet_NaN()), 0);
+    EXPECT_EQ(vb::cLngClamped(-1), -1);
 }
 
 TEST(Conversions, SinglePrecision) {
-    EXPECT_EQ(vb::CSng(2865.5), 2865.5f);
-    EXPECT_EQ(vb::CSng(0.1), 0.1f);
-    EXPECT_EQ(vb::CSng(FLT_MAX), FLT_MAX);
-    EXPECT_EQ(vb::CSng(1e39), std::nullopt);
-    EXPECT_EQ(vb::CSng(-1e39), std::nullopt);
-    EXPECT_EQ(vb::CSng(std::numeric_limits<double>::infinity()), std::nullopt);
+    EXPECT_EQ(vb::cSng(2865.5), 2865.5f);
+    EXPECT_EQ(vb::cSng(0.1), 0.1f);
+    EXPECT_EQ(vb::cSng(FLT_MAX), FLT_MAX);
+    EXPECT_EQ(vb::cSng(1e39), std::nullopt);
+    EXPECT_EQ(vb::cSng(-1e39), std::nullopt);
+    EXPECT_EQ(vb::cSng(std::numeric_limits<double>::infinity()), std::nullopt);
 }
 
 struct TextCase {
@@ -124,13 +124,13 @@ struct TextCase {
     const char* expected;
 };
 
-class SingleText : public testing::TestWithParam<TextCase> {};
+class singleText : public testing::TestWithParam<TextCase> {};
 
-TEST_P(SingleText, AtMostSevenSignificantDigits) {
-    EXPECT_EQ(vb::SingleText(GetParam().value), QString::fromLatin1(GetParam().expected));
+TEST_P(singleText, AtMostSevenSignificantDigits) {
+    EXPECT_EQ(vb::singleText(GetParam().value), QString::fromLatin1(GetParam().expected));
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, SingleText,
+INSTANTIATE_TEST_SUITE_P(Cases, singleText,
                          testing::Values(TextCase{2865, "2865"}, TextCase{2865.5f, "2865.5"},
                                          TextCase{-450, "-450"}, TextCase{0, "0"}, TextCase{-0.0f, "0"},
                                          TextCase{-0.25f, "-0.25"}, TextCase{0.1f, "0.1"},
@@ -139,18 +139,18 @@ INSTANTIATE_TEST_SUITE_P(Cases, SingleText,
                                          TextCase{0.00001f, "1E-05"}, TextCase{1.0f / 3, "0.3333333"},
                                          TextCase{FLT_MAX, "3.402823E+38"}));
 
-TEST(SingleText, ReadsBackAsTheSameSingle) {
+TEST(singleText, ReadsBackAsTheSameSingle) {
     for (const float value : {2865.5f, -17.125f, 28800.0f, 0.3f, 123456.7f, 1.5e-7f}) {
-        const float back = static_cast<float>(vb::Val(vb::SingleText(value)));
+        const float back = static_cast<float>(vb::val(vb::singleText(value)));
         EXPECT_NEAR(back, value, std::fabs(value) * 1e-6) << value;
     }
 }
 
 TEST(IntegerText, PlainDecimal) {
-    EXPECT_EQ(vb::IntegerText(255), QStringLiteral("255"));
-    EXPECT_EQ(vb::IntegerText(-1), QStringLiteral("-1"));
-    EXPECT_EQ(vb::IntegerText(0), QStringLiteral("0"));
-    EXPECT_EQ(vb::IntegerText(-2147483648LL), QStringLiteral("-2147483648"));
+    EXPECT_EQ(vb::integerText(255), QStringLiteral("255"));
+    EXPECT_EQ(vb::integerText(-1), QStringLiteral("-1"));
+    EXPECT_EQ(vb::integerText(0), QStringLiteral("0"));
+    EXPECT_EQ(vb::integerText(-2147483648LL), QStringLiteral("-2147483648"));
 }
 
 }  // namespace

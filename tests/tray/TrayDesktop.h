@@ -32,7 +32,7 @@ public:
     XTree(const XTree&) = delete;
     XTree& operator=(const XTree&) = delete;
 
-    bool Usable() const { return xcb_connection_has_error(connection_) == 0; }
+    bool usable() const { return xcb_connection_has_error(connection_) == 0; }
 
     struct Ancestor {
         xcb_window_t window;
@@ -40,10 +40,10 @@ public:
     };
 
     // The window and each of its ancestors below the root, nearest first.
-    std::vector<Ancestor> Ancestors(xcb_window_t window) const {
+    std::vector<Ancestor> ancestors(xcb_window_t window) const {
         std::vector<Ancestor> ancestors;
         while (window != XCB_WINDOW_NONE) {
-            ancestors.push_back({window, ClassOf(window)});
+            ancestors.push_back({window, classOf(window)});
             Reply<xcb_query_tree_reply_t> tree(
                 xcb_query_tree_reply(connection_, xcb_query_tree(connection_, window), nullptr), &std::free);
             if (!tree || tree->parent == tree->root) break;
@@ -53,7 +53,7 @@ public:
     }
 
     // The window's rectangle in root coordinates; empty when it is gone.
-    QRect RootRect(xcb_window_t window) const {
+    QRect rootRect(xcb_window_t window) const {
         if (window == 0) return {};
         const xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
         Reply<xcb_get_geometry_reply_t> geometry(
@@ -66,7 +66,7 @@ public:
         return QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
     }
 
-    bool Exists(xcb_window_t window) const {
+    bool exists(xcb_window_t window) const {
         Reply<xcb_get_window_attributes_reply_t> attributes(
             xcb_get_window_attributes_reply(connection_, xcb_get_window_attributes(connection_, window),
                                             nullptr),
@@ -75,7 +75,7 @@ public:
     }
 
 private:
-    std::string ClassOf(xcb_window_t window) const {
+    std::string classOf(xcb_window_t window) const {
         Reply<xcb_get_property_reply_t> property(
             xcb_get_property_reply(
                 connection_,
@@ -95,7 +95,7 @@ private:
 };
 
 // The X window that Qt made for the tray icon; 0 while it has none (no tray, or hidden).
-inline xcb_window_t IconWindow() {
+inline xcb_window_t iconWindow() {
     for (QWidget* widget : QApplication::topLevelWidgets()) {
         if (qstrcmp(widget->metaObject()->className(), "QSystemTrayIconSys") == 0 && widget->isVisible()) {
             return static_cast<xcb_window_t>(widget->winId());
@@ -105,32 +105,32 @@ inline xcb_window_t IconWindow() {
 }
 
 // trayer's panel window that holds the icon; 0 while the icon is not docked there.
-inline xcb_window_t TrayerPanel(const XTree& tree) {
-    const xcb_window_t icon = IconWindow();
+inline xcb_window_t trayerPanel(const XTree& tree) {
+    const xcb_window_t icon = iconWindow();
     if (icon == 0) return 0;
     xcb_window_t panel = 0;
-    for (const auto& ancestor : tree.Ancestors(icon)) {
+    for (const auto& ancestor : tree.ancestors(icon)) {
         if (ancestor.className == "trayer") panel = ancestor.window;
     }
     return panel;
 }
 
-inline bool DockedInTrayer(const XTree& tree) {
-    return TrayerPanel(tree) != 0;
+inline bool dockedInTrayer(const XTree& tree) {
+    return trayerPanel(tree) != 0;
 }
 
 // True once the icon has settled in the tray: trayer first embeds it, then widens its panel and
 // moves it to the screen's right edge (the desktop's trayer aligns right). Settled means that the
 // X server has the icon where Qt has it, inside the panel, and the panel at the edge.
-inline bool Placed(const XTree& tree, const QSystemTrayIcon& icon) {
+inline bool placed(const XTree& tree, const QSystemTrayIcon& icon) {
     const QRect area = icon.geometry();
-    const QRect panel = tree.RootRect(TrayerPanel(tree));
+    const QRect panel = tree.rootRect(trayerPanel(tree));
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    return area.isValid() && area == tree.RootRect(IconWindow()) && panel.contains(area) &&
+    return area.isValid() && area == tree.rootRect(iconWindow()) && panel.contains(area) &&
            screen.contains(panel) && panel.right() == screen.right();
 }
 
-inline QImage Shot(const QRect& area) {
+inline QImage shot(const QRect& area) {
     return QGuiApplication::primaryScreen()
         ->grabWindow(0, area.x(), area.y(), area.width(), area.height())
         .toImage()
@@ -138,7 +138,7 @@ inline QImage Shot(const QRect& area) {
 }
 
 // Share of the pixels within `tolerance` of `colour` in each channel.
-inline double ShareNear(const QImage& image, QColor colour, int tolerance = 40) {
+inline double shareNear(const QImage& image, QColor colour, int tolerance = 40) {
     if (image.isNull()) return 0;
     int near = 0;
     for (int y = 0; y < image.height(); ++y) {
@@ -154,7 +154,7 @@ inline double ShareNear(const QImage& image, QColor colour, int tolerance = 40) 
     return static_cast<double>(near) / (image.width() * image.height());
 }
 
-inline QString OutputDir() {
+inline QString outputDir() {
     const QByteArray base = qgetenv("ZEL_TEST_OUTPUT");
     const QString dir =
         (base.isEmpty() ? QDir::tempPath() : QString::fromLocal8Bit(base)) + QStringLiteral("/tray");
@@ -162,7 +162,7 @@ inline QString OutputDir() {
     return dir;
 }
 
-inline int Xdotool(const QStringList& arguments) {
+inline int xdotool(const QStringList& arguments) {
     return QProcess::execute(QStringLiteral("xdotool"), arguments);
 }
 

@@ -7,16 +7,16 @@
 #include <QTest>
 
 #include "TrayDesktop.h"
-#include "ui/tray/PictureStore.h"
-#include "ui/tray/QtNotifyIcon.h"
+#include "platform/qt/PictureStore.h"
+#include "platform/qt/QtTrayIcon.h"
 
 namespace {
 
-using traytest::DockedInTrayer;
-using traytest::OutputDir;
-using traytest::ShareNear;
-using traytest::Shot;
-using ui::PictureStore;
+using qtplatform::PictureStore;
+using traytest::dockedInTrayer;
+using traytest::outputDir;
+using traytest::shareNear;
+using traytest::shot;
 
 constexpr int kDockTimeoutMs = 10000;
 
@@ -33,12 +33,12 @@ public:
             {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24", "--SetDockType",
              "true", "--SetPartialStrut", "true", "--transparent", "false", "--expand", "true"});
     }
-    ~Trayer() { Kill(); }
+    ~Trayer() { kill(); }
     Trayer(const Trayer&) = delete;
     Trayer& operator=(const Trayer&) = delete;
 
-    bool Started() { return process_.waitForStarted(); }
-    void Kill() {
+    bool started() { return process_.waitForStarted(); }
+    void kill() {
         if (process_.state() == QProcess::NotRunning) return;
         process_.kill();
         process_.waitForFinished();
@@ -48,52 +48,46 @@ private:
     QProcess process_;
 };
 
-core::TrayIconData Record(core::IconHandle picture) {
-    core::TrayIconData data;
-    data.hIcon = picture;
-    return data;
-}
-
 TEST(TrayLateTest, TheIconDocksWhenATrayAppearsAndAgainAfterItRestarts) {
     traytest::XTree tree;
-    ASSERT_TRUE(tree.Usable());
+    ASSERT_TRUE(tree.usable());
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable())
         << "this desktop was meant to start without a tray";
     QTemporaryDir home;
     ASSERT_TRUE(home.isValid());
 
     PictureStore store;
-    ui::QtNotifyIcon icon(store);
-    icon.Add(Record(PictureStore::kStandbyPicture));
-    icon.Modify(Record(PictureStore::kConcealmentPicture));  // works without a tray as well
-    icon.Modify(Record(PictureStore::kStandbyPicture));
+    qtplatform::QtTrayIcon icon(store);
+    icon.show(PictureStore::kStandbyPicture);
+    icon.setPicture(PictureStore::kConcealmentPicture);  // works without a tray as well
+    icon.setPicture(PictureStore::kStandbyPicture);
     QCoreApplication::processEvents();
     EXPECT_TRUE(icon.trayIcon().isVisible());
-    EXPECT_FALSE(DockedInTrayer(tree));
+    EXPECT_FALSE(dockedInTrayer(tree));
 
     {
         Trayer trayer(home.path());
-        ASSERT_TRUE(trayer.Started());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return DockedInTrayer(tree); }, kDockTimeoutMs))
+        ASSERT_TRUE(trayer.started());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(tree); }, kDockTimeoutMs))
             << "the icon did not dock in the tray that came later";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::Placed(tree, icon.trayIcon()); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(tree, icon.trayIcon()); }));
         const QRect area = icon.trayIcon().geometry();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return ShareNear(Shot(area), traytest::kStandbyColour) > 0.3; }));
-        Shot(area).save(OutputDir() + "/late-standby.png");
+        ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kStandbyColour) > 0.3; }));
+        shot(area).save(outputDir() + "/late-standby.png");
 
         // While the tray is gone, the state changes; the icon comes back with the picture of now.
-        trayer.Kill();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !DockedInTrayer(tree); }));
-        icon.Modify(Record(PictureStore::kConcealmentPicture));
+        trayer.kill();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dockedInTrayer(tree); }));
+        icon.setPicture(PictureStore::kConcealmentPicture);
     }
     Trayer again(home.path());
-    ASSERT_TRUE(again.Started());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return DockedInTrayer(tree); }, kDockTimeoutMs))
+    ASSERT_TRUE(again.started());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(tree); }, kDockTimeoutMs))
         << "the icon did not come back to the restarted tray";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::Placed(tree, icon.trayIcon()); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(tree, icon.trayIcon()); }));
     const QRect area = icon.trayIcon().geometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ShareNear(Shot(area), traytest::kConcealmentColour) > 0.3; }));
-    Shot(area).save(OutputDir() + "/redocked-concealment.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kConcealmentColour) > 0.3; }));
+    shot(area).save(outputDir() + "/redocked-concealment.png");
 }
 
 }  // namespace

@@ -1,5 +1,5 @@
-// The notification icon's logic without a tray: the pictures, the record's effect on the icon and
-// the mapping of Qt's activations to event numbers. Runs on the offscreen platform.
+// The notification icon's logic without a tray: the pictures, the calls' effect on the icon and
+// the mapping of Qt's activations to tray events. Runs on the offscreen platform.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -10,21 +10,22 @@
 #include <functional>
 #include <vector>
 
-#include "ui/tray/PictureStore.h"
-#include "ui/tray/QtNotifyIcon.h"
-#include "ui/tray/TrayEvents.h"
+#include "TrayEventNames.h"
+#include "platform/qt/PictureStore.h"
+#include "platform/qt/QtTrayIcon.h"
+#include "platform/qt/TrayEvents.h"
 
 namespace {
 
+using qtplatform::PictureStore;
 using testing::Contains;
 using testing::ElementsAreArray;
-using ui::PictureStore;
 
-QString DataFile(const char* name) {
+QString dataFile(const char* name) {
     return QStringLiteral(ZEL_TRAY_TEST_DATA "/") + QLatin1String(name);
 }
 
-QImage Picture(const QIcon& icon, int size) {
+QImage picture(const QIcon& icon, int size) {
     return icon.pixmap(size, size).toImage().convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -32,17 +33,17 @@ QImage Picture(const QIcon& icon, int size) {
 
 TEST(PictureStoreTest, TheBuiltInPicturesAreTwoDistinctPicturesInEverySize) {
     PictureStore store;
-    const QIcon standby = store.Icon(PictureStore::kStandbyPicture);
-    const QIcon concealment = store.Icon(PictureStore::kConcealmentPicture);
+    const QIcon standby = store.icon(PictureStore::kStandbyPicture);
+    const QIcon concealment = store.icon(PictureStore::kConcealmentPicture);
     ASSERT_FALSE(standby.isNull());
     ASSERT_FALSE(concealment.isNull());
     for (const int size : {16, 22, 24, 32, 48, 64}) {
         EXPECT_THAT(standby.availableSizes(), Contains(QSize(size, size)));
         EXPECT_THAT(concealment.availableSizes(), Contains(QSize(size, size)));
-        EXPECT_NE(Picture(standby, size), Picture(concealment, size)) << size;
+        EXPECT_NE(picture(standby, size), picture(concealment, size)) << size;
     }
-    EXPECT_TRUE(store.Icon(0).isNull());
-    EXPECT_TRUE(store.Icon(3).isNull());
+    EXPECT_TRUE(store.icon(0).isNull());
+    EXPECT_TRUE(store.icon(3).isNull());
 }
 
 struct FileCase {
@@ -57,7 +58,7 @@ QString Write(const QDir& dir, const char* name, const QByteArray& bytes) {
     return file.fileName();
 }
 
-QString SavedImage(const QDir& dir, const char* name, const char* format) {
+QString savedImage(const QDir& dir, const char* name, const char* format) {
     QImage image(20, 20, QImage::Format_ARGB32);
     image.fill(Qt::red);
     const QString path = dir.filePath(QLatin1String(name));
@@ -66,9 +67,9 @@ QString SavedImage(const QDir& dir, const char* name, const char* format) {
 }
 
 const FileCase kFileCases[] = {
-    {"icon_file", [](const QDir&) { return DataFile("decoy.ico"); }, true},
-    {"png_named_ico", [](const QDir& d) { return SavedImage(d, "png.ico", "PNG"); }, true},
-    {"bitmap", [](const QDir& d) { return SavedImage(d, "picture.bmp", "BMP"); }, true},
+    {"icon_file", [](const QDir&) { return dataFile("decoy.ico"); }, true},
+    {"png_named_ico", [](const QDir& d) { return savedImage(d, "png.ico", "PNG"); }, true},
+    {"bitmap", [](const QDir& d) { return savedImage(d, "picture.bmp", "BMP"); }, true},
     {"missing", [](const QDir& d) { return d.filePath(QStringLiteral("nothing.ico")); }, false},
     {"empty_path", [](const QDir&) { return QString(); }, false},
     {"empty_file", [](const QDir& d) { return Write(d, "empty.ico", QByteArray()); }, false},
@@ -83,13 +84,13 @@ TEST_P(PictureFileTest, LoadsPicturesAndRefusesEverythingElse) {
     ASSERT_TRUE(dir.isValid());
     PictureStore store;
     const QString path = GetParam().make(QDir(dir.path()));
-    const core::IconHandle handle = store.LoadFile(path);
+    const core::IconHandle handle = store.loadFile(path);
     if (GetParam().loads) {
         EXPECT_GT(handle, PictureStore::kConcealmentPicture);
-        EXPECT_FALSE(store.Icon(handle).isNull());
+        EXPECT_FALSE(store.icon(handle).isNull());
     } else {
         EXPECT_EQ(handle, 0u);
-        EXPECT_TRUE(store.Icon(PictureStore::kConcealmentPicture + 1).isNull()) << "a failed load was kept";
+        EXPECT_TRUE(store.icon(PictureStore::kConcealmentPicture + 1).isNull()) << "a failed load was kept";
     }
 }
 
@@ -98,106 +99,107 @@ INSTANTIATE_TEST_SUITE_P(Files, PictureFileTest, testing::ValuesIn(kFileCases),
 
 TEST(PictureStoreTest, AnIconFileKeepsAllItsSizes) {
     PictureStore store;
-    const QIcon icon = store.Icon(store.LoadFile(DataFile("decoy.ico")));
+    const QIcon icon = store.icon(store.loadFile(dataFile("decoy.ico")));
     EXPECT_THAT(icon.availableSizes(), Contains(QSize(16, 16)));
     EXPECT_THAT(icon.availableSizes(), Contains(QSize(32, 32)));
 }
 
 TEST(PictureStoreTest, HandlesAreNeverReusedAndBuiltInPicturesStay) {
     PictureStore store;
-    const core::IconHandle first = store.LoadFile(DataFile("decoy.ico"));
-    const core::IconHandle second = store.LoadFile(DataFile("decoy.ico"));
+    const core::IconHandle first = store.loadFile(dataFile("decoy.ico"));
+    const core::IconHandle second = store.loadFile(dataFile("decoy.ico"));
     EXPECT_NE(first, second);
-    store.Release(first);
-    EXPECT_TRUE(store.Icon(first).isNull());
-    EXPECT_FALSE(store.Icon(second).isNull());
-    const core::IconHandle third = store.LoadFile(DataFile("decoy.ico"));
+    store.release(first);
+    EXPECT_TRUE(store.icon(first).isNull());
+    EXPECT_FALSE(store.icon(second).isNull());
+    const core::IconHandle third = store.loadFile(dataFile("decoy.ico"));
     EXPECT_NE(third, first);
     EXPECT_NE(third, second);
-    store.Release(PictureStore::kStandbyPicture);
-    store.Release(PictureStore::kConcealmentPicture);
-    EXPECT_FALSE(store.Icon(PictureStore::kStandbyPicture).isNull());
-    EXPECT_FALSE(store.Icon(PictureStore::kConcealmentPicture).isNull());
+    store.release(PictureStore::kStandbyPicture);
+    store.release(PictureStore::kConcealmentPicture);
+    EXPECT_FALSE(store.icon(PictureStore::kStandbyPicture).isNull());
+    EXPECT_FALSE(store.icon(PictureStore::kConcealmentPicture).isNull());
 }
 
-// ---- The icon as the record drives it.
+// ---- The icon as its calls drive it.
 
-class NotifyIconTest : public testing::Test {
+class TrayIconTest : public testing::Test {
 protected:
-    core::TrayIconData Record(core::IconHandle picture) {
-        core::TrayIconData data;
-        data.hIcon = picture;
-        data.szTip = QString(QChar(u'\0')) + QString(63, QLatin1Char(' '));  // the program's empty tip
-        return data;
-    }
-    qint64 Shown() const { return icon.trayIcon().icon().cacheKey(); }
+    qint64 shownKey() const { return icon.trayIcon().icon().cacheKey(); }
 
     PictureStore store;
-    ui::QtNotifyIcon icon{store};
+    qtplatform::QtTrayIcon icon{store};
 };
 
-TEST_F(NotifyIconTest, AddShowsModifySwitchesDeleteHides) {
+TEST_F(TrayIconTest, ShowShowsSetPictureSwitchesHideHides) {
     EXPECT_FALSE(icon.trayIcon().isVisible());
-    icon.Add(Record(PictureStore::kStandbyPicture));
+    icon.show(PictureStore::kStandbyPicture);
     EXPECT_TRUE(icon.trayIcon().isVisible());
-    EXPECT_EQ(Shown(), store.Icon(PictureStore::kStandbyPicture).cacheKey());
+    EXPECT_EQ(shownKey(), store.icon(PictureStore::kStandbyPicture).cacheKey());
 
-    icon.Modify(Record(PictureStore::kConcealmentPicture));
-    EXPECT_EQ(Shown(), store.Icon(PictureStore::kConcealmentPicture).cacheKey());
+    icon.setPicture(PictureStore::kConcealmentPicture);
+    EXPECT_EQ(shownKey(), store.icon(PictureStore::kConcealmentPicture).cacheKey());
     EXPECT_TRUE(icon.trayIcon().toolTip().isEmpty());
 
-    icon.Delete(Record(PictureStore::kConcealmentPicture));
+    icon.hide();
     EXPECT_FALSE(icon.trayIcon().isVisible());
 }
 
-TEST_F(NotifyIconTest, ARecordSentAgainLeavesTheIconAsItIs) {
-    const core::IconHandle decoy = store.LoadFile(DataFile("decoy.ico"));
-    icon.Add(Record(decoy));
-    const qint64 before = Shown();
-    icon.Modify(Record(decoy));
-    EXPECT_EQ(Shown(), before);
+TEST_F(TrayIconTest, ThePictureSetAgainLeavesTheIconAsItIs) {
+    const core::IconHandle decoy = store.loadFile(dataFile("decoy.ico"));
+    icon.show(decoy);
+    const qint64 before = shownKey();
+    icon.setPicture(decoy);
+    EXPECT_EQ(shownKey(), before);
     EXPECT_TRUE(icon.trayIcon().toolTip().isEmpty());
     EXPECT_TRUE(icon.trayIcon().isVisible());
 }
 
-TEST_F(NotifyIconTest, AHandleWithoutAPictureShowsABlankIcon) {
-    icon.Add(Record(0));
+TEST_F(TrayIconTest, AHandleWithoutAPictureShowsABlankIcon) {
+    icon.show(0);
     EXPECT_TRUE(icon.trayIcon().isVisible());
     EXPECT_FALSE(icon.trayIcon().icon().isNull());
-    icon.Modify(Record(99));
+    icon.setPicture(99);
     EXPECT_FALSE(icon.trayIcon().icon().isNull());
-    icon.Modify(Record(PictureStore::kStandbyPicture));
-    EXPECT_EQ(Shown(), store.Icon(PictureStore::kStandbyPicture).cacheKey());
+    icon.setPicture(PictureStore::kStandbyPicture);
+    EXPECT_EQ(shownKey(), store.icon(PictureStore::kStandbyPicture).cacheKey());
 }
 
-TEST_F(NotifyIconTest, ARecordWithoutTheIconFlagKeepsThePicture) {
-    icon.Add(Record(PictureStore::kStandbyPicture));
-    core::TrayIconData tipOnly = Record(PictureStore::kConcealmentPicture);
-    tipOnly.uFlags = 4;
-    icon.Modify(tipOnly);
-    EXPECT_EQ(Shown(), store.Icon(PictureStore::kStandbyPicture).cacheKey());
+TEST_F(TrayIconTest, TheToolTipChangesOnlyTheTipAndAnEmptyOneClearsIt) {
+    icon.show(PictureStore::kStandbyPicture);
+    icon.setToolTip(QStringLiteral("a window"));
+    EXPECT_EQ(icon.trayIcon().toolTip(), QStringLiteral("a window"));
+    EXPECT_EQ(shownKey(), store.icon(PictureStore::kStandbyPicture).cacheKey());
+    EXPECT_TRUE(icon.trayIcon().isVisible());
+    icon.setToolTip(QString());
+    EXPECT_TRUE(icon.trayIcon().toolTip().isEmpty());
+    EXPECT_EQ(shownKey(), store.icon(PictureStore::kStandbyPicture).cacheKey());
 }
+
+using core::TrayEvent;
 
 struct ActivationCase {
     const char* name;
     std::vector<QSystemTrayIcon::ActivationReason> reasons;
-    std::vector<int> events;
+    std::vector<TrayEvent> events;
 };
 
 const ActivationCase kActivations[] = {
-    {"left_click", {QSystemTrayIcon::Trigger}, {513, 514}},
-    {"right_click", {QSystemTrayIcon::Context}, {516, 517}},
-    {"double_click", {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick}, {513, 514, 515, 514}},
-    {"middle_click", {QSystemTrayIcon::MiddleClick}, {519, 520}},
+    {"left_click", {QSystemTrayIcon::Trigger}, {TrayEvent::LeftPress, TrayEvent::LeftRelease}},
+    {"right_click", {QSystemTrayIcon::Context}, {TrayEvent::RightPress, TrayEvent::RightRelease}},
+    {"double_click",
+     {QSystemTrayIcon::Trigger, QSystemTrayIcon::DoubleClick},
+     {TrayEvent::LeftPress, TrayEvent::LeftRelease, TrayEvent::LeftDoubleClick, TrayEvent::LeftRelease}},
+    {"middle_click", {QSystemTrayIcon::MiddleClick}, {TrayEvent::MiddlePress, TrayEvent::MiddleRelease}},
     {"unknown", {QSystemTrayIcon::Unknown}, {}},
 };
 
-class ActivationTest : public NotifyIconTest, public testing::WithParamInterface<ActivationCase> {};
+class ActivationTest : public TrayIconTest, public testing::WithParamInterface<ActivationCase> {};
 
-TEST_P(ActivationTest, EachActivationReachesTheHandlerAsEventNumbersInOrder) {
-    std::vector<int> received;
-    icon.onMouseEvent = [&received](int eventNumber) { received.push_back(eventNumber); };
-    icon.Add(Record(PictureStore::kStandbyPicture));
+TEST_P(ActivationTest, EachActivationReachesTheHandlerAsEventsInOrder) {
+    std::vector<TrayEvent> received;
+    icon.onEvent = [&received](TrayEvent event) { received.push_back(event); };
+    icon.show(PictureStore::kStandbyPicture);
     auto& tray = const_cast<QSystemTrayIcon&>(icon.trayIcon());
     for (const auto reason : GetParam().reasons)
         emit tray.activated(reason);
@@ -207,8 +209,8 @@ TEST_P(ActivationTest, EachActivationReachesTheHandlerAsEventNumbersInOrder) {
 INSTANTIATE_TEST_SUITE_P(Activations, ActivationTest, testing::ValuesIn(kActivations),
                          [](const testing::TestParamInfo<ActivationCase>& p) { return p.param.name; });
 
-TEST_F(NotifyIconTest, AnActivationWithoutAHandlerIsDropped) {
-    icon.Add(Record(PictureStore::kStandbyPicture));
+TEST_F(TrayIconTest, AnActivationWithoutAHandlerIsDropped) {
+    icon.show(PictureStore::kStandbyPicture);
     emit const_cast<QSystemTrayIcon&>(icon.trayIcon()).activated(QSystemTrayIcon::Trigger);
     SUCCEED();
 }

@@ -14,22 +14,22 @@
 #include <QTimer>
 #include <cmath>
 
-#include "audio/mMixer.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
+#include "core/TriggerZones.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
-#include "picker/forms/frmAddConfirm.h"
+#include "ui/AddTargetDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtApp.h"
-#include "ui/TriggerZones.h"
-#include "ui/frmMain.h"
 
 namespace {
 
-QString OutputDir() {
+QString outputDir() {
     const QString root = qEnvironmentVariable("ZEL_TEST_OUTPUT", QDir::tempPath());
     QDir dir(root + QStringLiteral("/ui"));
     dir.mkpath(QStringLiteral("."));
@@ -43,76 +43,75 @@ protected:
         const QStringList titles{QStringLiteral("端末"), QStringLiteral("メモ帳 - 報告書 (下書き).txt"),
                                  QStringLiteral("xclock")};
         for (const QString& title : titles) {
-            const core::WindowHandle h = windows.Open(QStringLiteral("XTerm"), title);
-            registry.AddTargetEntry(title + QLatin1Char('(') + core::HandleToHex(h) + QLatin1Char(')'));
+            const core::WindowHandle h = windows.open(QStringLiteral("XTerm"), title);
+            registry.addTargetEntry(title + QLatin1Char('(') + core::handleToHex(h) + QLatin1Char(')'));
         }
-        registry.SetClassList({QStringLiteral("IEFrame"), QStringLiteral("XTerm")});
-        registry.RefreshTargetList();
+        registry.setClassList({QStringLiteral("IEFrame"), QStringLiteral("XTerm")});
+        registry.refreshTargetList();
     }
 
-    static double Ratio() { return QGuiApplication::primaryScreen()->devicePixelRatio(); }
+    static double ratio() { return QGuiApplication::primaryScreen()->devicePixelRatio(); }
 
-    static QString Shot(const QString& name) {
-        return OutputDir() + QStringLiteral("/%1@%2x.png").arg(name).arg(std::lround(Ratio()));
+    static QString shot(const QString& name) {
+        return outputDir() + QStringLiteral("/%1@%2x.png").arg(name).arg(std::lround(ratio()));
     }
 
-    QApplication& app = uitest::App();  // before any widget
+    QApplication& app = uitest::app();  // before any widget
     fakes::FakeWindowServices windows;
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{windows, prompter, flags};
-    fakes::FakeNotifyIcon icon;
-    core::TrayIconData trayIconData;
-    fakes::FakeMixerDevice device;
-    audio::mMixer mixer{device};
+    fakes::FakeTrayIcon icon;
+    fakes::FakeSoundOutput sound;
+    core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::frmMain form{{values, windows, registry, prompter, icon, trayIconData, mixer}};
+    ui::MainWindow form{{values, windows, registry, prompter, icon, mute}};
 };
 
 TEST_F(MainFormLook, MainWindowCollapsedAndExpanded) {
-    form.chkMouse(0)->SetValue(1);
-    form.chkMouse(5)->SetValue(1);
-    form.udPixel()->setValue(5);
+    form.zoneToggle(0)->setValue(1);
+    form.zoneToggle(5)->setValue(1);
+    form.thicknessBox()->setValue(5);
     for (ui::ValueCheckBox* box :
-         {form.chkShift(), form.chkScrollLock(), form.chkTrigMouse(), form.chkTrigKey(), form.chkIE(),
-          form.chkMute(), form.chkMuteAuto(), form.chkRunup()}) {
-        box->SetValue(1);
+         {form.shiftBox(), form.scrollLockBox(), form.holdMouseBox(), form.holdKeyBox(), form.discoverBox(),
+          form.muteBox(), form.muteRestoreBox(), form.showAtStartBox()}) {
+        box->setValue(1);
     }
-    form.SetIconPicture(0, QIcon(QStringLiteral(":/cursor/reticle.xpm")));
+    form.setIconPicture(0, QIcon(QStringLiteral(":/cursor/reticle.xpm")));
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     const QImage collapsed = form.grab().toImage();
-    ASSERT_TRUE(collapsed.save(Shot(QStringLiteral("main-collapsed"))));
-    EXPECT_EQ(collapsed.width(), std::lround(248 * Ratio()));
+    ASSERT_TRUE(collapsed.save(shot(QStringLiteral("main-collapsed"))));
+    EXPECT_EQ(collapsed.width(), std::lround(248 * ratio()));
 
-    QTest::mouseClick(form.chkList(), Qt::LeftButton);
+    QTest::mouseClick(form.listToggle(), Qt::LeftButton);
     // One entry is wider than the list: wait for its scroll bar before the picture.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return form.lstTarget()->horizontalScrollBar()->isVisible(); }, 5000))
-        << form.lstTarget()->HorizontalExtent() << " " << form.lstTarget()->viewport()->width() << " "
-        << form.lstTarget()->horizontalScrollBar()->maximum() << " " << registry.lstTarget().rowCount();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.targetList()->horizontalScrollBar()->isVisible(); }, 5000))
+        << form.targetList()->horizontalExtent() << " " << form.targetList()->viewport()->width() << " "
+        << form.targetList()->horizontalScrollBar()->maximum() << " " << registry.targetList().rowCount();
     const QImage expanded = form.grab().toImage();
-    ASSERT_TRUE(expanded.save(Shot(QStringLiteral("main-expanded"))));
-    EXPECT_EQ(expanded.width(), std::lround(450 * Ratio()));
+    ASSERT_TRUE(expanded.save(shot(QStringLiteral("main-expanded"))));
+    EXPECT_EQ(expanded.width(), std::lround(450 * ratio()));
     EXPECT_EQ(form.frameGeometry().width() - form.width(), form.frameGeometry().width() - 450)
         << "the window manager keeps the client size";
 }
 
 TEST_F(MainFormLook, AddConfirmation) {
-    picker::frmAddConfirm& dialog = form.AddConfirm();
+    ui::AddTargetDialog& dialog = form.addTargetDialog();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    bool shot = false;
+    bool saved = false;
     QTimer::singleShot(0, &dialog, [&] {
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-        shot = dialog.grab().toImage().save(Shot(QStringLiteral("add-confirm")));
-        QTest::mouseClick(dialog.cmdClass(), Qt::LeftButton);
+        saved = dialog.grab().toImage().save(shot(QStringLiteral("add-confirm")));
+        QTest::mouseClick(dialog.wholeClassButton(), Qt::LeftButton);
     });
-    EXPECT_FALSE(dialog.Confirm(QStringLiteral("XTerm")));
-    EXPECT_TRUE(shot);
+    EXPECT_FALSE(dialog.confirm(QStringLiteral("XTerm")));
+    EXPECT_TRUE(saved);
 }
 
 // Counts how far the red square reaches from the corner along the screen's edge, in screen pixels.
-int RedRun(const QImage& screen, QPoint corner, QPoint step) {
+int redRun(const QImage& screen, QPoint corner, QPoint step) {
     int run = 0;
     for (QPoint p = corner; screen.rect().contains(p) && screen.pixelColor(p) == QColor(Qt::red); p += step)
         ++run;
@@ -122,36 +121,36 @@ int RedRun(const QImage& screen, QPoint corner, QPoint step) {
 TEST_F(MainFormLook, CornerIndicatorsSitInTheScreenCornersAboveOtherWindows) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    for (int i = 0; i < ui::kCornerCount; ++i)
-        form.chkMouse(i)->SetValue(1);
+    for (int i = 0; i < core::kCornerCount; ++i)
+        form.zoneToggle(i)->setValue(1);
     for (const int thickness : {5, 12}) {
-        form.udPixel()->setValue(thickness);
+        form.thicknessBox()->setValue(thickness);
         QScreen* screen = QGuiApplication::primaryScreen();
         // In screen pixels the square is the thickness, rounded up to whole device-independent pixels.
-        const int expected = static_cast<int>(std::ceil(thickness / Ratio()) * Ratio());
+        const int expected = static_cast<int>(std::ceil(thickness / ratio()) * ratio());
         struct Corner {
             QPoint at;
             QPoint inward;
         };
-        QImage shot;
+        QImage screenShot;
         const auto allRed = [&] {
-            shot = screen->grabWindow(0).toImage();
-            const int w = shot.width() - 1;
-            const int h = shot.height() - 1;
+            screenShot = screen->grabWindow(0).toImage();
+            const int w = screenShot.width() - 1;
+            const int h = screenShot.height() - 1;
             for (const Corner& c : {Corner{{0, 0}, {1, 1}}, Corner{{w, 0}, {-1, 1}}, Corner{{w, h}, {-1, -1}},
                                     Corner{{0, h}, {1, -1}}}) {
-                if (RedRun(shot, c.at, {c.inward.x(), 0}) != expected) return false;
-                if (RedRun(shot, c.at, {0, c.inward.y()}) != expected) return false;
-                if (RedRun(shot, c.at, c.inward) != expected) return false;
+                if (redRun(screenShot, c.at, {c.inward.x(), 0}) != expected) return false;
+                if (redRun(screenShot, c.at, {0, c.inward.y()}) != expected) return false;
+                if (redRun(screenShot, c.at, c.inward) != expected) return false;
             }
             return true;
         };
         EXPECT_TRUE(QTest::qWaitFor(allRed, 5000)) << "thickness " << thickness;
-        shot.save(Shot(QStringLiteral("screen-corners-%1px").arg(thickness)));
+        screenShot.save(shot(QStringLiteral("screen-corners-%1px").arg(thickness)));
     }
-    form.cmdHide_Click();
-    for (int i = 0; i < ui::kCornerCount; ++i)
-        EXPECT_FALSE(form.CornerForms(i)->isVisible());
+    form.onHideClicked();
+    for (int i = 0; i < core::kCornerCount; ++i)
+        EXPECT_FALSE(form.cornerIndicator(i)->isVisible());
 }
 
 }  // namespace

@@ -8,17 +8,17 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "audio/mMixer.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
 #include "ui/FormLook.h"
+#include "ui/MainWindow.h"
 #include "ui/QtApp.h"
-#include "ui/frmMain.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ struct Control {
 };
 
 // The controls whose position the layout table gives, in its twips.
-const std::vector<Control>& TableControls() {
+const std::vector<Control>& tableControls() {
     static const std::vector<Control> controls{
         {"fraTarget", QStringLiteral("狙って"), {120, 240, 735, 855}},
         {"picTarget", {}, {120, 240, 495, 495}},
@@ -63,7 +63,7 @@ const std::vector<Control>& TableControls() {
 }
 
 // The rest of the window, with the captions their groups name.
-const std::vector<std::pair<const char*, QString>>& OtherCaptions() {
+const std::vector<std::pair<const char*, QString>>& otherCaptions() {
     static const std::vector<std::pair<const char*, QString>> captions{
         {"chkMute", QStringLiteral("ミュート")},
         {"chkMuteAuto", QStringLiteral("自動復帰")},
@@ -87,7 +87,7 @@ const std::vector<std::pair<const char*, QString>>& OtherCaptions() {
     return captions;
 }
 
-QString Caption(const QWidget* widget) {
+QString caption(const QWidget* widget) {
     if (const auto* label = qobject_cast<const QLabel*>(widget)) return label->text();
     if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) return button->text();
     if (const auto* frame = qobject_cast<const QGroupBox*>(widget)) return frame->title();
@@ -96,31 +96,30 @@ QString Caption(const QWidget* widget) {
 
 class MainLayoutTest : public testing::Test {
 protected:
-    QWidget* Find(const char* name) {
-        form.BuildControls();
+    QWidget* find(const char* name) {
+        form.buildControls();
         return form.findChild<QWidget*>(QString::fromLatin1(name));
     }
 
-    QApplication& app = uitest::App();  // before any widget
+    QApplication& app = uitest::app();  // before any widget
     fakes::FakeWindowServices windows;
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{windows, prompter, flags};
-    fakes::FakeNotifyIcon icon;
-    core::TrayIconData trayIconData;
-    fakes::FakeMixerDevice device;
-    audio::mMixer mixer{device};
+    fakes::FakeTrayIcon icon;
+    fakes::FakeSoundOutput sound;
+    core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::frmMain form{{values, windows, registry, prompter, icon, trayIconData, mixer}};
+    ui::MainWindow form{{values, windows, registry, prompter, icon, mute}};
 };
 
 TEST_F(MainLayoutTest, TableControlsSitWhereTheTableSays) {
     form.ensurePolished();  // as before the first showing, when the captions are fitted
-    for (const Control& c : TableControls()) {
-        QWidget* widget = Find(c.name);
+    for (const Control& c : tableControls()) {
+        QWidget* widget = find(c.name);
         ASSERT_NE(widget, nullptr) << c.name;
         const QRect& t = c.twips;
-        const QRect expected = ui::TwipRect(t.x(), t.y(), t.width(), t.height());
+        const QRect expected = ui::twipRect(t.x(), t.y(), t.width(), t.height());
         const QRect actual = widget->geometry();
         EXPECT_EQ(actual.topLeft(), expected.topLeft()) << c.name;
         EXPECT_EQ(actual.height(), expected.height()) << c.name;
@@ -134,23 +133,23 @@ TEST_F(MainLayoutTest, TableControlsSitWhereTheTableSays) {
             EXPECT_EQ(actual.width(), expected.width()) << c.name;
         }
         if (!c.caption.isEmpty()) {
-            EXPECT_EQ(Caption(widget), c.caption) << c.name;
+            EXPECT_EQ(caption(widget), c.caption) << c.name;
         }
     }
     EXPECT_NE(form.findChild<QWidget*>(QStringLiteral("txtPixel")), nullptr);
 }
 
 TEST_F(MainLayoutTest, EveryOtherControlIsThereWithItsCaption) {
-    for (const auto& [name, caption] : OtherCaptions()) {
-        QWidget* widget = Find(name);
+    for (const auto& [name, expected] : otherCaptions()) {
+        QWidget* widget = find(name);
         ASSERT_NE(widget, nullptr) << name;
-        EXPECT_EQ(Caption(widget), caption) << name;
+        EXPECT_EQ(caption(widget), expected) << name;
     }
 }
 
 TEST_F(MainLayoutTest, ZoneTogglesAndListToggleArePushButtonsWithTheCheckPicture) {
     for (int i = 0; i < 8; ++i) {
-        ui::ToggleButton* toggle = form.chkMouse(i);
+        ui::ToggleButton* toggle = form.zoneToggle(i);
         EXPECT_TRUE(toggle->isCheckable());
         ASSERT_FALSE(toggle->icon().isNull()) << i;
         EXPECT_EQ(toggle->iconSize(), QSize(12, 12));
@@ -162,11 +161,11 @@ TEST_F(MainLayoutTest, ZoneTogglesAndListToggleArePushButtonsWithTheCheckPicture
         EXPECT_EQ(clear.pixelColor(11, 0).red(), 255);
         EXPECT_LT(clear.pixelColor(11, 0).alpha(), 128);
     }
-    EXPECT_TRUE(form.chkList()->isCheckable());
+    EXPECT_TRUE(form.listToggle()->isCheckable());
 }
 
 TEST_F(MainLayoutTest, NothingIsCutOffOrOutsideTheWindow) {
-    form.chkList()->SetValue(1);
+    form.listToggle()->setValue(1);
     form.show();
     const QRect client = form.rect();
     for (QWidget* widget : form.findChildren<QWidget*>()) {
@@ -176,7 +175,7 @@ TEST_F(MainLayoutTest, NothingIsCutOffOrOutsideTheWindow) {
         EXPECT_TRUE(client.contains(inForm)) << name.toStdString();
         EXPECT_TRUE(widget->parentWidget()->rect().contains(widget->geometry())) << name.toStdString();
         if (qobject_cast<QLabel*>(widget) != nullptr || qobject_cast<QCheckBox*>(widget) != nullptr) {
-            if (Caption(widget).isEmpty()) continue;
+            if (caption(widget).isEmpty()) continue;
             EXPECT_LE(widget->sizeHint().width(), widget->width()) << name.toStdString();
             EXPECT_LE(widget->fontMetrics().height(), widget->height() + 1) << name.toStdString();
         } else if (auto* button = qobject_cast<QPushButton*>(widget);
@@ -191,23 +190,23 @@ TEST_F(MainLayoutTest, NothingIsCutOffOrOutsideTheWindow) {
 }
 
 // The part of a control that shows something: a caption's own width, or the whole control.
-QRect Content(const QWidget* widget) {
+QRect content(const QWidget* widget) {
     QRect rect = widget->geometry();
     const bool captioned =
         qobject_cast<const QLabel*>(widget) != nullptr || qobject_cast<const QCheckBox*>(widget) != nullptr;
-    if (captioned && !Caption(widget).isEmpty())
+    if (captioned && !caption(widget).isEmpty())
         rect.setWidth(std::min(rect.width(), widget->sizeHint().width()));
     return rect;
 }
 
 // Rows of the table touch, a pixel over each other (check boxes 255 twips high, 240 apart).
-bool Overlap(const QRect& a, const QRect& b) {
+bool overlap(const QRect& a, const QRect& b) {
     const QRect both = a.intersected(b);
     return both.width() > 1 && both.height() > 1;
 }
 
 TEST_F(MainLayoutTest, NoTwoControlsOverlap) {
-    form.chkList()->SetValue(1);
+    form.listToggle()->setValue(1);
     form.ensurePolished();
     QList<QWidget*> parents = form.findChildren<QWidget*>();
     parents.append(&form);
@@ -220,7 +219,7 @@ TEST_F(MainLayoutTest, NoTwoControlsOverlap) {
         });
         for (qsizetype i = 0; i < children.size(); ++i) {
             for (qsizetype j = i + 1; j < children.size(); ++j) {
-                EXPECT_FALSE(Overlap(Content(children[i]), Content(children[j])))
+                EXPECT_FALSE(overlap(content(children[i]), content(children[j])))
                     << children[i]->objectName().toStdString() << " / "
                     << children[j]->objectName().toStdString();
             }

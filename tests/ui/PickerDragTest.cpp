@@ -15,42 +15,42 @@
 #include <QTimer>
 #include <functional>
 
-#include "audio/mMixer.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
-#include "core/x11/X11WindowServices.h"
-#include "fakes/FakeMixerDevice.h"
-#include "fakes/FakeNotifyIcon.h"
 #include "fakes/FakePrompter.h"
+#include "fakes/FakeSoundOutput.h"
+#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
-#include "picker/forms/frmAddConfirm.h"
+#include "platform/x11/X11WindowServices.h"
+#include "ui/AddTargetDialog.h"
+#include "ui/MainWindow.h"
 #include "ui/QtApp.h"
-#include "ui/frmMain.h"
 
 namespace {
 
 const QString kTitle = QStringLiteral("ZelPickTarget");
 
-QString RunTool(const QString& program, const QStringList& args) {
+QString runTool(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     if (!process.waitForFinished(10000)) return {};
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-void Xdotool(const QStringList& args) {
+void xdotool(const QStringList& args) {
     EXPECT_EQ(QProcess::execute(QStringLiteral("xdotool"), args), 0) << args.join(' ').toStdString();
 }
 
-void MoveTo(QPoint p) {
-    Xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
+void moveTo(QPoint p) {
+    xdotool({QStringLiteral("mousemove"), QString::number(p.x()), QString::number(p.y())});
 }
 
 // A client window's rectangle on the screen, read with xwininfo.
-QRect ClientRect(core::WindowHandle window) {
+QRect clientRect(core::WindowHandle window) {
     const QString info =
-        RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
+        runTool(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window)});
     const auto number = [&](const char* label) {
         const QRegularExpression re(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)"));
         return re.match(info).captured(1).toInt();
@@ -61,7 +61,7 @@ QRect ClientRect(core::WindowHandle window) {
 
 // The window manager's frame around a client: _NET_FRAME_EXTENTS (left, right, top, bottom).
 QMargins FrameExtents(core::WindowHandle window) {
-    const QString prop = RunTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
+    const QString prop = runTool(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window),
                                                            QStringLiteral("_NET_FRAME_EXTENTS")});
     const QRegularExpressionMatch m =
         QRegularExpression(QStringLiteral("=\\s*(\\d+),\\s*(\\d+),\\s*(\\d+),\\s*(\\d+)")).match(prop);
@@ -70,13 +70,13 @@ QMargins FrameExtents(core::WindowHandle window) {
                     m.captured(4).toInt());
 }
 
-QImage ScreenShot() {
+QImage screenShot() {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
 // Pixels of the 5-pixel band along the inside of `rect` that differ between the two pictures, and
 // the band's size.
-std::pair<int, int> BandDifference(const QImage& a, const QImage& b, const QRect& rect) {
+std::pair<int, int> bandDifference(const QImage& a, const QImage& b, const QRect& rect) {
     int differing = 0;
     int total = 0;
     const QRect inner = rect.adjusted(5, 5, -5, -5);
@@ -90,7 +90,7 @@ std::pair<int, int> BandDifference(const QImage& a, const QImage& b, const QRect
     return {differing, total};
 }
 
-int CountInBand(const QImage& image, const QRect& rect, QRgb colour) {
+int countInBand(const QImage& image, const QRect& rect, QRgb colour) {
     int count = 0;
     const QRect inner = rect.adjusted(5, 5, -5, -5);
     for (int y = rect.top(); y <= rect.bottom(); ++y) {
@@ -101,7 +101,7 @@ int CountInBand(const QImage& image, const QRect& rect, QRgb colour) {
     return count;
 }
 
-QString Output(const QString& name) {
+QString output(const QString& name) {
     QDir dir(qEnvironmentVariable("ZEL_TEST_OUTPUT", QDir::tempPath()) + QStringLiteral("/ui"));
     dir.mkpath(QStringLiteral("."));
     return dir.filePath(name);
@@ -114,10 +114,10 @@ protected:
         xterm.start(QStringLiteral("xterm"), {QStringLiteral("-title"), kTitle, QStringLiteral("-geometry"),
                                               QStringLiteral("50x12+520+200")});
         ASSERT_TRUE(xterm.waitForStarted());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return FindXterm() != 0; }, 10000)) << "xterm did not appear";
-        target = FindXterm();
+        ASSERT_TRUE(QTest::qWaitFor([&] { return findXterm() != 0; }, 10000)) << "xterm did not appear";
+        target = findXterm();
         ASSERT_TRUE(QTest::qWaitFor([&] { return FrameExtents(target).top() > 0; }, 10000)) << "not managed";
-        client = ClientRect(target);
+        client = clientRect(target);
         outer = client.marginsAdded(FrameExtents(target));
 
         form.move(20, 40);
@@ -130,40 +130,40 @@ protected:
         xterm.waitForFinished(5000);
     }
 
-    core::WindowHandle FindXterm() {
-        for (core::WindowHandle w : services->EnumWindows()) {
-            if (services->GetWindowText(w) == kTitle) return w;
+    core::WindowHandle findXterm() {
+        for (core::WindowHandle w : services->topLevelWindows()) {
+            if (services->windowTitle(w) == kTitle) return w;
         }
         return 0;
     }
 
-    QPoint ReticleCentre() { return form.picTarget()->mapToGlobal(form.picTarget()->rect().center()); }
+    QPoint reticleCentre() { return form.pickerBox()->mapToGlobal(form.pickerBox()->rect().center()); }
 
     // Presses on the reticle and moves onto `point`; returns once the form shows that window.
-    void PressAndTrack(QPoint point, core::WindowHandle expected) {
-        MoveTo(ReticleCentre());
-        Xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.tmrTarget().isActive(); }, 5000))
+    void pressAndTrack(QPoint point, core::WindowHandle expected) {
+        moveTo(reticleCentre());
+        xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.trackingTimer().isActive(); }, 5000))
             << "the drag did not start";
-        EXPECT_FALSE(form.tmrActive().isActive());
+        EXPECT_FALSE(form.cycleTimer().isActive());
         // The reticle is the pointer, held by a grab wherever the pointer goes.
         ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(15, 16));
-        EXPECT_EQ(QWidget::mouseGrabber(), form.picTarget());
-        MoveTo(point);
-        // lngTargetWnd starts at 0 with each drag: the text boxes may still show the last one.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.Picker().lngTargetWnd() == expected; }, 5000))
-            << form.txthWnd()->text().toStdString() << "\n"
-            << RunTool(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"),
-                                                    QStringLiteral("0x") + form.txthWnd()->text()})
+        EXPECT_EQ(QWidget::mouseGrabber(), form.pickerBox());
+        moveTo(point);
+        // trackedWindow starts at 0 with each drag: the text boxes may still show the last one.
+        ASSERT_TRUE(QTest::qWaitFor([&] { return form.picker().trackedWindow() == expected; }, 5000))
+            << form.handleText()->text().toStdString() << "\n"
+            << runTool(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"),
+                                                    QStringLiteral("0x") + form.handleText()->text()})
                    .toStdString()
-            << "at point: " << services->WindowFromPoint({point.x(), point.y()}) << " target " << expected
+            << "at point: " << services->windowAt({point.x(), point.y()}) << " target " << expected
             << " outer " << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height();
     }
 
     // Lets go of the button; `answer` runs once the question is shown (and, for keys, has the focus).
-    void ReleaseAndAnswer(const std::function<void()>& answer, bool needsFocus) {
-        picker::frmAddConfirm& dialog = form.AddConfirm();
+    void releaseAndAnswer(const std::function<void()>& answer, bool needsFocus) {
+        ui::AddTargetDialog& dialog = form.addTargetDialog();
         QTimer poll;
         bool shown = false;
         bool answered = false;
@@ -182,29 +182,28 @@ protected:
             answer();
         });
         poll.start(20);
-        Xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
+        xdotool({QStringLiteral("mouseup"), QStringLiteral("1")});
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 10000)) << "no question";
         ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !dialog.isVisible(); }, 30000))
             << "not answered";
-        EXPECT_FALSE(form.tmrTarget().isActive());
-        EXPECT_TRUE(form.tmrActive().isActive());
+        EXPECT_FALSE(form.trackingTimer().isActive());
+        EXPECT_TRUE(form.cycleTimer().isActive());
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the default pointer is back";
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     }
 
-    QApplication& app = uitest::App();  // before any widget
-    std::unique_ptr<core::WindowServices> services = core::x11::CreateX11WindowServices();
+    QApplication& app = uitest::app();  // before any widget
+    std::unique_ptr<core::WindowServices> services = core::x11::createX11WindowServices();
     fakes::FakeWindowServices noServer;  // only so that the members below can be built; SetUp fails
     core::WindowServices& live = services ? *services : noServer;
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{live, prompter, flags};
-    fakes::FakeNotifyIcon icon;
-    core::TrayIconData trayIconData;
-    fakes::FakeMixerDevice device;
-    audio::mMixer mixer{device};
+    fakes::FakeTrayIcon icon;
+    fakes::FakeSoundOutput sound;
+    core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::frmMain form{{values, live, registry, prompter, icon, trayIconData, mixer}};
+    ui::MainWindow form{{values, live, registry, prompter, icon, mute}};
     QProcess xterm;
     core::WindowHandle target = 0;
     QRect client;  // the xterm's own window
@@ -212,77 +211,77 @@ protected:
 };
 
 TEST_F(PickerDrag, DropOnTheTitleBarPicksTheWindowAndFramesItMeanwhile) {
-    const QImage before = ScreenShot();
+    const QImage before = screenShot();
     const QPoint titleBar(outer.center().x(), (outer.top() + client.top()) / 2);
-    PressAndTrack(titleBar, target);
-    EXPECT_EQ(form.txtText()->text(), kTitle);
+    pressAndTrack(titleBar, target);
+    EXPECT_EQ(form.titleText()->text(), kTitle);
 
     // The frame covers the band along the inside of the xterm's outer rectangle.
     QImage during;
     const auto framed = [&] {
-        during = ScreenShot();
-        const auto [differing, total] = BandDifference(before, during, outer);
+        during = screenShot();
+        const auto [differing, total] = bandDifference(before, during, outer);
         return differing > total * 9 / 10;
     };
     EXPECT_TRUE(QTest::qWaitFor(framed, 5000)) << "no frame around the xterm";
-    during.save(Output(QStringLiteral("picker-frame.png")));
+    during.save(output(QStringLiteral("picker-frame.png")));
     const QRgb frameColour = during.pixel(outer.left() + 2, outer.center().y());
-    const int inBandBefore = CountInBand(before, outer, frameColour);
-    EXPECT_GT(CountInBand(during, outer, frameColour), inBandBefore);
+    const int inBandBefore = countInBand(before, outer, frameColour);
+    EXPECT_GT(countInBand(during, outer, frameColour), inBandBefore);
 
-    ReleaseAndAnswer([] { Xdotool({QStringLiteral("key"), QStringLiteral("Return")}); }, true);
-    const QString entry = kTitle + QLatin1Char('(') + core::HandleToHex(target) + QLatin1Char(')');
-    EXPECT_EQ(registry.lstTarget().stringList(), QStringList{entry});
-    EXPECT_FALSE(registry.ClassList().contains(QStringLiteral("XTerm"))) << "Enter: the window alone";
+    releaseAndAnswer([] { xdotool({QStringLiteral("key"), QStringLiteral("Return")}); }, true);
+    const QString entry = kTitle + QLatin1Char('(') + core::handleToHex(target) + QLatin1Char(')');
+    EXPECT_EQ(registry.targetList().stringList(), QStringList{entry});
+    EXPECT_FALSE(registry.classNames().contains(QStringLiteral("XTerm"))) << "Enter: the window alone";
 
     // The frame is gone (the xterm itself may look different now: it may have the focus).
     QImage after;
     const auto erased = [&] {
-        after = ScreenShot();
-        return CountInBand(after, outer, frameColour) <= inBandBefore;
+        after = screenShot();
+        return countInBand(after, outer, frameColour) <= inBandBefore;
     };
     EXPECT_TRUE(QTest::qWaitFor(erased, 5000)) << "the frame stayed";
-    after.save(Output(QStringLiteral("picker-after.png")));
+    after.save(output(QStringLiteral("picker-after.png")));
 
     // The same window again, this time with its whole class.
-    PressAndTrack(titleBar, target);
-    ReleaseAndAnswer(
+    pressAndTrack(titleBar, target);
+    releaseAndAnswer(
         [&] {
-            QPushButton* cmdClass = form.AddConfirm().cmdClass();
-            MoveTo(cmdClass->mapToGlobal(cmdClass->rect().center()));
-            Xdotool({QStringLiteral("click"), QStringLiteral("1")});
+            QPushButton* wholeClassButton = form.addTargetDialog().wholeClassButton();
+            moveTo(wholeClassButton->mapToGlobal(wholeClassButton->rect().center()));
+            xdotool({QStringLiteral("click"), QStringLiteral("1")});
         },
         false);
-    EXPECT_EQ(registry.lstTarget().stringList(), QStringList{entry}) << "no second entry";
-    EXPECT_TRUE(registry.lstClasses().stringList().contains(QStringLiteral("XTerm")));
+    EXPECT_EQ(registry.targetList().stringList(), QStringList{entry}) << "no second entry";
+    EXPECT_TRUE(registry.classList().stringList().contains(QStringLiteral("XTerm")));
     EXPECT_EQ(icon.calls.size(), 2u);
 }
 
 TEST_F(PickerDrag, DropInsideTheXtermPicksItsInnerWindow) {
-    PressAndTrack(client.center(), services->WindowFromPoint({client.center().x(), client.center().y()}));
-    const auto inner = static_cast<core::WindowHandle>(form.txthWnd()->text().toUInt(nullptr, 16));
+    pressAndTrack(client.center(), services->windowAt({client.center().x(), client.center().y()}));
+    const auto inner = static_cast<core::WindowHandle>(form.handleText()->text().toUInt(nullptr, 16));
     EXPECT_NE(inner, target) << "xterm's text area is a child window of its own";
     QString question;
-    ReleaseAndAnswer(
+    releaseAndAnswer(
         [&] {
-            question = form.AddConfirm().lblMessage()->text();
-            Xdotool({QStringLiteral("key"), QStringLiteral("Return")});
+            question = form.addTargetDialog().messageLabel()->text();
+            xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         },
         true);
-    EXPECT_TRUE(question.endsWith(QChar(0xFF1A) + services->GetClassName(inner)));
-    EXPECT_EQ(registry.lstTarget().stringList(),
-              QStringList{services->GetWindowText(inner) + QLatin1Char('(') + core::HandleToHex(inner) +
+    EXPECT_TRUE(question.endsWith(QChar(0xFF1A) + services->className(inner)));
+    EXPECT_EQ(registry.targetList().stringList(),
+              QStringList{services->windowTitle(inner) + QLatin1Char('(') + core::handleToHex(inner) +
                           QLatin1Char(')')});
 }
 
 TEST_F(PickerDrag, QuickClickOnTheReticlePicksNothing) {
-    MoveTo(ReticleCentre());
-    Xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(
-        QTest::qWaitFor([&] { return !form.tmrTarget().isActive() && form.tmrActive().isActive(); }, 5000));
+    moveTo(reticleCentre());
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !form.trackingTimer().isActive() && form.cycleTimer().isActive(); }, 5000));
     QTest::qWait(0);
-    EXPECT_FALSE(form.AddConfirm().isVisible());
-    EXPECT_TRUE(registry.lstTarget().stringList().isEmpty());
+    EXPECT_FALSE(form.addTargetDialog().isVisible());
+    EXPECT_TRUE(registry.targetList().stringList().isEmpty());
 }
 
 }  // namespace

@@ -6,7 +6,7 @@ namespace uitest {
 
 // The QApplication of the test binary (made by the environment in QtApp.cpp before the first test,
 // removed after the last one). Fixtures take it as their first member, before any widget.
-inline QApplication& App() {
+inline QApplication& app() {
     return *qobject_cast<QApplication*>(QCoreApplication::instance());
 }
 

@@ -15,7 +15,7 @@ constexpr int kThickness = 5;
 
 // Top, left, right, bottom; on a window lower than two thicknesses the side bars run between
 // rows h-5 and 5 and overlap the others.
-std::vector<Rect> ExpectedBars(const Rect& r) {
+std::vector<Rect> expectedBars(const Rect& r) {
     const int t = kThickness;
     const int sideTop = std::min(t, r.height - t);
     const int sideHeight = std::abs(r.height - 2 * t);
@@ -28,7 +28,7 @@ std::vector<Rect> ExpectedBars(const Rect& r) {
     return bars;
 }
 
-bool Reddish(std::uint32_t rgb) {
+bool reddish(std::uint32_t rgb) {
     const auto red = (rgb >> 16) & 0xff, green = (rgb >> 8) & 0xff, blue = rgb & 0xff;
     return red > 0xc0 && green < 0x60 && blue < 0x60;
 }
@@ -74,16 +74,16 @@ TEST_F(HighlightTest, BarsFollowTheOuterRectangleOfFramesChildrenAndLowWindows) 
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        services->InvertWindowFrame(c.window);
-        const std::vector<Rect> expected = ExpectedBars(c.outer);
-        EXPECT_TRUE(WaitUntil([&] { return bars() == expected; }));
+        services->toggleHighlight(c.window);
+        const std::vector<Rect> expected = expectedBars(c.outer);
+        EXPECT_TRUE(waitUntil([&] { return bars() == expected; }));
         EXPECT_EQ(bars(), expected) << "outer rectangle " << c.outer;
-        EXPECT_TRUE(Reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
-        EXPECT_TRUE(Reddish(observer.pixel(c.outer.x + c.outer.width - 1, c.outer.y + c.outer.height - 1)));
+        EXPECT_TRUE(reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
+        EXPECT_TRUE(reddish(observer.pixel(c.outer.x + c.outer.width - 1, c.outer.y + c.outer.height - 1)));
 
-        services->InvertWindowFrame(c.window);
-        EXPECT_TRUE(WaitUntil([&] { return bars().empty(); }));
-        EXPECT_FALSE(Reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
+        services->toggleHighlight(c.window);
+        EXPECT_TRUE(waitUntil([&] { return bars().empty(); }));
+        EXPECT_FALSE(reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
     }
     // The frame of the framed window includes its title bar: its top bar lies above the client.
     EXPECT_LT(cases[0].outer.y, observer.rootRect(framed[0].window).y - kThickness);
@@ -92,34 +92,34 @@ TEST_F(HighlightTest, BarsFollowTheOuterRectangleOfFramesChildrenAndLowWindows) 
 TEST_F(HighlightTest, MovingFromOneWindowToAnotherLeavesOnlyTheNewFrame) {
     const auto own = programs.client({"--count", "2", "--geometry", "200x150+100+100"}, observer);
     ASSERT_EQ(own.size(), 2u);
-    Tool("xdotool", {"windowmove", Hex(own[1].window), "500", "300"});
-    ASSERT_TRUE(WaitUntil([&] { return observer.frameRect(own[1].window).x == 500; }));
+    tool("xdotool", {"windowmove", hex(own[1].window), "500", "300"});
+    ASSERT_TRUE(waitUntil([&] { return observer.frameRect(own[1].window).x == 500; }));
     const Window a = own[0].window;
     const Window b = own[1].window;
 
-    services->InvertWindowFrame(a);
-    services->InvertWindowFrame(b);  // the picker frames the new window, then unframes the old
-    services->InvertWindowFrame(a);
-    const std::vector<Rect> expected = ExpectedBars(observer.frameRect(b));
-    EXPECT_TRUE(WaitUntil([&] { return bars() == expected; }));
+    services->toggleHighlight(a);
+    services->toggleHighlight(b);  // the picker frames the new window, then unframes the old
+    services->toggleHighlight(a);
+    const std::vector<Rect> expected = expectedBars(observer.frameRect(b));
+    EXPECT_TRUE(waitUntil([&] { return bars() == expected; }));
     EXPECT_EQ(bars(), expected);
-    services->InvertWindowFrame(b);
-    EXPECT_TRUE(WaitUntil([&] { return bars().empty(); }));
+    services->toggleHighlight(b);
+    EXPECT_TRUE(waitUntil([&] { return bars().empty(); }));
 }
 
 TEST_F(HighlightTest, FrameOfAWindowThatVanishedIsTakenOff) {
     const auto own = programs.client({"--geometry", "200x150+100+100"}, observer);
     ASSERT_EQ(own.size(), 1u);
     const Window w = own[0].window;
-    services->InvertWindowFrame(w);
-    ASSERT_TRUE(WaitUntil([&] { return bars().size() == 4; }));
+    services->toggleHighlight(w);
+    ASSERT_TRUE(waitUntil([&] { return bars().size() == 4; }));
     programs.killAll();
-    ASSERT_TRUE(WaitUntil([&] { return !observer.exists(w); }));
-    services->InvertWindowFrame(w);
-    EXPECT_TRUE(WaitUntil([&] { return bars().empty(); }));
+    ASSERT_TRUE(waitUntil([&] { return !observer.exists(w); }));
+    services->toggleHighlight(w);
+    EXPECT_TRUE(waitUntil([&] { return bars().empty(); }));
     // Nothing is drawn for 0 or a window that is gone.
-    services->InvertWindowFrame(0);
-    services->InvertWindowFrame(w);
+    services->toggleHighlight(0);
+    services->toggleHighlight(w);
     observer.sync();
     EXPECT_TRUE(bars().empty());
 }

@@ -22,20 +22,20 @@ TEST_F(NoWindowManagerTest, EveryShowCommandShowsTheWindowAtOnce) {
     ASSERT_EQ(own.size(), 1u);
     const Window w = own[0].window;
     WindowPlacement shown;
-    ASSERT_TRUE(services->GetWindowPlacement(w, shown));
+    ASSERT_TRUE(services->placement(w, shown));
     for (std::int32_t show : {core::kShowNormal, core::kShowMinimized, core::kShowMaximized}) {
         SCOPED_TRACE(show);
         WindowPlacement hidden = shown;
         hidden.showCmd = core::kShowHide;
-        ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
+        ASSERT_TRUE(services->setPlacement(w, hidden));
         // The services' requests travel on their own connection: wait to see them done.
-        EXPECT_TRUE(WaitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
+        EXPECT_TRUE(waitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
         WindowPlacement back = shown;
         back.showCmd = show;
         back.framePosition = {100 + show, 50};
-        ASSERT_TRUE(services->SetWindowPlacement(w, back));
+        ASSERT_TRUE(services->setPlacement(w, back));
         // Nobody could iconify or maximise it: it is shown where the placement says.
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] {
             return observer.viewable(w) && observer.rootRect(w) == Rect{100 + show, 50, 260, 180};
         }));
         EXPECT_EQ(observer.rootRect(w), (Rect{100 + show, 50, 260, 180}));
@@ -47,7 +47,7 @@ TEST_F(NoWindowManagerTest, PlacementOfAPlainWindow) {
     ASSERT_EQ(own.size(), 1u);
     const Window w = own[0].window;
     WindowPlacement shown;
-    ASSERT_TRUE(services->GetWindowPlacement(w, shown));
+    ASSERT_TRUE(services->placement(w, shown));
     EXPECT_EQ(shown.showCmd, core::kShowNormal);
     EXPECT_EQ(shown.framePosition, (core::Point{140, 90}));
     EXPECT_EQ(shown.clientSize, (core::Size{260, 180}));
@@ -55,27 +55,27 @@ TEST_F(NoWindowManagerTest, PlacementOfAPlainWindow) {
 
     WindowPlacement hidden = shown;
     hidden.showCmd = core::kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
-    EXPECT_TRUE(WaitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
-    EXPECT_EQ(std::ranges::count(services->EnumWindows(), w), 1) << "still one of ours";
+    ASSERT_TRUE(services->setPlacement(w, hidden));
+    EXPECT_TRUE(waitUntil([&] { return observer.mapState(w) == XCB_MAP_STATE_UNMAPPED; }));
+    EXPECT_EQ(std::ranges::count(services->topLevelWindows(), w), 1) << "still one of ours";
 
     WindowPlacement moved = shown;
     moved.framePosition = {300, 200};
     moved.clientSize = {200, 100};
-    ASSERT_TRUE(services->SetWindowPlacement(w, moved));
-    EXPECT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(services->setPlacement(w, moved));
+    EXPECT_TRUE(waitUntil([&] {
         return observer.viewable(w) && observer.rootRect(w) == Rect{300, 200, 200, 100};
     }));
     EXPECT_EQ(observer.rootRect(w), (Rect{300, 200, 200, 100}));
     WindowPlacement now;
-    ASSERT_TRUE(services->GetWindowPlacement(w, now));
+    ASSERT_TRUE(services->placement(w, now));
     EXPECT_EQ(now, moved);
 }
 
 TEST_F(NoWindowManagerTest, ForegroundTakesTheFocus) {
     const auto own = programs.client({"--override", "--count", "2"}, observer);
     ASSERT_EQ(own.size(), 2u);
-    services->SetForegroundWindow(own[1].window);
+    services->activate(own[1].window);
     observer.sync();
     auto focus = [&] {
         auto* r = xcb_get_input_focus_reply(observer.xcb(), xcb_get_input_focus(observer.xcb()), nullptr);
@@ -84,7 +84,7 @@ TEST_F(NoWindowManagerTest, ForegroundTakesTheFocus) {
         return f;
     };
     EXPECT_EQ(focus(), own[1].window);
-    services->SetTopmost(own[0].window);
+    services->setTopmost(own[0].window);
     observer.sync();
     const auto states = observer.values(own[0].window, "_NET_WM_STATE", XCB_ATOM_ATOM);
     EXPECT_EQ(std::ranges::count(states, observer.atom("_NET_WM_STATE_ABOVE")), 1)
@@ -149,7 +149,7 @@ TEST_F(NoWindowManagerTest, ClientListOfTheRootCountsOnlyWhileAWindowManagerAnno
         set(observer.root(), "_NET_SUPPORTED", XCB_ATOM_ATOM, supported);
         observer.sync();
 
-        const auto listed = services->EnumWindows();
+        const auto listed = services->topLevelWindows();
         EXPECT_EQ(std::ranges::count(listed, check), k.fromList ? 1 : 0);
         EXPECT_EQ(std::ranges::count(listed, managedLike), k.fromList ? 0 : 1);
     }

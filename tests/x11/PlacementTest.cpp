@@ -44,7 +44,7 @@ const Case kCases[] = {
      kRestoreToMaximized},
 };
 
-bool Has(const Case& c, Step step) {
+bool has(const Case& c, Step step) {
     return std::ranges::count(c.steps, step) > 0;
 }
 
@@ -62,37 +62,37 @@ protected:
     // Drives the window into a state with the desktop's own tools and waits until it is there.
     void apply(Window w, Step step) {
         applyStep(w, step);
-        ASSERT_TRUE(WaitUntil([&] { return observer.settled(w); }));
+        ASSERT_TRUE(waitUntil([&] { return observer.settled(w); }));
     }
 
     void applyStep(Window w, Step step) {
-        const QString id = Hex(w);
+        const QString id = hex(w);
         switch (step) {
             case Step::kMove:
-                Tool("xdotool", {"windowmove", id, "321", "234"});
-                ASSERT_TRUE(WaitUntil([&] {
+                tool("xdotool", {"windowmove", id, "321", "234"});
+                ASSERT_TRUE(waitUntil([&] {
                     const Rect r = observer.frameOrigin(w);
                     return r.x == 321 && r.y == 234;
                 }));
                 break;
             case Step::kResize: {
                 const Rect before = observer.rootRect(w);
-                Tool("xdotool", {"windowsize", id, "410", "290"});
-                ASSERT_TRUE(WaitUntil([&] { return observer.rootRect(w) != before; }));
+                tool("xdotool", {"windowsize", id, "410", "290"});
+                ASSERT_TRUE(waitUntil([&] { return observer.rootRect(w) != before; }));
                 break;
             }
             case Step::kMaximize:
-                Tool("wmctrl", {"-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"});
-                ASSERT_TRUE(WaitUntil([&] { return observer.maximized(w); }));
+                tool("wmctrl", {"-i", "-r", id, "-b", "add,maximized_vert,maximized_horz"});
+                ASSERT_TRUE(waitUntil([&] { return observer.maximized(w); }));
                 break;
             case Step::kMinimize:
-                Tool("xdotool", {"windowminimize", id});
+                tool("xdotool", {"windowminimize", id});
                 // Openbox sets _NET_WM_STATE_HIDDEN a moment before WM_STATE.
-                ASSERT_TRUE(WaitUntil([&] { return observer.hidden(w) && observer.wmState(w) == 3u; }));
+                ASSERT_TRUE(waitUntil([&] { return observer.hidden(w) && observer.wmState(w) == 3u; }));
                 break;
             case Step::kSecondDesktop:
-                Tool("wmctrl", {"-i", "-r", id, "-t", "1"});
-                ASSERT_TRUE(WaitUntil([&] { return observer.desktop(w) == 1u; }));
+                tool("wmctrl", {"-i", "-r", id, "-t", "1"});
+                ASSERT_TRUE(waitUntil([&] { return observer.desktop(w) == 1u; }));
                 break;
         }
     }
@@ -116,39 +116,39 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
                                     << frameBefore);
     EXPECT_EQ(before.showCmd, c.showCmd);
     EXPECT_EQ(before.flags, c.flags);
-    EXPECT_EQ(before.desktop, Has(c, Step::kSecondDesktop) ? 1 : 0);
+    EXPECT_EQ(before.desktop, has(c, Step::kSecondDesktop) ? 1 : 0);
 
     WindowPlacement hidden = before;
     hidden.showCmd = kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
+    ASSERT_TRUE(services->setPlacement(w, hidden));
     WindowPlacement meanwhile;  // read at once, whether or not openbox has let the window go yet
-    ASSERT_TRUE(services->GetWindowPlacement(w, meanwhile));
+    ASSERT_TRUE(services->placement(w, meanwhile));
     EXPECT_EQ(meanwhile.showCmd, kShowHide);
-    EXPECT_TRUE(WaitUntil([&] { return !observer.listed(w) && !observer.wmState(w); }))
+    EXPECT_TRUE(waitUntil([&] { return !observer.listed(w) && !observer.wmState(w); }))
         << "still managed after the withdraw";
     EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
-    EXPECT_TRUE(services->IsWindow(w));
+    EXPECT_TRUE(services->exists(w));
 
-    ASSERT_TRUE(services->SetWindowPlacement(w, before));
+    ASSERT_TRUE(services->setPlacement(w, before));
     WindowPlacement after;
-    EXPECT_TRUE(WaitUntil([&] {
+    EXPECT_TRUE(waitUntil([&] {
         after = settledPlacement(w);
         return after == before;
     }));
     EXPECT_EQ(after, before) << "client on the root " << observer.rootRect(w) << ", frame "
                              << observer.frameRect(w);
-    EXPECT_TRUE(WaitUntil([&] { return observer.listed(w); }));
+    EXPECT_TRUE(waitUntil([&] { return observer.listed(w); }));
     // Openbox gives windows on other desktops IconicState too.
-    const bool iconic = c.showCmd == kShowMinimized || Has(c, Step::kSecondDesktop);
+    const bool iconic = c.showCmd == kShowMinimized || has(c, Step::kSecondDesktop);
     EXPECT_EQ(observer.wmState(w), iconic ? 3u : 1u);
     EXPECT_EQ(observer.hidden(w), c.showCmd == kShowMinimized);
     EXPECT_EQ(observer.maximized(w), c.showCmd == kShowMaximized || c.flags == kRestoreToMaximized);
-    EXPECT_EQ(observer.desktop(w), Has(c, Step::kSecondDesktop) ? 1u : 0u);
+    EXPECT_EQ(observer.desktop(w), has(c, Step::kSecondDesktop) ? 1u : 0u);
 
-    if (Has(c, Step::kMaximize)) {
+    if (has(c, Step::kMaximize)) {
         // The normal rectangle survived: un-maximising returns to where the window was.
-        Tool("wmctrl", {"-i", "-r", Hex(w), "-b", "remove,maximized_vert,maximized_horz"});
-        EXPECT_TRUE(WaitUntil([&] {
+        tool("wmctrl", {"-i", "-r", hex(w), "-b", "remove,maximized_vert,maximized_horz"});
+        EXPECT_TRUE(waitUntil([&] {
             return !observer.maximized(w) && observer.frameOrigin(w) == normalRect;
         })) << "normal rectangle "
             << normalRect << ", now " << observer.frameOrigin(w);

@@ -4,7 +4,7 @@
 
 #include <memory>
 
-#include "core/x11/X11WindowServices.h"
+#include "platform/x11/X11WindowServices.h"
 #include "x11/X11TestSupport.h"
 
 namespace x11test {
@@ -14,7 +14,7 @@ class ServicesTest : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(observer.connected()) << "no X display";
-        services = core::x11::X11WindowServices::Connect();
+        services = core::x11::X11WindowServices::connect();
         ASSERT_NE(services, nullptr);
         clientsBefore = observer.clientList();
         overridesBefore = observer.overrideRedirectWindows();
@@ -26,7 +26,7 @@ protected:
     // the windows still hidden while their program dies, which confuses openbox.
     void TearDown() override {
         programs.killAll();
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] {
             return observer.clientList() == clientsBefore &&
                    observer.overrideRedirectWindows() == overridesBefore;
         })) << "windows left: "
@@ -39,10 +39,10 @@ protected:
     // window manager applies requests after they return).
     core::WindowPlacement settledPlacement(Window window) {
         core::WindowPlacement last;
-        services->GetWindowPlacement(window, last);
-        WaitUntil([&] {
+        services->placement(window, last);
+        waitUntil([&] {
             core::WindowPlacement now;
-            services->GetWindowPlacement(window, now);
+            services->placement(window, now);
             const bool same = now == last && observer.settled(window);
             last = now;
             return same;

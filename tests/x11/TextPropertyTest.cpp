@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "core/x11/TextProperty.h"
+#include "platform/x11/TextProperty.h"
 
 namespace core::x11 {
 namespace {
@@ -22,7 +22,7 @@ class TextPropertyTest : public testing::TestWithParam<Case> {};
 
 TEST_P(TextPropertyTest, Decodes) {
     const Case& c = GetParam();
-    EXPECT_EQ(DecodeTextProperty(c.bytes, c.encoding), c.expected);
+    EXPECT_EQ(decodeTextProperty(c.bytes, c.encoding), c.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -23,20 +23,20 @@ class WindowInfoTest : public ServicesTest {};
 TEST_F(WindowInfoTest, ClassAndTitleOfOurOwnClientAndOfXterm) {
     const auto own = programs.client({"--class", "ZelProbe", "--title", kJapaneseTitle}, observer);
     ASSERT_EQ(own.size(), 1u);
-    EXPECT_EQ(services->GetClassName(own[0].window), QStringLiteral("ZelProbe"));
-    EXPECT_EQ(services->GetWindowText(own[0].window), kJapaneseTitle);
+    EXPECT_EQ(services->className(own[0].window), QStringLiteral("ZelProbe"));
+    EXPECT_EQ(services->windowTitle(own[0].window), kJapaneseTitle);
 
     const Window xterm = programs.xterm("info xterm", "40x10+300+300", observer);
     ASSERT_NE(xterm, 0u);
-    EXPECT_EQ(services->GetClassName(xterm), QStringLiteral("XTerm"));
-    EXPECT_TRUE(services->GetWindowText(xterm).startsWith(QStringLiteral("info xterm #")));
+    EXPECT_EQ(services->className(xterm), QStringLiteral("XTerm"));
+    EXPECT_TRUE(services->windowTitle(xterm).startsWith(QStringLiteral("info xterm #")));
 }
 
 TEST_F(WindowInfoTest, TitleFromLatin1WmNameWithoutNetWmName) {
     const auto own = programs.client({"--latin1-name", "--title", QStringLiteral("café crème")}, observer);
     ASSERT_EQ(own.size(), 1u);
     EXPECT_EQ(observer.text(own[0].window, "WM_NAME", XCB_ATOM_STRING), "caf\xe9 cr\xe8me");
-    EXPECT_EQ(services->GetWindowText(own[0].window), QStringLiteral("café crème"));
+    EXPECT_EQ(services->windowTitle(own[0].window), QStringLiteral("café crème"));
 }
 
 TEST_F(WindowInfoTest, EnumWindowsListsClientsBottomToTopWithHiddenOnes) {
@@ -45,12 +45,12 @@ TEST_F(WindowInfoTest, EnumWindowsListsClientsBottomToTopWithHiddenOnes) {
     const Window xclock = programs.xclock("info xclock", "120x120+600+300", observer);
     ASSERT_NE(xclock, 0u);
     std::vector<Window> mine = {own[0].window, own[1].window, own[2].window, xclock};
-    Tool("wmctrl", {"-i", "-a", Hex(own[0].window)});
-    ASSERT_TRUE(WaitUntil([&] { return observer.stackingList().back() == own[0].window; }));
+    tool("wmctrl", {"-i", "-a", hex(own[0].window)});
+    ASSERT_TRUE(waitUntil([&] { return observer.stackingList().back() == own[0].window; }));
 
     auto listedByUs = [&] {
         std::vector<Window> result;
-        for (core::WindowHandle w : services->EnumWindows()) {
+        for (core::WindowHandle w : services->topLevelWindows()) {
             if (std::ranges::count(mine, w) > 0) {
                 result.push_back(w);
             }
@@ -67,15 +67,15 @@ TEST_F(WindowInfoTest, EnumWindowsListsClientsBottomToTopWithHiddenOnes) {
 
     // A window we hid is still one of the user's windows; one its own program withdrew is not.
     core::WindowPlacement p;
-    ASSERT_TRUE(services->GetWindowPlacement(own[1].window, p));
+    ASSERT_TRUE(services->placement(own[1].window, p));
     p.showCmd = core::kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(own[1].window, p));
-    ASSERT_TRUE(WaitUntil([&] { return !observer.listed(own[1].window); }));
-    EXPECT_EQ(std::ranges::count(services->EnumWindows(), own[1].window), 1);
+    ASSERT_TRUE(services->setPlacement(own[1].window, p));
+    ASSERT_TRUE(waitUntil([&] { return !observer.listed(own[1].window); }));
+    EXPECT_EQ(std::ranges::count(services->topLevelWindows(), own[1].window), 1);
 
-    Tool("xdotool", {"windowunmap", Hex(own[2].window)});
-    ASSERT_TRUE(WaitUntil([&] { return !observer.listed(own[2].window); }));
-    EXPECT_EQ(std::ranges::count(services->EnumWindows(), own[2].window), 0);
+    tool("xdotool", {"windowunmap", hex(own[2].window)});
+    ASSERT_TRUE(waitUntil([&] { return !observer.listed(own[2].window); }));
+    EXPECT_EQ(std::ranges::count(services->topLevelWindows(), own[2].window), 0);
 }
 
 TEST_F(WindowInfoTest, EnumWindowsListsMinimisedAndOtherDesktopWindowsAndKeepsThemOnceWhenWeHideThem) {
@@ -84,34 +84,34 @@ TEST_F(WindowInfoTest, EnumWindowsListsMinimisedAndOtherDesktopWindowsAndKeepsTh
     const Window minimised = own[0].window;
     const Window away = own[1].window;
     const Window plain = own[2].window;
-    Tool("xdotool", {"windowminimize", Hex(minimised)});
-    Tool("wmctrl", {"-i", "-r", Hex(away), "-t", "1"});
-    ASSERT_TRUE(WaitUntil([&] { return observer.hidden(minimised) && observer.desktop(away) == 1u; }));
+    tool("xdotool", {"windowminimize", hex(minimised)});
+    tool("wmctrl", {"-i", "-r", hex(away), "-t", "1"});
+    ASSERT_TRUE(waitUntil([&] { return observer.hidden(minimised) && observer.desktop(away) == 1u; }));
     auto times = [](const std::vector<core::WindowHandle>& list, Window w) {
         return std::ranges::count(list, w);
     };
-    const auto shown = services->EnumWindows();
+    const auto shown = services->topLevelWindows();
     for (Window w : {minimised, away, plain}) {
-        EXPECT_EQ(times(shown, w), 1) << Hex(w).toStdString();
+        EXPECT_EQ(times(shown, w), 1) << hex(w).toStdString();
     }
 
     // Hidden by us: listed once while the window manager lets go of them and afterwards, after the
     // windows it lists, in the order hidden (not the order they were stacked in).
     for (Window w : {away, minimised, plain}) {
         core::WindowPlacement p;
-        ASSERT_TRUE(services->GetWindowPlacement(w, p));
+        ASSERT_TRUE(services->placement(w, p));
         p.showCmd = core::kShowHide;
-        ASSERT_TRUE(services->SetWindowPlacement(w, p));
-        EXPECT_EQ(times(services->EnumWindows(), w), 1) << "just withdrawn " << Hex(w).toStdString();
+        ASSERT_TRUE(services->setPlacement(w, p));
+        EXPECT_EQ(times(services->topLevelWindows(), w), 1) << "just withdrawn " << hex(w).toStdString();
     }
-    ASSERT_TRUE(WaitUntil(
+    ASSERT_TRUE(waitUntil(
         [&] { return !observer.listed(away) && !observer.listed(minimised) && !observer.listed(plain); }));
-    const auto hidden = services->EnumWindows();
+    const auto hidden = services->topLevelWindows();
     ASSERT_GE(hidden.size(), 3u);
     EXPECT_EQ(std::vector<Window>(hidden.end() - 3, hidden.end()),
               (std::vector<Window>{away, minimised, plain}));
     for (Window w : {minimised, away, plain}) {
-        EXPECT_EQ(times(hidden, w), 1) << Hex(w).toStdString();
+        EXPECT_EQ(times(hidden, w), 1) << hex(w).toStdString();
     }
 }
 
@@ -127,12 +127,12 @@ TEST_F(WindowInfoTest, ClassesAndTitlesReadTogetherAreThoseReadOneByOne) {
     const std::vector<core::WindowHandle> windows = {probe[0].window, 0,     latin[0].window, gone,
                                                      xterm,           frame, observer.root()};
 
-    const auto texts = services->GetClassNamesAndTitles(windows);
+    const auto texts = services->classNamesAndTitles(windows);
     ASSERT_EQ(texts.size(), windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        SCOPED_TRACE(Hex(windows[i]).toStdString());
-        EXPECT_EQ(texts[i].first, services->GetClassName(windows[i]));
-        EXPECT_EQ(texts[i].second, services->GetWindowText(windows[i]));
+        SCOPED_TRACE(hex(windows[i]).toStdString());
+        EXPECT_EQ(texts[i].first, services->className(windows[i]));
+        EXPECT_EQ(texts[i].second, services->windowTitle(windows[i]));
     }
     EXPECT_EQ(texts[0], std::make_pair(QStringLiteral("ZelProbe"), kJapaneseTitle));
     EXPECT_EQ(texts[1], std::make_pair(QString(), QString()));
@@ -151,15 +151,15 @@ TEST_F(WindowInfoTest, ManyWindowsReadInOneCallAnswerAsWhenReadOneByOne) {
     ASSERT_EQ(own.size(), 5u);
     ASSERT_EQ(doomed.size(), 1u);
     ASSERT_NE(xterm, 0u);
-    Tool("xdotool", {"windowminimize", Hex(own[1].window)});
-    Tool("wmctrl", {"-i", "-r", Hex(own[2].window), "-b", "add,maximized_vert,maximized_horz"});
-    Tool("xdotool", {"windowunmap", Hex(own[4].window)});
-    Tool("xkill", {"-id", Hex(doomed[0].window)});
+    tool("xdotool", {"windowminimize", hex(own[1].window)});
+    tool("wmctrl", {"-i", "-r", hex(own[2].window), "-b", "add,maximized_vert,maximized_horz"});
+    tool("xdotool", {"windowunmap", hex(own[4].window)});
+    tool("xkill", {"-id", hex(doomed[0].window)});
     core::WindowPlacement hide;
-    ASSERT_TRUE(services->GetWindowPlacement(own[3].window, hide));
+    ASSERT_TRUE(services->placement(own[3].window, hide));
     hide.showCmd = core::kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(own[3].window, hide));
-    ASSERT_TRUE(WaitUntil([&] {
+    ASSERT_TRUE(services->setPlacement(own[3].window, hide));
+    ASSERT_TRUE(waitUntil([&] {
         return observer.wmState(own[1].window) == 3u && observer.maximized(own[2].window) &&
                !observer.listed(own[3].window) && !observer.listed(own[4].window) &&
                !observer.exists(doomed[0].window);
@@ -192,8 +192,8 @@ TEST_F(WindowInfoTest, ManyWindowsReadInOneCallAnswerAsWhenReadOneByOne) {
     }
 
     const auto tripsBefore = services->roundTrips();
-    const std::vector<core::PlacementAndClass> readings = services->GetWindowPlacementsAndClassNames(windows);
-    const std::vector<bool> open = services->AreWindows(windows);
+    const std::vector<core::PlacementAndClass> readings = services->placementsAndClassNames(windows);
+    const std::vector<bool> open = services->existing(windows);
     const auto batchTrips = services->roundTrips() - tripsBefore;
     ASSERT_EQ(readings.size(), windows.size());
     ASSERT_EQ(open.size(), windows.size());
@@ -203,13 +203,13 @@ TEST_F(WindowInfoTest, ManyWindowsReadInOneCallAnswerAsWhenReadOneByOne) {
         const Row& row = rows[i];
         SCOPED_TRACE(row.name);
         core::WindowPlacement single;
-        const bool read = services->GetWindowPlacement(row.window, single);
+        const bool read = services->placement(row.window, single);
         EXPECT_EQ(readings[i].placement.has_value(), read);
         if (readings[i].placement && read) {
             EXPECT_EQ(*readings[i].placement, single);
         }
-        EXPECT_EQ(readings[i].className, services->GetClassName(row.window));
-        EXPECT_EQ(open[i], services->IsWindow(row.window));
+        EXPECT_EQ(readings[i].className, services->className(row.window));
+        EXPECT_EQ(open[i], services->exists(row.window));
 
         EXPECT_EQ(open[i], row.showCmd.has_value());
         ASSERT_EQ(readings[i].placement.has_value(), row.showCmd.has_value());
@@ -244,13 +244,13 @@ TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {
         {"desktop", {900, 700}, observer.root()},
     };
     for (const Probe& probe : probes) {
-        EXPECT_EQ(services->WindowFromPoint(probe.point), probe.expected) << probe.where;
+        EXPECT_EQ(services->windowAt(probe.point), probe.expected) << probe.where;
     }
     // The highlight around the window takes no part.
-    services->InvertWindowFrame(client);
-    EXPECT_EQ(services->WindowFromPoint({frame.x + 2, frame.y + 2}), client);
-    EXPECT_EQ(services->WindowFromPoint({frame.x + frame.width / 2, frame.y + 1}), client);
-    services->InvertWindowFrame(client);
+    services->toggleHighlight(client);
+    EXPECT_EQ(services->windowAt({frame.x + 2, frame.y + 2}), client);
+    EXPECT_EQ(services->windowAt({frame.x + frame.width / 2, frame.y + 1}), client);
+    services->toggleHighlight(client);
 }
 
 TEST_F(WindowInfoTest, EveryCallOnAVanishedWindowFailsQuietly) {
@@ -258,34 +258,34 @@ TEST_F(WindowInfoTest, EveryCallOnAVanishedWindowFailsQuietly) {
     ASSERT_EQ(own.size(), 1u);
     const Window w = own[0].window;
     const Window child = own[0].child;
-    ASSERT_TRUE(services->IsWindow(w));
+    ASSERT_TRUE(services->exists(w));
     programs.killAll();
-    ASSERT_TRUE(WaitUntil([&] { return !observer.exists(w); }));
+    ASSERT_TRUE(waitUntil([&] { return !observer.exists(w); }));
 
     for (Window gone : {w, child, Window{0x7ffffff0}, Window{0}}) {
-        SCOPED_TRACE(Hex(gone).toStdString());
-        EXPECT_FALSE(services->IsWindow(gone));
-        EXPECT_EQ(services->GetClassName(gone), QString());
-        EXPECT_EQ(services->GetWindowText(gone), QString());
+        SCOPED_TRACE(hex(gone).toStdString());
+        EXPECT_FALSE(services->exists(gone));
+        EXPECT_EQ(services->className(gone), QString());
+        EXPECT_EQ(services->windowTitle(gone), QString());
         core::WindowPlacement untouched;
         untouched.desktop = 77;
         core::WindowPlacement p = untouched;
-        EXPECT_FALSE(services->GetWindowPlacement(gone, p));
+        EXPECT_FALSE(services->placement(gone, p));
         EXPECT_EQ(p, untouched);
         for (std::int32_t show :
              {core::kShowHide, core::kShowNormal, core::kShowMinimized, core::kShowMaximized}) {
             p.showCmd = show;
-            EXPECT_FALSE(services->SetWindowPlacement(gone, p));
+            EXPECT_FALSE(services->setPlacement(gone, p));
         }
-        services->SetWindowPlacements({{gone, p}});
-        services->InvertWindowFrame(gone);
-        services->SetTopmost(gone);
-        services->SetSkipTaskbar(gone);
-        services->SetForegroundWindow(gone);
+        services->setPlacements({{gone, p}});
+        services->toggleHighlight(gone);
+        services->setTopmost(gone);
+        services->setSkipTaskbar(gone);
+        services->activate(gone);
     }
     // The connection is still good for the next question.
     EXPECT_FALSE(services->connectionLost());
-    EXPECT_TRUE(services->IsWindow(observer.root()));
+    EXPECT_TRUE(services->exists(observer.root()));
 }
 
 TEST_F(WindowInfoTest, OwnWindowsGoOnTopOutOfTaskBarsAndTakeTheFocus) {
@@ -296,16 +296,16 @@ TEST_F(WindowInfoTest, OwnWindowsGoOnTopOutOfTaskBarsAndTakeTheFocus) {
         return std::ranges::count(observer.values(w, "_NET_WM_STATE", XCB_ATOM_ATOM), observer.atom(atom)) >
                0;
     };
-    services->SetTopmost(w);
-    services->SetSkipTaskbar(w);
-    EXPECT_TRUE(WaitUntil([&] {
+    services->setTopmost(w);
+    services->setSkipTaskbar(w);
+    EXPECT_TRUE(waitUntil([&] {
         return netState("_NET_WM_STATE_ABOVE") && netState("_NET_WM_STATE_SKIP_TASKBAR") &&
                netState("_NET_WM_STATE_SKIP_PAGER");
     }));
-    services->SetForegroundWindow(own[1].window);
-    EXPECT_TRUE(WaitUntil([&] { return observer.activeWindow() == own[1].window; }));
-    services->SetForegroundWindow(w);
-    EXPECT_TRUE(WaitUntil([&] { return observer.activeWindow() == w; }));
+    services->activate(own[1].window);
+    EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == own[1].window; }));
+    services->activate(w);
+    EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == w; }));
 }
 
 }  // namespace

@@ -20,7 +20,7 @@ using core::WindowPlacement;
 
 using Batch = std::vector<std::pair<core::WindowHandle, WindowPlacement>>;
 
-std::vector<Window> Only(const std::vector<Window>& list, const std::vector<Window>& wanted) {
+std::vector<Window> only(const std::vector<Window>& list, const std::vector<Window>& wanted) {
     std::vector<Window> result;
     std::ranges::copy_if(list, std::back_inserter(result),
                          [&](Window w) { return std::ranges::count(wanted, w) > 0; });
@@ -42,16 +42,16 @@ protected:
 TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
     const std::vector<Window> w = openClients(5);
     ASSERT_EQ(w.size(), 5u);
-    Tool("wmctrl", {"-i", "-r", Hex(w[1]), "-b", "add,maximized_vert,maximized_horz"});
-    Tool("xdotool", {"windowminimize", Hex(w[3])});
-    Tool("xdotool", {"windowmove", Hex(w[4]), "500", "300"});
-    Tool("wmctrl", {"-i", "-a", Hex(w[0])});  // raised to the top, and focused
-    ASSERT_TRUE(WaitUntil([&] {
+    tool("wmctrl", {"-i", "-r", hex(w[1]), "-b", "add,maximized_vert,maximized_horz"});
+    tool("xdotool", {"windowminimize", hex(w[3])});
+    tool("xdotool", {"windowmove", hex(w[4]), "500", "300"});
+    tool("wmctrl", {"-i", "-a", hex(w[0])});  // raised to the top, and focused
+    ASSERT_TRUE(waitUntil([&] {
         return observer.maximized(w[1]) && observer.hidden(w[3]) && observer.wmState(w[3]) == 3u &&
-               observer.frameOrigin(w[4]).x == 500 && Only(observer.stackingList(), w).back() == w[0];
+               observer.frameOrigin(w[4]).x == 500 && only(observer.stackingList(), w).back() == w[0];
     }));
-    ASSERT_TRUE(WaitUntil([&] { return observer.activeWindow() == w[0]; }));
-    const std::vector<Window> stackBefore = Only(observer.stackingList(), w);
+    ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }));
+    const std::vector<Window> stackBefore = only(observer.stackingList(), w);
     Batch shown;
     for (Window window : w) {
         shown.emplace_back(window, settledPlacement(window));
@@ -62,20 +62,20 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
         entry.second.showCmd = kShowHide;
     }
     std::ranges::reverse(hidden);  // the order of the batch is not the stacking order
-    services->SetWindowPlacements(hidden);
-    EXPECT_TRUE(WaitUntil([&] { return Only(observer.clientList(), w).empty(); }));
+    services->setPlacements(hidden);
+    EXPECT_TRUE(waitUntil([&] { return only(observer.clientList(), w).empty(); }));
 
-    services->SetWindowPlacements(shown);
+    services->setPlacements(shown);
     for (const auto& [window, placement] : shown) {
         WindowPlacement now;
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] {
             now = settledPlacement(window);
             return now == placement;
         }));
-        EXPECT_EQ(now, placement) << "window " << Hex(window).toStdString();
+        EXPECT_EQ(now, placement) << "window " << hex(window).toStdString();
     }
-    EXPECT_EQ(Only(observer.stackingList(), w), stackBefore);
-    EXPECT_TRUE(WaitUntil([&] { return observer.activeWindow() == w[0]; }))
+    EXPECT_EQ(only(observer.stackingList(), w), stackBefore);
+    EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }))
         << "the window that had the focus has it again";
 }
 
@@ -98,26 +98,26 @@ TEST_P(ShownWindowTest, PlacementAppliesToAShownWindow) {
     target.showCmd = c.showCmd;
     const std::string prepare = c.prepare;
     if (prepare == "maximized") {
-        Tool("wmctrl", {"-i", "-r", Hex(w), "-b", "add,maximized_vert,maximized_horz"});
-        ASSERT_TRUE(WaitUntil([&] { return observer.maximized(w); }));
+        tool("wmctrl", {"-i", "-r", hex(w), "-b", "add,maximized_vert,maximized_horz"});
+        ASSERT_TRUE(waitUntil([&] { return observer.maximized(w); }));
     } else if (prepare == "minimized") {
-        Tool("xdotool", {"windowminimize", Hex(w)});
-        ASSERT_TRUE(WaitUntil([&] { return observer.wmState(w) == 3u; }));
+        tool("xdotool", {"windowminimize", hex(w)});
+        ASSERT_TRUE(waitUntil([&] { return observer.wmState(w) == 3u; }));
     }
     const Rect normalBefore = observer.frameOrigin(w);
 
-    ASSERT_TRUE(services->SetWindowPlacement(w, target));
+    ASSERT_TRUE(services->setPlacement(w, target));
     if (c.showCmd == kShowMaximized) {
         // The placement of a maximised window carries no normal rectangle: the window keeps its own.
-        EXPECT_TRUE(WaitUntil([&] { return observer.maximized(w) && observer.wmState(w) == 1u; }));
-        Tool("wmctrl", {"-i", "-r", Hex(w), "-b", "remove,maximized_vert,maximized_horz"});
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] { return observer.maximized(w) && observer.wmState(w) == 1u; }));
+        tool("wmctrl", {"-i", "-r", hex(w), "-b", "remove,maximized_vert,maximized_horz"});
+        EXPECT_TRUE(waitUntil([&] {
             return !observer.maximized(w) && observer.frameOrigin(w) == normalBefore;
         })) << observer.frameOrigin(w)
             << " instead of " << normalBefore;
     } else {
         WindowPlacement now;
-        EXPECT_TRUE(WaitUntil([&] {
+        EXPECT_TRUE(waitUntil([&] {
             now = settledPlacement(w);
             return now == target;
         }));
@@ -136,17 +136,17 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShownWindowTest,
 TEST_F(WithdrawTest, KilledHiderLeavesTheWindowShown) {
     const Window w = openClients(1).front();
     ASSERT_NE(w, 0u);
-    QProcess* hider = programs.start(QStringLiteral(ZEL_X11_HIDER), {Hex(w)});
+    QProcess* hider = programs.start(QStringLiteral(ZEL_X11_HIDER), {hex(w)});
     ASSERT_NE(hider, nullptr);
     ASSERT_TRUE(hider->waitForReadyRead(10000));
     ASSERT_EQ(hider->readLine().trimmed(), "hidden");
-    ASSERT_TRUE(WaitUntil([&] { return !observer.listed(w); }));
+    ASSERT_TRUE(waitUntil([&] { return !observer.listed(w); }));
     EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
 
     ::kill(static_cast<pid_t>(hider->processId()), SIGKILL);
     hider->waitForFinished(5000);
     // The X server maps the saved window again and the window manager takes it back.
-    EXPECT_TRUE(WaitUntil([&] { return observer.viewable(w) && observer.managed(w); }));
+    EXPECT_TRUE(waitUntil([&] { return observer.viewable(w) && observer.managed(w); }));
 }
 
 // Once shown again, by us or by its own program, a window is no business of ours: when we go, a
@@ -161,31 +161,31 @@ TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     const WindowPlacement shown = settledPlacement(w[0]);
     WindowPlacement hidden = shown;
     hidden.showCmd = kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(w[0], hidden));
-    ASSERT_TRUE(WaitUntil([&] { return !observer.wmState(w[0]); }));
+    ASSERT_TRUE(services->setPlacement(w[0], hidden));
+    ASSERT_TRUE(waitUntil([&] { return !observer.wmState(w[0]); }));
     if (GetParam() == ShownBy::kUs) {
-        ASSERT_TRUE(services->SetWindowPlacement(w[0], shown));
+        ASSERT_TRUE(services->setPlacement(w[0], shown));
     } else {
-        Tool("xdotool", {"windowmap", Hex(w[0])});
+        tool("xdotool", {"windowmap", hex(w[0])});
     }
-    ASSERT_TRUE(WaitUntil([&] { return observer.managed(w[0]) && observer.viewable(w[0]); }));
+    ASSERT_TRUE(waitUntil([&] { return observer.managed(w[0]) && observer.viewable(w[0]); }));
     WindowPlacement now;
-    ASSERT_TRUE(services->GetWindowPlacement(w[0], now));
+    ASSERT_TRUE(services->placement(w[0], now));
     EXPECT_EQ(now.showCmd, kShowNormal);
-    Tool("xdotool", {"windowminimize", Hex(w[0])});
-    ASSERT_TRUE(WaitUntil([&] { return observer.wmState(w[0]) == 3u; }));
+    tool("xdotool", {"windowminimize", hex(w[0])});
+    ASSERT_TRUE(waitUntil([&] { return observer.wmState(w[0]) == 3u; }));
 
     // The highlight's windows belong to our connection: once the server has removed them, it has
     // also gone through our save-set.
     const std::size_t others = observer.overrideRedirectWindows().size();
-    services->InvertWindowFrame(w[1]);
-    ASSERT_TRUE(WaitUntil([&] { return observer.overrideRedirectWindows().size() == others + 4; }));
+    services->toggleHighlight(w[1]);
+    ASSERT_TRUE(waitUntil([&] { return observer.overrideRedirectWindows().size() == others + 4; }));
     services.reset();
-    ASSERT_TRUE(WaitUntil([&] { return observer.overrideRedirectWindows().size() == others; }));
+    ASSERT_TRUE(waitUntil([&] { return observer.overrideRedirectWindows().size() == others; }));
     // The window manager handles requests in order: once it has moved the other window, it has
     // also seen any map request the save-set could have caused.
-    Tool("wmctrl", {"-i", "-r", Hex(w[1]), "-t", "1"});
-    ASSERT_TRUE(WaitUntil([&] { return observer.desktop(w[1]) == 1u; }));
+    tool("wmctrl", {"-i", "-r", hex(w[1]), "-t", "1"});
+    ASSERT_TRUE(waitUntil([&] { return observer.desktop(w[1]) == 1u; }));
     EXPECT_EQ(observer.wmState(w[0]), 3u);
     EXPECT_TRUE(observer.hidden(w[0]));
 }
@@ -202,14 +202,14 @@ TEST_F(WithdrawTest, WindowDestroyedWhileHiddenFailsQuietly) {
     WindowPlacement placement = settledPlacement(w);
     WindowPlacement hidden = placement;
     hidden.showCmd = kShowHide;
-    ASSERT_TRUE(services->SetWindowPlacement(w, hidden));
+    ASSERT_TRUE(services->setPlacement(w, hidden));
     programs.killAll();
-    ASSERT_TRUE(WaitUntil([&] { return !observer.exists(w); }));
+    ASSERT_TRUE(waitUntil([&] { return !observer.exists(w); }));
 
-    EXPECT_FALSE(services->SetWindowPlacement(w, placement));
-    services->SetWindowPlacements({{w, placement}});
-    EXPECT_FALSE(services->IsWindow(w));
-    EXPECT_EQ(std::ranges::count(services->EnumWindows(), w), 0);
+    EXPECT_FALSE(services->setPlacement(w, placement));
+    services->setPlacements({{w, placement}});
+    EXPECT_FALSE(services->exists(w));
+    EXPECT_EQ(std::ranges::count(services->topLevelWindows(), w), 0);
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ struct Freed {
 
 }  // namespace
 
-QString Tool(const QString& program, const QStringList& args) {
+QString tool(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     if (!process.waitForFinished(10000)) {
@@ -36,7 +36,7 @@ QString Tool(const QString& program, const QStringList& args) {
     return QString::fromLocal8Bit(process.readAllStandardOutput());
 }
 
-QString Hex(Window window) {
+QString hex(Window window) {
     return QStringLiteral("0x") + QString::number(window, 16);
 }
 
@@ -294,12 +294,12 @@ std::vector<Programs::OwnWindow> Programs::client(const QStringList& args, Obser
         }
     }
     for (const OwnWindow& w : windows) {
-        const bool ready = WaitUntil([&] {
+        const bool ready = waitUntil([&] {
             return override ? observer.viewable(w.window)
                             : observer.managed(w.window) && observer.settled(w.window);
         });
         if (!ready) {
-            ADD_FAILURE() << "window " << Hex(w.window).toStdString() << " was not shown";
+            ADD_FAILURE() << "window " << hex(w.window).toStdString() << " was not shown";
             return {};
         }
     }
@@ -314,7 +314,7 @@ QString Programs::uniqueTitle(const QString& title) {
 
 Window Programs::byTitle(const QString& title, Observer& observer) {
     Window window = 0;
-    const bool found = WaitUntil(
+    const bool found = waitUntil(
         [&] {
             window = observer.findManaged(title);
             return window != 0 && observer.managed(window) && observer.viewable(window) &&

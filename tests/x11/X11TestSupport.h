@@ -22,12 +22,12 @@ namespace x11test {
 using Window = std::uint32_t;
 
 // Runs a program to its end (at most 10 s) and returns its standard output.
-QString Tool(const QString& program, const QStringList& args);
-QString Hex(Window window);
+QString tool(const QString& program, const QStringList& args);
+QString hex(Window window);
 
 // Polls `done` with a short back-off until it holds or the timeout passes.
 template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+bool waitUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     auto delay = std::chrono::milliseconds(2);
     while (!done()) {

@@ -22,11 +22,11 @@ struct Rect {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
-bool ParseRect(const char* text, Rect& r) {
+bool parseRect(const char* text, Rect& r) {
     return std::sscanf(text, "%dx%d%d%d", &r.w, &r.h, &r.x, &r.y) == 4 && r.w > 0 && r.h > 0;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t atom = r != nullptr ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -34,14 +34,14 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     return atom;
 }
 
-void SetText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+void setText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
              const std::string& text) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8,
                         static_cast<std::uint32_t>(text.size()), text.data());
 }
 
 // WM_NORMAL_HINTS with a user-specified position, so that the window manager keeps it.
-void SetPositionHint(xcb_connection_t* c, xcb_window_t w, const Rect& r) {
+void setPositionHint(xcb_connection_t* c, xcb_window_t w, const Rect& r) {
     std::uint32_t hints[18] = {};
     hints[0] = 1u | 2u;  // USPosition | USSize
     hints[1] = static_cast<std::uint32_t>(r.x);
@@ -53,7 +53,7 @@ void SetPositionHint(xcb_connection_t* c, xcb_window_t w, const Rect& r) {
 }
 
 // The title as Latin-1 bytes (ICCCM STRING); characters beyond Latin-1 become "?".
-std::string Utf8ToLatin1(const std::string& utf8) {
+std::string utf8ToLatin1(const std::string& utf8) {
     std::string out;
     for (std::size_t i = 0; i < utf8.size();) {
         const auto b = static_cast<unsigned char>(utf8[i]);
@@ -91,10 +91,10 @@ int main(int argc, char** argv) {
         } else if (arg == "--title") {
             title = value, ++i;
         } else if (arg == "--geometry") {
-            if (!ParseRect(value, geometry)) return 2;
+            if (!parseRect(value, geometry)) return 2;
             ++i;
         } else if (arg == "--child") {
-            if (!ParseRect(value, child)) return 2;
+            if (!parseRect(value, child)) return 2;
             hasChild = true, ++i;
         } else if (arg == "--count") {
             count = std::atoi(value), ++i;
@@ -114,8 +114,8 @@ int main(int argc, char** argv) {
     for (int i = 0; i < screenNumber; ++i)
         xcb_screen_next(&it);
     xcb_screen_t* screen = it.data;
-    const xcb_atom_t netWmName = Atom(c, "_NET_WM_NAME");
-    const xcb_atom_t utf8 = Atom(c, "UTF8_STRING");
+    const xcb_atom_t netWmName = atom(c, "_NET_WM_NAME");
+    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
 
     std::vector<std::pair<xcb_window_t, xcb_window_t>> ids;
     for (int n = 0; n < count; ++n) {
@@ -128,11 +128,11 @@ int main(int argc, char** argv) {
                           XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
         const std::string name = count == 1 ? title : title + " " + std::to_string(n);
         const std::string wmClass = "zel-x11-client" + std::string(1, '\0') + cls + std::string(1, '\0');
-        SetText(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
-        SetText(c, w, XCB_ATOM_WM_NAME, latin1 ? xcb_atom_t{XCB_ATOM_STRING} : utf8,
-                latin1 ? Utf8ToLatin1(name) : name);
-        if (!latin1) SetText(c, w, netWmName, utf8, name);
-        SetPositionHint(c, w, geometry);
+        setText(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, wmClass);
+        setText(c, w, XCB_ATOM_WM_NAME, latin1 ? xcb_atom_t{XCB_ATOM_STRING} : utf8,
+                latin1 ? utf8ToLatin1(name) : name);
+        if (!latin1) setText(c, w, netWmName, utf8, name);
+        setPositionHint(c, w, geometry);
         xcb_window_t sub = XCB_NONE;
         if (hasChild) {
             sub = xcb_generate_id(c);

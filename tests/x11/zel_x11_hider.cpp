@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/x11/X11WindowServices.h"
+#include "platform/x11/X11WindowServices.h"
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -15,16 +15,16 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto window = static_cast<core::WindowHandle>(std::strtoul(argv[1], nullptr, 16));
-    auto services = core::x11::CreateX11WindowServices();
+    auto services = core::x11::createX11WindowServices();
     if (!services) {
         return 1;
     }
     core::WindowPlacement placement;
-    if (!services->GetWindowPlacement(window, placement)) {
+    if (!services->placement(window, placement)) {
         return 1;
     }
     placement.showCmd = core::kShowHide;
-    if (!services->SetWindowPlacement(window, placement)) {
+    if (!services->setPlacement(window, placement)) {
         return 1;
     }
     std::printf("hidden\n");

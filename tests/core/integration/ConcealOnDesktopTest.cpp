@@ -6,64 +6,64 @@
 #include <memory>
 
 #include "DesktopTools.h"
-#include "audio/PulseMixerDevice.h"
-#include "audio/mMixer.h"
 #include "core/ConcealmentCycle.h"
+#include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
-#include "core/x11/X11WindowServices.h"
 #include "fakes/FakePrompter.h"
+#include "platform/pulse/PulseSoundOutput.h"
+#include "platform/x11/X11WindowServices.h"
 
 namespace coretest {
 namespace {
 
 using namespace desktop;
 
-class RecordingIcon final : public core::NotifyIcon {
+class RecordingIcon final : public core::TrayIcon {
 public:
-    void Add(const core::TrayIconData&) override {}
-    void Modify(const core::TrayIconData& data) override { shown.push_back(data.hIcon); }
-    void Delete(const core::TrayIconData&) override {}
+    void show(core::IconHandle) override {}
+    void setPicture(core::IconHandle picture) override { shown.push_back(picture); }
+    void setToolTip(const QString&) override {}
+    void hide() override {}
     std::vector<core::IconHandle> shown;
 };
 
 class ConcealOnDesktopTest : public testing::Test {
 protected:
     void SetUp() override {
-        services = core::x11::CreateX11WindowServices();
+        services = core::x11::createX11WindowServices();
         ASSERT_NE(services, nullptr) << "no X11 window services on " << qgetenv("DISPLAY").constData();
         registry = std::make_unique<core::TargetRegistry>(*services, prompter, flags);
-        cycle = std::make_unique<core::ConcealmentCycle>(*services, *registry, controls, flags, mixer, icon,
-                                                         trayIconData);
-        controls.ZoneMask = core::kZoneTopLeft;
-        controls.lngPixels = 5;
-        controls.imgIcon = {1, 2};
-        Command("xdotool", {"mousemove", "500", "400"});
+        cycle = std::make_unique<core::ConcealmentCycle>(*services, *registry, controls, flags, mute, icon);
+        controls.zoneMask = core::kZoneTopLeft;
+        controls.zoneThickness = 5;
+        controls.pictures = {1, 2};
+        command("xdotool", {"mousemove", "500", "400"});
     }
 
     void TearDown() override {
-        if (cycle) cycle->RestoreAllForShutdown();
-        Command("xdotool", {"keyup", "shift"});
-        Command("xdotool", {"mousemove", "500", "400"});
+        if (cycle) cycle->restoreAllForShutdown();
+        command("xdotool", {"keyup", "shift"});
+        command("xdotool", {"mousemove", "500", "400"});
     }
 
-    void Pick(std::uint32_t window) {
-        registry->AddTargetEntry(core::FormatTargetEntry(services->GetWindowText(window), window));
-        registry->RefreshTargetList();
+    void pick(std::uint32_t window) {
+        registry->addTargetEntry(core::formatTargetEntry(services->windowTitle(window), window));
+        registry->refreshTargetList();
     }
 
     // Ticks until the cycle reaches the state (the backend may see a key a moment after xdotool).
-    bool TickUntilConcealed(bool concealed) {
-        return WaitUntil([&] {
-            cycle->tmrActive_Timer();
-            return flags.blnHideFlg == concealed;
+    bool tickUntilConcealed(bool concealed) {
+        return waitUntil([&] {
+            cycle->tick();
+            return flags.concealed == concealed;
         });
     }
 
-    static bool AllGone(const std::vector<std::uint32_t>& windows) {
-        return WaitUntil([&] {
-            const auto list = ClientList();
+    static bool allGone(const std::vector<std::uint32_t>& windows) {
+        return waitUntil([&] {
+            const auto list = clientList();
             for (const auto w : windows) {
-                if (std::find(list.begin(), list.end(), w) != list.end() || Look(w).viewable) return false;
+                if (std::find(list.begin(), list.end(), w) != list.end() || look(w).viewable) return false;
             }
             return true;
         });
@@ -71,10 +71,9 @@ protected:
 
     std::unique_ptr<core::WindowServices> services;
     fakes::FakePrompter prompter;
-    audio::PulseMixerDevice mixerDevice;
-    audio::mMixer mixer{mixerDevice};
+    pulse::PulseSoundOutput sound;
+    core::MuteSwitch mute{sound};
     RecordingIcon icon;
-    core::TrayIconData trayIconData;
     core::ControlValues controls;
     core::CycleFlags flags;
     std::unique_ptr<core::TargetRegistry> registry;
@@ -83,137 +82,137 @@ protected:
 };
 
 TEST_F(ConcealOnDesktopTest, PointerZoneHidesEveryXtermOfTheClassAndBringsEachBackAsItWas) {
-    controls.chkIE = 1;
-    registry->SetClassList({"XTerm", "XClock"});
-    const std::uint32_t normal = clients.Xterm("zel normal", "60x20+40+60");
-    const std::uint32_t moved = clients.Xterm("zel moved");
-    const std::uint32_t maximised = clients.Xterm("zel maximised");
-    const std::uint32_t minimised = clients.Xterm("zel minimised", "50x10+200+300");
-    const std::uint32_t clock = clients.Xclock("zel clock");
+    controls.discoverBox = 1;
+    registry->setClassList({"XTerm", "XClock"});
+    const std::uint32_t normal = clients.xterm("zel normal", "60x20+40+60");
+    const std::uint32_t moved = clients.xterm("zel moved");
+    const std::uint32_t maximised = clients.xterm("zel maximised");
+    const std::uint32_t minimised = clients.xterm("zel minimised", "50x10+200+300");
+    const std::uint32_t clock = clients.xclock("zel clock");
     for (const auto w : {normal, moved, maximised, minimised, clock})
         ASSERT_NE(w, 0u);
-    Command("wmctrl", {"-i", "-r", Hex(moved), "-e", "0,380,240,-1,-1"});
-    Command("wmctrl", {"-i", "-r", Hex(maximised), "-b", "add,maximized_vert,maximized_horz"});
-    Command("xdotool", {"windowminimize", Hex(minimised)});
-    ASSERT_TRUE(WaitUntil([&] { return Look(maximised).maximized && Look(minimised).iconic; }));
+    command("wmctrl", {"-i", "-r", hex(moved), "-e", "0,380,240,-1,-1"});
+    command("wmctrl", {"-i", "-r", hex(maximised), "-b", "add,maximized_vert,maximized_horz"});
+    command("xdotool", {"windowminimize", hex(minimised)});
+    ASSERT_TRUE(waitUntil([&] { return look(maximised).maximized && look(minimised).iconic; }));
     const std::vector<std::uint32_t> all{normal, moved, maximised, minimised, clock};
     std::vector<Facts> before;
     for (const auto w : all)
-        before.push_back(Settled(w));
+        before.push_back(settled(w));
 
-    Command("xdotool", {"mousemove", "2", "3"});
-    cycle->tmrActive_Timer();
-    EXPECT_TRUE(flags.blnHideFlg);
-    EXPECT_EQ(registry->TargetCount(), 5);  // every window of the two classes, found by WM_CLASS
+    command("xdotool", {"mousemove", "2", "3"});
+    cycle->tick();
+    EXPECT_TRUE(flags.concealed);
+    EXPECT_EQ(registry->targetCount(), 5);  // every window of the two classes, found by WM_CLASS
     for (const auto w : all) {
-        EXPECT_EQ(registry->lstTarget().stringList().filter("(" + core::HandleToHex(w) + ")").size(), 1);
+        EXPECT_EQ(registry->targetList().stringList().filter("(" + core::handleToHex(w) + ")").size(), 1);
     }
-    EXPECT_TRUE(AllGone(all));
+    EXPECT_TRUE(allGone(all));
     EXPECT_EQ(icon.shown, std::vector<core::IconHandle>{2});
 
-    Command("xdotool", {"mousemove", "500", "400"});
-    cycle->tmrActive_Timer();
-    EXPECT_FALSE(flags.blnHideFlg);
+    command("xdotool", {"mousemove", "500", "400"});
+    cycle->tick();
+    EXPECT_FALSE(flags.concealed);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        WaitUntil([&] { return Look(all[i]) == before[i]; });
-        EXPECT_EQ(Look(all[i]), before[i]) << "window " << i;
+        waitUntil([&] { return look(all[i]) == before[i]; });
+        EXPECT_EQ(look(all[i]), before[i]) << "window " << i;
     }
     EXPECT_EQ(icon.shown, (std::vector<core::IconHandle>{2, 1}));
 }
 
 TEST_F(ConcealOnDesktopTest, ScrollLockConcealsWhileOn) {
-    controls.blnScrollMode = true;
-    const std::uint32_t w = clients.Xterm("zel scroll");
+    controls.scrollLockMode = true;
+    const std::uint32_t w = clients.xterm("zel scroll");
     ASSERT_NE(w, 0u);
-    Pick(w);
-    const Facts before = Settled(w);
+    pick(w);
+    const Facts before = settled(w);
 
-    Command("xdotool", {"key", "Scroll_Lock"});
-    ASSERT_TRUE(TickUntilConcealed(true));
-    EXPECT_TRUE(AllGone({w}));
-    Command("xdotool", {"key", "Scroll_Lock"});
-    ASSERT_TRUE(TickUntilConcealed(false));
-    EXPECT_TRUE(WaitUntil([&] { return Look(w) == before; })) << Look(w) << " vs " << before;
+    command("xdotool", {"key", "Scroll_Lock"});
+    ASSERT_TRUE(tickUntilConcealed(true));
+    EXPECT_TRUE(allGone({w}));
+    command("xdotool", {"key", "Scroll_Lock"});
+    ASSERT_TRUE(tickUntilConcealed(false));
+    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
 }
 
 TEST_F(ConcealOnDesktopTest, ShiftConcealsWhileHeldAndTheLatchHoldsAfterwards) {
-    controls.blnShiftMode = true;
-    const std::uint32_t w = clients.Xterm("zel shift");
+    controls.shiftMode = true;
+    const std::uint32_t w = clients.xterm("zel shift");
     ASSERT_NE(w, 0u);
-    Pick(w);
-    const Facts before = Settled(w);
+    pick(w);
+    const Facts before = settled(w);
 
-    Command("xdotool", {"keydown", "shift"});
-    ASSERT_TRUE(TickUntilConcealed(true));
-    EXPECT_TRUE(AllGone({w}));
-    Command("xdotool", {"keyup", "shift"});
-    ASSERT_TRUE(TickUntilConcealed(false));
-    EXPECT_TRUE(WaitUntil([&] { return Look(w) == before; })) << Look(w) << " vs " << before;
+    command("xdotool", {"keydown", "shift"});
+    ASSERT_TRUE(tickUntilConcealed(true));
+    EXPECT_TRUE(allGone({w}));
+    command("xdotool", {"keyup", "shift"});
+    ASSERT_TRUE(tickUntilConcealed(false));
+    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
 
-    controls.chkTrigKey = 1;
-    Command("xdotool", {"keydown", "shift"});
-    ASSERT_TRUE(TickUntilConcealed(true));
-    Command("xdotool", {"keyup", "shift"});
+    controls.holdKeyBox = 1;
+    command("xdotool", {"keydown", "shift"});
+    ASSERT_TRUE(tickUntilConcealed(true));
+    command("xdotool", {"keyup", "shift"});
     for (int i = 0; i < 3; ++i)
-        cycle->tmrActive_Timer();
-    EXPECT_TRUE(flags.blnHideFlg);
-    EXPECT_FALSE(Listed(w));
-    cycle->ReleaseLatch();
-    cycle->tmrActive_Timer();
-    EXPECT_FALSE(flags.blnHideFlg);
-    EXPECT_TRUE(WaitUntil([&] { return Look(w) == before; })) << Look(w) << " vs " << before;
+        cycle->tick();
+    EXPECT_TRUE(flags.concealed);
+    EXPECT_FALSE(listed(w));
+    cycle->releaseLatch();
+    cycle->tick();
+    EXPECT_FALSE(flags.concealed);
+    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
 }
 
 TEST_F(ConcealOnDesktopTest, TheNullSinkIsMutedWhileConcealedAndPutBackAfterwards) {
-    controls.chkMute = 1;
-    controls.chkMuteAuto = 1;
-    const std::uint32_t w = clients.Xterm("zel mute");
+    controls.muteBox = 1;
+    controls.muteRestoreBox = 1;
+    const std::uint32_t w = clients.xterm("zel mute");
     ASSERT_NE(w, 0u);
-    Pick(w);
+    pick(w);
 
     for (const bool mutedBefore : {false, true}) {
         SCOPED_TRACE(mutedBefore ? "muted before" : "sound on before");
-        SetSinkMute(mutedBefore);
-        Command("xdotool", {"mousemove", "0", "0"});
-        cycle->tmrActive_Timer();
-        ASSERT_TRUE(flags.blnHideFlg);
-        EXPECT_TRUE(SinkMuted());
-        Command("xdotool", {"mousemove", "500", "400"});
-        cycle->tmrActive_Timer();
-        ASSERT_FALSE(flags.blnHideFlg);
-        EXPECT_EQ(SinkMuted(), mutedBefore);
+        setSinkMute(mutedBefore);
+        command("xdotool", {"mousemove", "0", "0"});
+        cycle->tick();
+        ASSERT_TRUE(flags.concealed);
+        EXPECT_TRUE(sinkMuted());
+        command("xdotool", {"mousemove", "500", "400"});
+        cycle->tick();
+        ASSERT_FALSE(flags.concealed);
+        EXPECT_EQ(sinkMuted(), mutedBefore);
     }
 
-    controls.chkMuteAuto = 0;
-    SetSinkMute(false);
-    Command("xdotool", {"mousemove", "0", "0"});
-    cycle->tmrActive_Timer();
-    Command("xdotool", {"mousemove", "500", "400"});
-    cycle->tmrActive_Timer();
-    EXPECT_TRUE(SinkMuted());
-    SetSinkMute(false);
+    controls.muteRestoreBox = 0;
+    setSinkMute(false);
+    command("xdotool", {"mousemove", "0", "0"});
+    cycle->tick();
+    command("xdotool", {"mousemove", "500", "400"});
+    cycle->tick();
+    EXPECT_TRUE(sinkMuted());
+    setSinkMute(false);
 }
 
 TEST_F(ConcealOnDesktopTest, AWindowClosedWhileConcealedIsDroppedAndTheOthersComeBack) {
-    const std::uint32_t first = clients.Xterm("zel first");
-    const std::uint32_t second = clients.Xterm("zel second", "40x10+300+300");
+    const std::uint32_t first = clients.xterm("zel first");
+    const std::uint32_t second = clients.xterm("zel second", "40x10+300+300");
     ASSERT_NE(first, 0u);
     ASSERT_NE(second, 0u);
-    Pick(first);
-    Pick(second);
-    const Facts before = Settled(second);
+    pick(first);
+    pick(second);
+    const Facts before = settled(second);
 
-    Command("xdotool", {"mousemove", "0", "0"});
-    cycle->tmrActive_Timer();
-    ASSERT_TRUE(AllGone({first, second}));
-    clients.Kill(0);
-    ASSERT_TRUE(WaitUntil([&] { return !services->IsWindow(first); }));
-    Command("xdotool", {"mousemove", "500", "400"});
-    cycle->tmrActive_Timer();
-    EXPECT_FALSE(flags.blnHideFlg);
-    EXPECT_TRUE(WaitUntil([&] { return Look(second) == before; })) << Look(second) << " vs " << before;
-    registry->RefreshTargetList();
-    EXPECT_EQ(registry->TargetCount(), 1);
+    command("xdotool", {"mousemove", "0", "0"});
+    cycle->tick();
+    ASSERT_TRUE(allGone({first, second}));
+    clients.kill(0);
+    ASSERT_TRUE(waitUntil([&] { return !services->existing({first}).front(); }));
+    command("xdotool", {"mousemove", "500", "400"});
+    cycle->tick();
+    EXPECT_FALSE(flags.concealed);
+    EXPECT_TRUE(waitUntil([&] { return look(second) == before; })) << look(second) << " vs " << before;
+    registry->refreshTargetList();
+    EXPECT_EQ(registry->targetCount(), 1);
 }
 
 }  // namespace

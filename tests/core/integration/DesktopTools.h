@@ -19,7 +19,7 @@
 
 namespace coretest::desktop {
 
-inline QString Command(const QString& program, const QStringList& args) {
+inline QString command(const QString& program, const QStringList& args) {
     QProcess process;
     process.start(program, args);
     if (!process.waitForFinished(10000)) {
@@ -32,7 +32,7 @@ inline QString Command(const QString& program, const QStringList& args) {
 
 // Polls `done` with a short back-off until it holds or the timeout passes.
 template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+bool waitUntil(Done done, std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     auto delay = std::chrono::milliseconds(5);
     while (!done()) {
@@ -43,21 +43,21 @@ bool WaitUntil(Done done, std::chrono::milliseconds timeout = std::chrono::secon
     return true;
 }
 
-inline QString Hex(std::uint32_t window) {
+inline QString hex(std::uint32_t window) {
     return QStringLiteral("0x") + QString::number(window, 16);
 }
 
-inline std::vector<std::uint32_t> ClientList() {
+inline std::vector<std::uint32_t> clientList() {
     std::vector<std::uint32_t> windows;
-    const QString out = Command("xprop", {"-root", "-notype", "_NET_CLIENT_LIST"});
+    const QString out = command("xprop", {"-root", "-notype", "_NET_CLIENT_LIST"});
     static const QRegularExpression hex(QStringLiteral("0x[0-9a-fA-F]+"));
     for (auto it = hex.globalMatch(out); it.hasNext();)
         windows.push_back(it.next().captured().toUInt(nullptr, 16));
     return windows;
 }
 
-inline bool Listed(std::uint32_t window) {
-    const auto list = ClientList();
+inline bool listed(std::uint32_t window) {
+    const auto list = clientList();
     return std::find(list.begin(), list.end(), window) != list.end();
 }
 
@@ -80,21 +80,21 @@ inline std::ostream& operator<<(std::ostream& os, const Facts& f) {
               << "}";
 }
 
-inline int Field(const QString& text, const QString& label) {
+inline int field(const QString& text, const QString& label) {
     const QRegularExpression re(QRegularExpression::escape(label) + QStringLiteral(":\\s*(-?\\d+)"));
     return re.match(text).captured(1).toInt();
 }
 
-inline Facts Look(std::uint32_t window) {
+inline Facts look(std::uint32_t window) {
     Facts f;
-    f.listed = Listed(window);
-    const QString info = Command("xwininfo", {"-id", Hex(window)});
+    f.listed = listed(window);
+    const QString info = command("xwininfo", {"-id", hex(window)});
     f.viewable = info.contains(QStringLiteral("IsViewable"));
-    f.x = Field(info, "Absolute upper-left X");
-    f.y = Field(info, "Absolute upper-left Y");
-    f.width = Field(info, "Width");
-    f.height = Field(info, "Height");
-    const QString props = Command("xprop", {"-id", Hex(window), "_NET_WM_STATE", "WM_STATE"});
+    f.x = field(info, "Absolute upper-left X");
+    f.y = field(info, "Absolute upper-left Y");
+    f.width = field(info, "Width");
+    f.height = field(info, "Height");
+    const QString props = command("xprop", {"-id", hex(window), "_NET_WM_STATE", "WM_STATE"});
     f.maximized =
         props.contains("_NET_WM_STATE_MAXIMIZED_VERT") && props.contains("_NET_WM_STATE_MAXIMIZED_HORZ");
     f.iconic = props.contains(QStringLiteral("window state: Iconic"));
@@ -102,10 +102,10 @@ inline Facts Look(std::uint32_t window) {
 }
 
 // Waits until two looks in a row agree, and returns that look.
-inline Facts Settled(std::uint32_t window) {
-    Facts last = Look(window);
-    WaitUntil([&] {
-        const Facts now = Look(window);
+inline Facts settled(std::uint32_t window) {
+    Facts last = look(window);
+    waitUntil([&] {
+        const Facts now = look(window);
         const bool same = now == last;
         last = now;
         return same;
@@ -124,29 +124,29 @@ public:
     }
 
     // Starts the program with a unique title and returns its managed top-level window (0 on failure).
-    std::uint32_t Start(const QString& program, QStringList args, const QString& title) {
+    std::uint32_t start(const QString& program, QStringList args, const QString& title) {
         auto process = std::make_unique<QProcess>();
         process->start(program, QStringList{"-title", title} + args);  // xterm's -e takes the rest
         if (!process->waitForStarted(5000)) return 0;
         processes_.push_back(std::move(process));
-        const QString found = Command(
+        const QString found = command(
             "timeout", {"10", "xdotool", "search", "--sync", "--limit", "1", "--name", "^" + title + "$"});
         const std::uint32_t window = found.trimmed().toUInt();
-        if (window == 0 || !WaitUntil([&] { return Listed(window) && Look(window).viewable; })) return 0;
+        if (window == 0 || !waitUntil([&] { return listed(window) && look(window).viewable; })) return 0;
         return window;
     }
 
-    std::uint32_t Xterm(const QString& title, const QString& geometry = "60x20+100+100") {
-        return Start("xterm",
+    std::uint32_t xterm(const QString& title, const QString& geometry = "60x20+100+100") {
+        return start("xterm",
                      {"-geometry", geometry, "-xrm", "XTerm*allowTitleOps: false", "-e", "sleep", "600"},
                      title);
     }
-    std::uint32_t Xclock(const QString& title) {
-        return Start("xclock", {"-geometry", "120x120+600+300"}, title);
+    std::uint32_t xclock(const QString& title) {
+        return start("xclock", {"-geometry", "120x120+600+300"}, title);
     }
 
     // Ends the index-th program started.
-    void Kill(int index) {
+    void kill(int index) {
         processes_.at(static_cast<std::size_t>(index))->kill();
         processes_.at(static_cast<std::size_t>(index))->waitForFinished(5000);
     }
@@ -155,11 +155,11 @@ private:
     std::vector<std::unique_ptr<QProcess>> processes_;
 };
 
-inline bool SinkMuted() {
-    return Command("pactl", {"get-sink-mute", "@DEFAULT_SINK@"}).contains(QStringLiteral("yes"));
+inline bool sinkMuted() {
+    return command("pactl", {"get-sink-mute", "@DEFAULT_SINK@"}).contains(QStringLiteral("yes"));
 }
-inline void SetSinkMute(bool muted) {
-    Command("pactl", {"set-sink-mute", "@DEFAULT_SINK@", muted ? "1" : "0"});
+inline void setSinkMute(bool muted) {
+    command("pactl", {"set-sink-mute", "@DEFAULT_SINK@", muted ? "1" : "0"});
 }
 
 }  // namespace coretest::desktop

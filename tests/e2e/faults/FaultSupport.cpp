@@ -5,26 +5,26 @@
 namespace e2e {
 
 void FaultTest::SetUp() {
-    AdoptOrphans();
-    ASSERT_TRUE(view.Connected()) << "no X display";
-    MovePointer(kScreenCentre);
+    adoptOrphans();
+    ASSERT_TRUE(view.connected()) << "no X display";
+    movePointer(kScreenCentre);
 }
 
 void FaultTest::TearDown() {
     QStringList left;
-    const bool none = WaitUntil(
+    const bool none = waitUntil(
         [&] {
-            left = LiveDescendants();
+            left = liveDescendants();
             return left.isEmpty();
         },
         10s);
     EXPECT_TRUE(none) << "still running after the test: " << left.join(QStringLiteral(", ")).toStdString();
-    MovePointer(kScreenCentre);
+    movePointer(kScreenCentre);
 }
 
 namespace {
 
-QString ModeName(StubbornWindow::Mode mode) {
+QString modeName(StubbornWindow::Mode mode) {
     switch (mode) {
         case StubbornWindow::Mode::kPlain:
             return QStringLiteral("plain");
@@ -52,9 +52,9 @@ StubbornWindow::StubbornWindow(DesktopView& view, Mode mode, const QString& clas
              .arg(geometry.height())
              .arg(geometry.x())
              .arg(geometry.y()),
-         QStringLiteral("--mode"), ModeName(mode)});
+         QStringLiteral("--mode"), modeName(mode)});
     if (!process_.waitForStarted(10000)) return;
-    WaitUntil([&] {
+    waitUntil([&] {
         process_.waitForReadyRead(20);
         output_ += process_.readAllStandardOutput();
         const qsizetype end = output_.indexOf('\n');
@@ -62,7 +62,7 @@ StubbornWindow::StubbornWindow(DesktopView& view, Mode mode, const QString& clas
         return end > 0 || process_.state() == QProcess::NotRunning;
     });
     // Managed windows are reported once the window manager has them.
-    if (mode != Mode::kOverride && window_ != 0) WaitUntil([&] { return Shown(); });
+    if (mode != Mode::kOverride && window_ != 0) waitUntil([&] { return Shown(); });
 }
 
 StubbornWindow::~StubbornWindow() {
@@ -70,30 +70,29 @@ StubbornWindow::~StubbornWindow() {
     process_.waitForFinished(5000);
 }
 
-int StubbornWindow::Said(const QString& word) {
+int StubbornWindow::said(const QString& word) {
     process_.waitForReadyRead(0);  // takes in what the client printed meanwhile
     output_ += process_.readAllStandardOutput();
     return static_cast<int>(QString::fromLatin1(output_).split(u'\n').count(word));
 }
 
-bool StubbornWindow::Ended() {
+bool StubbornWindow::ended() {
     process_.waitForFinished(0);
     return process_.state() == QProcess::NotRunning;
 }
 
 bool StubbornWindow::Shown() {
-    if (window_ == 0 || !view_.Viewable(window_)) return false;
-    return mode_ == Mode::kOverride || view_.Listed(window_);
+    if (window_ == 0 || !view_.viewable(window_)) return false;
+    return mode_ == Mode::kOverride || view_.listed(window_);
 }
 
-std::string StubbornWindow::Diagnostics() {
-    const bool ended = Ended();
-    return "zel-e2e-stubborn " + std::string(ended ? "ended" : "runs") +
+std::string StubbornWindow::diagnostics() {
+    return "zel-e2e-stubborn " + std::string(ended() ? "ended" : "runs") +
            ", said: " + QString::fromLocal8Bit(process_.readAllStandardError()).toStdString();
 }
 
-bool StubbornWindow::Hidden() {
-    return window_ != 0 && !view_.Viewable(window_) && !view_.Listed(window_);
+bool StubbornWindow::hidden() {
+    return window_ != 0 && !view_.viewable(window_) && !view_.listed(window_);
 }
 
 }  // namespace e2e

@@ -41,17 +41,17 @@ public:
     StubbornWindow& operator=(const StubbornWindow&) = delete;
 
     // The window; 0 when it never appeared.
-    Window Id() const { return window_; }
+    Window id() const { return window_; }
     // How many lines the client printed that say `word` ("remapped", "destroyed").
-    int Said(const QString& word);
+    int said(const QString& word);
     // The client process has ended (a "destroy" window ends itself).
-    bool Ended();
+    bool ended();
     // On the screen: viewable, and for a window that a window manager manages, listed as its client.
     bool Shown();
     // Neither viewable nor listed.
-    bool Hidden();
+    bool hidden();
     // What the client wrote to its standard error, and whether it still runs: for failure messages.
-    std::string Diagnostics();
+    std::string diagnostics();
 
 private:
     DesktopView& view_;

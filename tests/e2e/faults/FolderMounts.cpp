@@ -15,7 +15,7 @@ namespace e2e {
 
 namespace {
 
-QByteArray Native(const QString& path) {
+QByteArray native(const QString& path) {
     return QFile::encodeName(path);
 }
 
@@ -24,7 +24,7 @@ struct SavedFile {
     QFileDevice::Permissions permissions;
 };
 
-std::map<QString, SavedFile> ReadFolder(const QString& folder) {
+std::map<QString, SavedFile> readFolder(const QString& folder) {
     std::map<QString, SavedFile> files;
     for (const QFileInfo& info : QDir(folder).entryInfoList(QDir::Files | QDir::Hidden)) {
         QFile file(info.filePath());
@@ -34,7 +34,7 @@ std::map<QString, SavedFile> ReadFolder(const QString& folder) {
 }
 
 // Writes 64 KiB blocks until the disk refuses; true when it refused for want of space.
-bool FillUp(const QString& path) {
+bool fillUp(const QString& path) {
     QFile filler(path);
     if (!filler.open(QIODevice::WriteOnly)) return errno == ENOSPC;
     const QByteArray block(64 * 1024, 'f');
@@ -49,7 +49,7 @@ bool FillUp(const QString& path) {
 }  // namespace
 
 ReadOnlyFolder::ReadOnlyFolder(QString folder) : folder_(std::move(folder)) {
-    const QByteArray path = Native(folder_);
+    const QByteArray path = native(folder_);
     if (::mount(path.constData(), path.constData(), nullptr, MS_BIND, nullptr) == 0) {
         if (::mount(nullptr, path.constData(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0) {
             method_ = QStringLiteral("read-only bind mount");
@@ -61,7 +61,7 @@ ReadOnlyFolder::ReadOnlyFolder(QString folder) : folder_(std::move(folder)) {
 }
 
 ReadOnlyFolder::~ReadOnlyFolder() {
-    const QByteArray path = Native(folder_);
+    const QByteArray path = native(folder_);
     if (method_ == QStringLiteral("read-only bind mount")) ::umount2(path.constData(), MNT_DETACH);
     if (method_ == QStringLiteral("no write bits")) ::chmod(path.constData(), 0700);
 }
@@ -69,19 +69,19 @@ ReadOnlyFolder::~ReadOnlyFolder() {
 FullDisk::FullDisk(QString folder) : folder_(std::move(folder)) {
     // ZEL_E2E_NO_MOUNT=1 tries the fall-back where mounting works.
     const bool mount = qEnvironmentVariableIsEmpty("ZEL_E2E_NO_MOUNT");
-    method_ = mount && MountAndFill() ? QStringLiteral("tmpfs") : QStringLiteral("RLIMIT_FSIZE");
+    method_ = mount && mountAndFill() ? QStringLiteral("tmpfs") : QStringLiteral("RLIMIT_FSIZE");
 }
 
 FullDisk::~FullDisk() {
-    if (method_ == QStringLiteral("tmpfs")) ::umount2(Native(folder_).constData(), MNT_DETACH);
+    if (method_ == QStringLiteral("tmpfs")) ::umount2(native(folder_).constData(), MNT_DETACH);
 }
 
-bool FullDisk::MountAndFill() {
-    const std::map<QString, SavedFile> files = ReadFolder(folder_);
+bool FullDisk::mountAndFill() {
+    const std::map<QString, SavedFile> files = readFolder(folder_);
     qint64 total = 0;
     for (const auto& [name, file] : files)
         total += file.bytes.size() + 4096;
-    const QByteArray path = Native(folder_);
+    const QByteArray path = native(folder_);
     const QByteArray options = "mode=0700,size=" + QByteArray::number(total + 64 * 1024);
     if (::mount("tmpfs", path.constData(), "tmpfs", 0, options.constData()) != 0) return false;
     bool copied = true;
@@ -90,24 +90,24 @@ bool FullDisk::MountAndFill() {
         copied = copied && file.open(QIODevice::WriteOnly) && file.write(saved.bytes) == saved.bytes.size() &&
                  file.setPermissions(saved.permissions);
     }
-    if (copied && FillUp(QDir(folder_).filePath(QStringLiteral("filler")))) return true;
+    if (copied && fillUp(QDir(folder_).filePath(QStringLiteral("filler")))) return true;
     ::umount2(path.constData(), MNT_DETACH);
     return false;
 }
 
-bool FullDisk::Start(ProgramUnderTest& program) {
-    if (method_ == QStringLiteral("tmpfs")) return program.Start();
+bool FullDisk::start(ProgramUnderTest& program) {
+    if (method_ == QStringLiteral("tmpfs")) return program.start();
     // Both are inherited by the child; this process has them only while it starts the child.
     rlimit old{};
     ::getrlimit(RLIMIT_FSIZE, &old);
     rlimit limit = old;
-    limit.rlim_cur = static_cast<rlim_t>(QFileInfo(program.IniPath()).size());
+    limit.rlim_cur = static_cast<rlim_t>(QFileInfo(program.iniPath()).size());
     struct sigaction ignore {};
     struct sigaction previous {};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGXFSZ, &ignore, &previous);
     ::setrlimit(RLIMIT_FSIZE, &limit);
-    const bool started = program.Start();
+    const bool started = program.start();
     ::setrlimit(RLIMIT_FSIZE, &old);
     ::sigaction(SIGXFSZ, &previous, nullptr);
     return started;

@@ -13,7 +13,7 @@ namespace e2e {
 
 // The folder read-only: bound onto itself and remounted read-only (writes fail with EROFS, also
 // for root). Without the right to mount, a user other than root gets a folder without write bits
-// instead; for root, which ignores those bits, nothing is done and Method() is empty.
+// instead; for root, which ignores those bits, nothing is done and method() is empty.
 class ReadOnlyFolder {
 public:
     explicit ReadOnlyFolder(QString folder);
@@ -22,7 +22,7 @@ public:
     ReadOnlyFolder& operator=(const ReadOnlyFolder&) = delete;
 
     // "read-only bind mount", "no write bits" or empty when the folder could not be made read-only.
-    QString Method() const { return method_; }
+    QString method() const { return method_; }
 
 private:
     QString folder_;
@@ -42,12 +42,12 @@ public:
     FullDisk& operator=(const FullDisk&) = delete;
 
     // "tmpfs" or "RLIMIT_FSIZE".
-    QString Method() const { return method_; }
+    QString method() const { return method_; }
     // Starts the program on the full disk: its settings file cannot grow.
-    bool Start(ProgramUnderTest& program);
+    bool start(ProgramUnderTest& program);
 
 private:
-    bool MountAndFill();
+    bool mountAndFill();
 
     QString folder_;
     QString method_;

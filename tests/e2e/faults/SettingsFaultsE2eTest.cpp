@@ -41,7 +41,7 @@ QByteArray FileBytes(const QString& path) {
 }
 
 // The value of key in the first section named `section` (exact spelling), lines ending in LF or CR LF.
-std::optional<QByteArray> ValueIn(const QByteArray& file, const QByteArray& section, const QByteArray& key) {
+std::optional<QByteArray> valueIn(const QByteArray& file, const QByteArray& section, const QByteArray& key) {
     QByteArray current;
     for (QByteArray line : file.split('\n')) {
         if (line.endsWith('\r')) line.chop(1);
@@ -54,15 +54,15 @@ std::optional<QByteArray> ValueIn(const QByteArray& file, const QByteArray& sect
     return std::nullopt;
 }
 
-bool WriteBytes(const QString& path, const QByteArray& bytes) {
+bool writeBytes(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size();
 }
 
 // Settings that differ from the defaults where it shows: the top-right corner conceals without a
 // hold, the window stays hidden at start-up, Shift and ScrollLock are no triggers.
-QByteArray ReadableSettings() {
-    return (TestSettings(
+QByteArray readableSettings() {
+    return (testSettings(
                 {{"APP/WinClasses", kTargetClass}, {"MOUSE/MousePosi", "2"}, {"MOUSE/blnTrigMouse", "0"}})
                 .join(QStringLiteral("\r\n")) +
             QStringLiteral("\r\n"))
@@ -74,27 +74,27 @@ protected:
     // With the program started: two concealments from `corner`, the first released (by leaving the
     // corner, or with a hold by a click on the tray icon), the second ended by SIGTERM; the target
     // window comes back where it was each time and the program ends with 0.
-    void ConcealRestoreAndEnd(ProgramUnderTest& program, StubbornWindow& target, QPoint corner, bool held) {
-        const QRect place = view.Geometry(target.Id());
-        ASSERT_NE(program.WaitForTrayIcon(view, 60s), 0u) << program.StandardError().toStdString();
-        MovePointer(corner);
-        ASSERT_TRUE(WaitUntil([&] { return target.Hidden(); }, 30s)) << "the corner did not conceal";
-        MovePointer(kScreenCentre);
-        if (held) program.ClickTrayIcon(view, 1);
-        EXPECT_TRUE(WaitUntil([&] { return target.Shown(); }, 30s)) << "not restored";
-        EXPECT_EQ(view.Geometry(target.Id()), place);
-        MovePointer(corner);
-        ASSERT_TRUE(WaitUntil([&] { return target.Hidden(); }, 30s)) << "no second concealment";
-        MovePointer(kScreenCentre);
-        program.Signal(SIGTERM);
-        EXPECT_EQ(program.WaitForExit(60s), 0) << program.StandardError().toStdString();
-        EXPECT_TRUE(WaitUntil([&] { return target.Shown(); })) << "hidden after the end";
-        EXPECT_EQ(view.Geometry(target.Id()), place);
+    void concealRestoreAndEnd(ProgramUnderTest& program, StubbornWindow& target, QPoint corner, bool held) {
+        const QRect place = view.geometry(target.id());
+        ASSERT_NE(program.waitForTrayIcon(view, 60s), 0u) << program.standardError().toStdString();
+        movePointer(corner);
+        ASSERT_TRUE(waitUntil([&] { return target.hidden(); }, 30s)) << "the corner did not conceal";
+        movePointer(kScreenCentre);
+        if (held) program.clickTrayIcon(view, 1);
+        EXPECT_TRUE(waitUntil([&] { return target.Shown(); }, 30s)) << "not restored";
+        EXPECT_EQ(view.geometry(target.id()), place);
+        movePointer(corner);
+        ASSERT_TRUE(waitUntil([&] { return target.hidden(); }, 30s)) << "no second concealment";
+        movePointer(kScreenCentre);
+        program.signal(SIGTERM);
+        EXPECT_EQ(program.waitForExit(60s), 0) << program.standardError().toStdString();
+        EXPECT_TRUE(waitUntil([&] { return target.Shown(); })) << "hidden after the end";
+        EXPECT_EQ(view.geometry(target.id()), place);
     }
 
     // Only the program and its settings file in its folder: no temporary file left by a failed write.
-    static QStringList FolderContents(const ProgramUnderTest& program, const QStringList& besides = {}) {
-        QStringList names = QDir(program.Folder()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    static QStringList folderContents(const ProgramUnderTest& program, const QStringList& besides = {}) {
+        QStringList names = QDir(program.folder()).entryList(QDir::Files | QDir::Hidden | QDir::System);
         for (const QString& name : besides)
             names.removeAll(name);
         return names;
@@ -120,28 +120,28 @@ class ReadOnlySettingsE2eTest : public SettingsFaultsE2eTest,
 TEST_P(ReadOnlySettingsE2eTest, RunsWithTheSettingsAsReadAndKeepsTheFile) {
     StubbornWindow target(view, StubbornWindow::Mode::kPlain, kTargetClass, QStringLiteral("e2e-read-only"),
                           kTargetPlace);
-    ASSERT_NE(target.Id(), 0u);
+    ASSERT_NE(target.id(), 0u);
     ProgramUnderTest program;
     // Keys missing from the file: a write that went through would change it.
-    const QByteArray before = ReadableSettings() + "; the user's own note\r\n[MINE]\r\nkept=yes\r\n";
-    ASSERT_TRUE(WriteBytes(program.IniPath(), before));
+    const QByteArray before = readableSettings() + "; the user's own note\r\n[MINE]\r\nkept=yes\r\n";
+    ASSERT_TRUE(writeBytes(program.iniPath(), before));
     const bool file = GetParam().what != ReadOnly::kFolder;
     if (file) {
-        ASSERT_EQ(::chmod(QFile::encodeName(program.IniPath()).constData(), 0444), 0);
+        ASSERT_EQ(::chmod(QFile::encodeName(program.iniPath()).constData(), 0444), 0);
     }
     std::optional<ReadOnlyFolder> folder;
     if (GetParam().what != ReadOnly::kFile) {
-        folder.emplace(program.Folder());
-        ASSERT_FALSE(folder->Method().isEmpty()) << "cannot make a folder read-only here (no mount as root)";
-        RecordProperty("read_only_folder", folder->Method().toStdString());
+        folder.emplace(program.folder());
+        ASSERT_FALSE(folder->method().isEmpty()) << "cannot make a folder read-only here (no mount as root)";
+        RecordProperty("read_only_folder", folder->method().toStdString());
     }
 
-    ASSERT_TRUE(program.Start());
-    ConcealRestoreAndEnd(program, target, kTopRight, false);
-    EXPECT_EQ(FileBytes(program.IniPath()), before) << "the read-only file was changed";
-    EXPECT_EQ(FolderContents(program),
+    ASSERT_TRUE(program.start());
+    concealRestoreAndEnd(program, target, kTopRight, false);
+    EXPECT_EQ(FileBytes(program.iniPath()), before) << "the read-only file was changed";
+    EXPECT_EQ(folderContents(program),
               QStringList({QStringLiteral("zelmora2nd"), QStringLiteral("zelmora2nd.ini")}));
-    EXPECT_TRUE(program.StandardError().isEmpty()) << program.StandardError().toStdString();
+    EXPECT_TRUE(program.standardError().isEmpty()) << program.standardError().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, ReadOnlySettingsE2eTest,
@@ -155,18 +155,18 @@ INSTANTIATE_TEST_SUITE_P(Files, ReadOnlySettingsE2eTest,
 TEST_F(SettingsFaultsE2eTest, FullDiskKeepsTheOldFileAndTheProgramEndsNormally) {
     StubbornWindow target(view, StubbornWindow::Mode::kPlain, kTargetClass, QStringLiteral("e2e-full-disk"),
                           kTargetPlace);
-    ASSERT_NE(target.Id(), 0u);
+    ASSERT_NE(target.id(), 0u);
     ProgramUnderTest program;
-    const QByteArray before = ReadableSettings() + "[MINE]\r\nkept=yes\r\n";
-    ASSERT_TRUE(WriteBytes(program.IniPath(), before));
-    FullDisk disk(program.Folder());
-    RecordProperty("full_disk", disk.Method().toStdString());
-    std::cout << "full disk by " << disk.Method().toStdString() << std::endl;
+    const QByteArray before = readableSettings() + "[MINE]\r\nkept=yes\r\n";
+    ASSERT_TRUE(writeBytes(program.iniPath(), before));
+    FullDisk disk(program.folder());
+    RecordProperty("full_disk", disk.method().toStdString());
+    std::cout << "full disk by " << disk.method().toStdString() << std::endl;
 
-    ASSERT_TRUE(disk.Start(program));
-    ConcealRestoreAndEnd(program, target, kTopRight, false);
-    EXPECT_EQ(FileBytes(program.IniPath()), before) << "the old file was damaged";
-    EXPECT_EQ(FolderContents(program, {QStringLiteral("filler")}),
+    ASSERT_TRUE(disk.start(program));
+    concealRestoreAndEnd(program, target, kTopRight, false);
+    EXPECT_EQ(FileBytes(program.iniPath()), before) << "the old file was damaged";
+    EXPECT_EQ(folderContents(program, {QStringLiteral("filler")}),
               QStringList({QStringLiteral("zelmora2nd"), QStringLiteral("zelmora2nd.ini")}))
         << "a failed write left a file behind";
 }
@@ -180,7 +180,7 @@ enum class After {
 struct GarbageCase {
     const char* name;
     QByteArray (*contents)();
-    bool settingsRead;  // ReadableSettings() are in effect; otherwise the defaults
+    bool settingsRead;  // readableSettings() are in effect; otherwise the defaults
     After after;
     QList<QByteArray> (*kept)(const QByteArray& before);
     qint64 holes = 0;  // the file is made this long with holes (no data on the disk)
@@ -190,11 +190,11 @@ void PrintTo(const GarbageCase& c, std::ostream* os) {
     *os << c.name;
 }
 
-QList<QByteArray> WholeFile(const QByteArray& before) {
+QList<QByteArray> wholeFile(const QByteArray& before) {
     return {before};
 }
 
-QByteArray BinaryGarbage() {
+QByteArray binaryGarbage() {
     std::mt19937 random(8);  // the same garbage in every run
     QByteArray bytes(64 * 1024, '\0');
     for (char& byte : bytes)
@@ -206,8 +206,8 @@ QByteArray BinaryGarbage() {
 const QByteArray kNulLine("\0\0\0\0\r\n", 6);
 const QByteArray kNulComment("\0; a note behind a NUL\r\n", 24);
 
-QByteArray NulBytes() {
-    QByteArray bytes = ReadableSettings();
+QByteArray nulBytes() {
+    QByteArray bytes = readableSettings();
     bytes.replace("[MOUSE]", kNulLine + "[MOUSE]");
     bytes.replace("[KEY]", kNulComment + "[KEY]");
     // A value holds up to its first NUL; the rest of that line belongs to the value.
@@ -215,11 +215,11 @@ QByteArray NulBytes() {
     return bytes;
 }
 
-QList<QByteArray> NulPieces(const QByteArray&) {
+QList<QByteArray> nulPieces(const QByteArray&) {
     return {"blnRunup=0\r\n", kNulLine + "[MOUSE]", kNulComment + "[KEY]"};
 }
 
-QByteArray BrokenSections() {
+QByteArray brokenSections() {
     return "lngPixels=9\r\n"  // before any section: never read
            "[APP\r\n"         // no closing bracket: not a section, nor are the keys below it
            "blnRunup=1\r\n"
@@ -241,7 +241,7 @@ QByteArray BrokenSections() {
 
 // New keys go after the last key line of their section ("=no name" is one), so the lines that
 // the program does not own stay together around them.
-QList<QByteArray> BrokenPieces(const QByteArray&) {
+QList<QByteArray> brokenPieces(const QByteArray&) {
     return {
         "lngPixels=9\r\n[APP\r\nblnRunup=1\r\nAPP]\r\n[ app ]\r\nWinClasses=IEFrame\r\nblnRunup=0\r\n=no "
         "name\r\n",
@@ -249,7 +249,7 @@ QList<QByteArray> BrokenPieces(const QByteArray&) {
         "[MOUSE]\r\nMousePosi=1\r\n[KEY]\r\nblnShiftMode=0\r\nblnScrollMode=0\r\n"};
 }
 
-QByteArray Notes() {
+QByteArray notes() {
     QByteArray notes = "[NOTES]\r\n";
     const QByteArray line = "; " + QByteArray(96, 'n') + "\r\n";
     notes.reserve(50 * 1024 * 1024 + line.size());
@@ -258,21 +258,21 @@ QByteArray Notes() {
     return notes;
 }
 
-QByteArray Huge() {
-    return ReadableSettings() + Notes();
+QByteArray huge() {
+    return readableSettings() + notes();
 }
 
-QList<QByteArray> HugePieces(const QByteArray&) {
-    return {Notes()};
+QList<QByteArray> hugePieces(const QByteArray&) {
+    return {notes()};
 }
 
-QByteArray Utf16() {
-    const QString text = QString::fromLatin1(ReadableSettings());
+QByteArray utf16() {
+    const QString text = QString::fromLatin1(readableSettings());
     return QByteArray("\xFF\xFE") +
            QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);  // UTF-16LE here
 }
 
-QByteArray NoContents() {
+QByteArray noContents() {
     return {};
 }
 
@@ -283,35 +283,35 @@ TEST_P(GarbageSettingsE2eTest, StartsConcealsAndKeepsTheUsersContent) {
     const GarbageCase& c = GetParam();
     StubbornWindow target(view, StubbornWindow::Mode::kPlain, kTargetClass, QStringLiteral("e2e-garbage"),
                           kTargetPlace);
-    ASSERT_NE(target.Id(), 0u);
+    ASSERT_NE(target.id(), 0u);
     ProgramUnderTest program;
     const QByteArray before = c.contents();
-    ASSERT_TRUE(WriteBytes(program.IniPath(), before));
+    ASSERT_TRUE(writeBytes(program.iniPath(), before));
     if (c.holes > 0) {
-        ASSERT_TRUE(QFile::resize(program.IniPath(), c.holes));
+        ASSERT_TRUE(QFile::resize(program.iniPath(), c.holes));
     }
-    const QFileInfo stored(program.IniPath());
+    const QFileInfo stored(program.iniPath());
     const qint64 sizeBefore = stored.size();
     const QDateTime modifiedBefore = stored.lastModified();
 
-    ASSERT_TRUE(program.Start());
+    ASSERT_TRUE(program.start());
     // The defaults: the window shows at start-up, the top-left corner conceals and holds.
     if (!c.settingsRead) {
-        EXPECT_NE(program.WaitForWindow(view, MainWindowTitle(), 60s), 0u) << "the defaults show the window";
+        EXPECT_NE(program.waitForWindow(view, mainWindowTitle(), 60s), 0u) << "the defaults show the window";
     }
-    ConcealRestoreAndEnd(program, target, c.settingsRead ? kTopRight : kTopLeft, !c.settingsRead);
+    concealRestoreAndEnd(program, target, c.settingsRead ? kTopRight : kTopLeft, !c.settingsRead);
 
-    const QFileInfo after(program.IniPath());
+    const QFileInfo after(program.iniPath());
     if (c.after == After::kUntouched) {
         EXPECT_EQ(after.size(), sizeBefore);
         EXPECT_EQ(after.lastModified(), modifiedBefore) << "the file was written";
         if (c.holes == 0) {
-            EXPECT_EQ(FileBytes(program.IniPath()), before);
+            EXPECT_EQ(FileBytes(program.iniPath()), before);
         }
         return;
     }
-    const QByteArray written = FileBytes(program.IniPath());
-    EXPECT_EQ(ValueIn(written, "MOUSE", "MousePosi"), c.settingsRead ? QByteArray("2") : QByteArray("1"));
+    const QByteArray written = FileBytes(program.iniPath());
+    EXPECT_EQ(valueIn(written, "MOUSE", "MousePosi"), c.settingsRead ? QByteArray("2") : QByteArray("1"));
     qsizetype from = 0;
     for (const QByteArray& piece : c.kept(before)) {
         const qsizetype at = written.indexOf(piece, from);
@@ -322,14 +322,14 @@ TEST_P(GarbageSettingsE2eTest, StartsConcealsAndKeepsTheUsersContent) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, GarbageSettingsE2eTest,
-    testing::Values(GarbageCase{"BinaryGarbage", BinaryGarbage, false, After::kKept, WholeFile},
-                    GarbageCase{"NulBytes", NulBytes, true, After::kKept, NulPieces},
-                    GarbageCase{"BrokenSections", BrokenSections, true, After::kKept, BrokenPieces},
-                    GarbageCase{"FiftyMegabytes", Huge, true, After::kKept, HugePieces},
+    testing::Values(GarbageCase{"BinaryGarbage", binaryGarbage, false, After::kKept, wholeFile},
+                    GarbageCase{"NulBytes", nulBytes, true, After::kKept, nulPieces},
+                    GarbageCase{"BrokenSections", brokenSections, true, After::kKept, brokenPieces},
+                    GarbageCase{"FiftyMegabytes", huge, true, After::kKept, hugePieces},
                     // Larger than the program reads (256 MiB), yet nothing on the disk.
-                    GarbageCase{"BeyondTheSizeLimit", NoContents, false, After::kUntouched, nullptr,
+                    GarbageCase{"BeyondTheSizeLimit", noContents, false, After::kUntouched, nullptr,
                                 qint64{300} << 20},
-                    GarbageCase{"Utf16", Utf16, false, After::kUntouched, nullptr}),
+                    GarbageCase{"Utf16", utf16, false, After::kUntouched, nullptr}),
     [](const testing::TestParamInfo<GarbageCase>& param) { return std::string(param.param.name); });
 
 }  // namespace

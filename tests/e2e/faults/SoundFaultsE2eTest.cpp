@@ -39,63 +39,63 @@ class SoundFaultsE2eTest : public FaultTest, public testing::WithParamInterface<
 protected:
     // One concealment and restore by the top-left corner (no hold), each within kPromptly; the
     // xterm comes back where it was.
-    void CycleWithin(const ClientWindow& xterm, const QRect& place) {
-        MovePointer({0, 0});
-        EXPECT_TRUE(WaitUntil([&] { return xterm.Concealed(); }, kPromptly)) << "not concealed in time";
-        MovePointer(kScreenCentre);
-        EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); }, kPromptly)) << "not restored in time";
-        EXPECT_EQ(view.Geometry(xterm.Id()), place);
+    void cycleWithin(const ClientWindow& xterm, const QRect& place) {
+        movePointer({0, 0});
+        EXPECT_TRUE(waitUntil([&] { return xterm.concealed(); }, kPromptly)) << "not concealed in time";
+        movePointer(kScreenCentre);
+        EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); }, kPromptly)) << "not restored in time";
+        EXPECT_EQ(view.geometry(xterm.id()), place);
     }
 
     // A concealment mutes the sink and the restore unmutes it.
-    void ExpectMuteCycle(const ClientWindow& xterm) {
-        ASSERT_EQ(SinkMute(), QStringLiteral("no"));
-        MovePointer({0, 0});
-        ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); }));
-        EXPECT_TRUE(WaitUntil([] { return SinkMute() == QStringLiteral("yes"); })) << "not muted";
-        MovePointer(kScreenCentre);
-        ASSERT_TRUE(WaitUntil([&] { return xterm.Shown(); }));
-        EXPECT_TRUE(WaitUntil([] { return SinkMute() == QStringLiteral("no"); })) << "not unmuted";
+    void expectMuteCycle(const ClientWindow& xterm) {
+        ASSERT_EQ(sinkMute(), QStringLiteral("no"));
+        movePointer({0, 0});
+        ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
+        EXPECT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("yes"); })) << "not muted";
+        movePointer(kScreenCentre);
+        ASSERT_TRUE(waitUntil([&] { return xterm.Shown(); }));
+        EXPECT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("no"); })) << "not unmuted";
     }
 };
 
 TEST_P(SoundFaultsE2eTest, ConcealmentGoesOnAndMutingComesBack) {
     SoundServer sound;
-    ASSERT_TRUE(sound.Start()) << "pulseaudio did not start";
+    ASSERT_TRUE(sound.start()) << "pulseaudio did not start";
     ClientWindow xterm(view, QStringLiteral("e2e-sound-fault"));
-    ASSERT_NE(xterm.Id(), 0u);
-    const QRect place = view.Geometry(xterm.Id());
-    ProgramUnderTest program(TestSettings({{"MOUSE/blnTrigMouse", "0"}}));
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u) << program.StandardError().toStdString();
-    ExpectMuteCycle(xterm);
+    ASSERT_NE(xterm.id(), 0u);
+    const QRect place = view.geometry(xterm.id());
+    ProgramUnderTest program(testSettings({{"MOUSE/blnTrigMouse", "0"}}));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
+    expectMuteCycle(xterm);
 
     switch (GetParam().failure) {
         case Failure::kHung:
-            sound.Pause();
+            sound.pause();
             break;
         case Failure::kKilled:
-            sound.End(SIGKILL);
+            sound.end(SIGKILL);
             break;
         case Failure::kEnded:
-            sound.End(SIGTERM);
+            sound.end(SIGTERM);
             break;
     }
     // Twice: a program stuck on the server in the first concealment would miss the rest.
-    CycleWithin(xterm, place);
-    CycleWithin(xterm, place);
-    ASSERT_TRUE(program.Running()) << program.StandardError().toStdString();
+    cycleWithin(xterm, place);
+    cycleWithin(xterm, place);
+    ASSERT_TRUE(program.running()) << program.standardError().toStdString();
 
     if (GetParam().failure == Failure::kHung) {
-        sound.Resume();
+        sound.resume();
     } else {
-        ASSERT_TRUE(sound.Start()) << "pulseaudio did not start again";
+        ASSERT_TRUE(sound.start()) << "pulseaudio did not start again";
     }
-    ExpectMuteCycle(xterm);
+    expectMuteCycle(xterm);
 
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0) << program.StandardError().toStdString();
-    EXPECT_EQ(SinkMute(), QStringLiteral("no"));
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
+    EXPECT_EQ(sinkMute(), QStringLiteral("no"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Failures, SoundFaultsE2eTest,

@@ -31,31 +31,31 @@ class TrayFaultsE2eTest : public FaultTest, public testing::WithParamInterface<T
 
 TEST_P(TrayFaultsE2eTest, IconDocksAgainInTheNewTray) {
     TrayHost tray;
-    ASSERT_TRUE(tray.Start()) << "trayer did not start";
+    ASSERT_TRUE(tray.start()) << "trayer did not start";
     ClientWindow xterm(view, QStringLiteral("e2e-tray-fault"));
-    ASSERT_NE(xterm.Id(), 0u);
-    ProgramUnderTest program(TestSettings());
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u) << program.StandardError().toStdString();
+    ASSERT_NE(xterm.id(), 0u);
+    ProgramUnderTest program(testSettings());
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
 
-    tray.End(GetParam().signalNumber);
-    ASSERT_FALSE(TrayHost::Present());
+    tray.end(GetParam().signalNumber);
+    ASSERT_FALSE(TrayHost::present());
     // Without a tray the program conceals (and holds) as before.
-    MovePointer({0, 0});
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Concealed(); })) << "no concealment without a tray";
-    MovePointer(kScreenCentre);
-    ASSERT_TRUE(program.Running()) << program.StandardError().toStdString();
+    movePointer({0, 0});
+    EXPECT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "no concealment without a tray";
+    movePointer(kScreenCentre);
+    ASSERT_TRUE(program.running()) << program.standardError().toStdString();
 
-    ASSERT_TRUE(tray.Start()) << "trayer did not start again";
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u) << "the icon did not dock in the new tray";
-    EXPECT_EQ(view.DockedIcons().size(), 1u);
-    EXPECT_TRUE(xterm.Concealed()) << "the hold let go meanwhile";
-    program.ClickTrayIcon(view, 1);  // the docked icon answers: the hold is released
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the click on the new icon did not release";
+    ASSERT_TRUE(tray.start()) << "trayer did not start again";
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << "the icon did not dock in the new tray";
+    EXPECT_EQ(view.dockedIcons().size(), 1u);
+    EXPECT_TRUE(xterm.concealed()) << "the hold let go meanwhile";
+    program.clickTrayIcon(view, 1);  // the docked icon answers: the hold is released
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the click on the new icon did not release";
 
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0) << program.StandardError().toStdString();
-    EXPECT_EQ(view.DockedIcons().size(), 0u) << "the icon stayed in the tray";
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
+    EXPECT_EQ(view.dockedIcons().size(), 0u) << "the icon stayed in the tray";
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, TrayFaultsE2eTest,

@@ -38,33 +38,33 @@ using WindowFaultsE2eTest = FaultTest;
 TEST_F(WindowFaultsE2eTest, KilledWhileConcealedTheServerGivesEveryWindowBack) {
     ClientWindow normal(view, QStringLiteral("e2e-kill-normal"));
     ClientWindow iconic(view, QStringLiteral("e2e-kill-iconic"));
-    StubbornWindow own(view, Mode::kPlain, ClientWindow::ClassName(), QStringLiteral("e2e-kill-own"),
+    StubbornWindow own(view, Mode::kPlain, ClientWindow::className(), QStringLiteral("e2e-kill-own"),
                        kStubbornPlace);
-    ASSERT_NE(normal.Id(), 0u);
-    ASSERT_NE(iconic.Id(), 0u);
-    ASSERT_NE(own.Id(), 0u);
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(iconic.Id())});
-    ASSERT_TRUE(WaitUntil([&] { return !view.Viewable(iconic.Id()) && view.Listed(iconic.Id()); }))
+    ASSERT_NE(normal.id(), 0u);
+    ASSERT_NE(iconic.id(), 0u);
+    ASSERT_NE(own.id(), 0u);
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(iconic.id())});
+    ASSERT_TRUE(waitUntil([&] { return !view.viewable(iconic.id()) && view.listed(iconic.id()); }))
         << "the xterm was not minimised";
 
-    ProgramUnderTest program(TestSettings());
-    const QByteArray settingsBefore = FileBytes(program.IniPath());
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u) << program.StandardError().toStdString();
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return normal.Concealed() && iconic.Concealed() && own.Hidden(); }))
+    ProgramUnderTest program(testSettings());
+    const QByteArray settingsBefore = FileBytes(program.iniPath());
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return normal.concealed() && iconic.concealed() && own.hidden(); }))
         << "the corner did not conceal all three";
-    MovePointer(kScreenCentre);
+    movePointer(kScreenCentre);
 
-    program.Signal(SIGKILL);
-    EXPECT_FALSE(program.WaitForExit(10s).has_value()) << "the program ended normally after SIGKILL";
-    EXPECT_FALSE(program.Running());
+    program.signal(SIGKILL);
+    EXPECT_FALSE(program.waitForExit(10s).has_value()) << "the program ended normally after SIGKILL";
+    EXPECT_FALSE(program.running());
 
     // Mapped again by the server and managed again by the window manager.
-    EXPECT_TRUE(WaitUntil([&] { return normal.Shown(); })) << "the normal xterm stayed hidden";
-    EXPECT_TRUE(WaitUntil([&] { return iconic.Shown(); })) << "the minimised xterm stayed hidden";
-    EXPECT_TRUE(WaitUntil([&] { return own.Shown(); })) << "the client window stayed hidden";
-    EXPECT_EQ(FileBytes(program.IniPath()), settingsBefore) << "a killed program writes nothing";
+    EXPECT_TRUE(waitUntil([&] { return normal.Shown(); })) << "the normal xterm stayed hidden";
+    EXPECT_TRUE(waitUntil([&] { return iconic.Shown(); })) << "the minimised xterm stayed hidden";
+    EXPECT_TRUE(waitUntil([&] { return own.Shown(); })) << "the client window stayed hidden";
+    EXPECT_EQ(FileBytes(program.iniPath()), settingsBefore) << "a killed program writes nothing";
 }
 
 struct StubbornCase {
@@ -83,50 +83,50 @@ class StubbornWindowE2eTest : public FaultTest, public testing::WithParamInterfa
 protected:
     // What the program's concealment leaves of the stubborn window: the remapper is back on the
     // screen, the destroyer gone, the override-redirect window unmapped.
-    bool AfterConcealment(StubbornWindow& window, int concealments) {
+    bool afterConcealment(StubbornWindow& window, int concealments) {
         switch (GetParam().mode) {
             case Mode::kRemap:
-                return window.Said(QStringLiteral("remapped")) >= concealments && window.Shown();
+                return window.said(QStringLiteral("remapped")) >= concealments && window.Shown();
             case Mode::kDestroy:
-                return window.Ended() && view.Geometry(window.Id()).isEmpty();
+                return window.ended() && view.geometry(window.id()).isEmpty();
             case Mode::kOverride:
             case Mode::kPlain:
-                return !view.Viewable(window.Id());
+                return !view.viewable(window.id());
         }
         return false;
     }
 
     // After a restore: everything that still exists is back where it was.
-    bool Restored(StubbornWindow& window, const QRect& place) {
-        if (GetParam().mode == Mode::kDestroy) return view.Geometry(window.Id()).isEmpty();
-        return window.Shown() && view.Geometry(window.Id()) == place;
+    bool restored(StubbornWindow& window, const QRect& place) {
+        if (GetParam().mode == Mode::kDestroy) return view.geometry(window.id()).isEmpty();
+        return window.Shown() && view.geometry(window.id()) == place;
     }
 
     // A drag from the reticle onto the window, released once the picker has framed it, and "this
     // window alone" in the add confirmation.
-    void Pick(ProgramUnderTest& program, const QRect& place) {
-        const Window main = program.WaitForWindow(view, MainWindowTitle());
+    void pick(ProgramUnderTest& program, const QRect& place) {
+        const Window main = program.waitForWindow(view, mainWindowTitle());
         ASSERT_NE(main, 0u);
-        MovePointer(view.Geometry(main).topLeft() + kPicTarget);
-        PressButton(1);
-        MovePointer(kScreenCentre);
-        MovePointer(place.center());
+        movePointer(view.geometry(main).topLeft() + kPicTarget);
+        pressButton(1);
+        movePointer(kScreenCentre);
+        movePointer(place.center());
         const QRect topBar(place.topLeft(), QSize(place.width(), 5));
-        const bool framed = WaitUntil([&] {
-            for (const Window w : view.AllWindows()) {
-                if (view.Geometry(w) == topBar && view.Viewable(w)) return true;
+        const bool framed = waitUntil([&] {
+            for (const Window w : view.allWindows()) {
+                if (view.geometry(w) == topBar && view.viewable(w)) return true;
             }
             return false;
         });
-        ReleaseButton(1);
+        releaseButton(1);
         ASSERT_TRUE(framed) << "the picker did not frame the window";
         const QString confirmation = QStringLiteral("追加方法の確認");
-        const Window question = program.WaitForWindow(view, confirmation);
+        const Window question = program.waitForWindow(view, confirmation);
         ASSERT_NE(question, 0u) << "no add confirmation";
-        FocusWindow(question);
-        PressKey(QStringLiteral("Return"));  // "指定ウィンドウのみ": this window alone
-        ASSERT_TRUE(WaitUntil([&] { return view.FindWindow(confirmation, program.Pid()) == 0; }));
-        MovePointer(kScreenCentre);
+        focusWindow(question);
+        pressKey(QStringLiteral("Return"));  // "指定ウィンドウのみ": this window alone
+        ASSERT_TRUE(waitUntil([&] { return view.findWindow(confirmation, program.pid()) == 0; }));
+        movePointer(kScreenCentre);
     }
 };
 
@@ -139,45 +139,45 @@ TEST_P(StubbornWindowE2eTest, ProgramStaysSaneAndNothingStaysHidden) {
     // Clear of the main window, which the picker needs on the screen.
     const QRect place = c.picked ? QRect(700, 480, 240, 160) : kStubbornPlace;
     StubbornWindow stubborn(view, c.mode, kStubbornClass, QStringLiteral("e2e-stubborn"), place);
-    ASSERT_NE(xterm.Id(), 0u);
-    ASSERT_NE(stubborn.Id(), 0u);
-    const QRect xtermPlace = view.Geometry(xterm.Id());
-    const QRect stubbornPlace = view.Geometry(stubborn.Id());
+    ASSERT_NE(xterm.id(), 0u);
+    ASSERT_NE(stubborn.id(), 0u);
+    const QRect xtermPlace = view.geometry(xterm.id());
+    const QRect stubbornPlace = view.geometry(stubborn.id());
     const QString classes =
-        c.picked ? ClientWindow::ClassName() : ClientWindow::ClassName() + u',' + kStubbornClass;
+        c.picked ? ClientWindow::className() : ClientWindow::className() + u',' + kStubbornClass;
     ProgramUnderTest program(
-        TestSettings({{"APP/WinClasses", classes}, {"APP/blnRunup", c.picked ? "1" : "0"}}));
-    ASSERT_TRUE(program.Start());
-    ASSERT_NE(program.WaitForTrayIcon(view), 0u) << program.StandardError().toStdString();
-    if (c.picked) Pick(program, stubbornPlace);
+        testSettings({{"APP/WinClasses", classes}, {"APP/blnRunup", c.picked ? "1" : "0"}}));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
+    if (c.picked) pick(program, stubbornPlace);
 
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); })) << "the corner did not conceal";
-    EXPECT_TRUE(WaitUntil([&] { return AfterConcealment(stubborn, 1); }));
-    MovePointer(kScreenCentre);
-    ASSERT_TRUE(program.Running()) << program.StandardError().toStdString();
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "the corner did not conceal";
+    EXPECT_TRUE(waitUntil([&] { return afterConcealment(stubborn, 1); }));
+    movePointer(kScreenCentre);
+    ASSERT_TRUE(program.running()) << program.standardError().toStdString();
     if (c.mode == Mode::kRemap) {
-        EXPECT_EQ(view.Geometry(stubborn.Id()), stubbornPlace) << "the window that came back moved";
+        EXPECT_EQ(view.geometry(stubborn.id()), stubbornPlace) << "the window that came back moved";
     }
 
-    program.ClickTrayIcon(view, 1);  // releases the hold
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the release did not restore";
-    EXPECT_EQ(view.Geometry(xterm.Id()), xtermPlace);
-    EXPECT_TRUE(WaitUntil([&] { return Restored(stubborn, stubbornPlace); }));
+    program.clickTrayIcon(view, 1);  // releases the hold
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the release did not restore";
+    EXPECT_EQ(view.geometry(xterm.id()), xtermPlace);
+    EXPECT_TRUE(waitUntil([&] { return restored(stubborn, stubbornPlace); }));
 
     // A second round: the cycle works on, the destroyed window's entry is dropped.
-    MovePointer({0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return xterm.Concealed(); })) << "no second concealment";
-    EXPECT_TRUE(WaitUntil([&] { return AfterConcealment(stubborn, 2); }));
-    MovePointer(kScreenCentre);
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "no second concealment";
+    EXPECT_TRUE(waitUntil([&] { return afterConcealment(stubborn, 2); }));
+    movePointer(kScreenCentre);
 
-    program.Signal(SIGTERM);
-    EXPECT_EQ(program.WaitForExit(10s), 0) << program.StandardError().toStdString();
-    EXPECT_TRUE(WaitUntil([&] { return xterm.Shown(); })) << "the xterm stayed hidden after the end";
-    EXPECT_EQ(view.Geometry(xterm.Id()), xtermPlace) << "the xterm came back elsewhere";
-    EXPECT_TRUE(WaitUntil([&] { return Restored(stubborn, stubbornPlace); }))
+    program.signal(SIGTERM);
+    EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the xterm stayed hidden after the end";
+    EXPECT_EQ(view.geometry(xterm.id()), xtermPlace) << "the xterm came back elsewhere";
+    EXPECT_TRUE(waitUntil([&] { return restored(stubborn, stubbornPlace); }))
         << "the stubborn window after the end";
-    EXPECT_EQ(program.IniValue("APP", "WinClasses"), classes);
+    EXPECT_EQ(program.iniValue("APP", "WinClasses"), classes);
 }
 
 INSTANTIATE_TEST_SUITE_P(Windows, StubbornWindowE2eTest,
@@ -200,9 +200,9 @@ void PrintTo(const ServerEnd& c, std::ostream* os) {
 class LostServerE2eTest : public FaultTest, public testing::WithParamInterface<ServerEnd> {};
 
 // The pointer is moved on the private display, not on the test's own.
-void MovePointerOn(const PrivateDesktop& desktop, QPoint position) {
+void movePointerOn(const PrivateDesktop& desktop, QPoint position) {
     QProcess xdotool;
-    xdotool.setProcessEnvironment(desktop.Environment());
+    xdotool.setProcessEnvironment(desktop.environment());
     xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--"),
                                               QString::number(position.x()), QString::number(position.y())});
     xdotool.waitForFinished(10000);
@@ -210,31 +210,31 @@ void MovePointerOn(const PrivateDesktop& desktop, QPoint position) {
 
 TEST_P(LostServerE2eTest, EndsWithItsSettingsWrittenWhileWindowsAreConcealed) {
     PrivateDesktop desktop;
-    ASSERT_TRUE(desktop.Ready());
-    DesktopView privateView(desktop.Name().toLatin1().constData());
-    ASSERT_TRUE(privateView.Connected());
-    StubbornWindow target(privateView, Mode::kPlain, ClientWindow::ClassName(),
-                          QStringLiteral("e2e-lost-server"), kStubbornPlace, desktop.Environment());
-    ASSERT_NE(target.Id(), 0u) << target.Diagnostics() << " on " << desktop.Name().toStdString() << ", "
-                               << privateView.FindWindow(QStringLiteral("e2e-lost-server"), 0, false);
-    ProgramUnderTest program(TestSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "7"}}));
-    ASSERT_TRUE(program.Start(desktop.Environment()));
-    ASSERT_TRUE(WaitUntil([&] { return privateView.FindWindow(MainWindowTitle(), program.Pid()) != 0; }))
+    ASSERT_TRUE(desktop.ready());
+    DesktopView privateView(desktop.name().toLatin1().constData());
+    ASSERT_TRUE(privateView.connected());
+    StubbornWindow target(privateView, Mode::kPlain, ClientWindow::className(),
+                          QStringLiteral("e2e-lost-server"), kStubbornPlace, desktop.environment());
+    ASSERT_NE(target.id(), 0u) << target.diagnostics() << " on " << desktop.name().toStdString() << ", "
+                               << privateView.findWindow(QStringLiteral("e2e-lost-server"), 0, false);
+    ProgramUnderTest program(testSettings({{"APP/blnRunup", "1"}, {"MOUSE/lngPixels", "7"}}));
+    ASSERT_TRUE(program.start(desktop.environment()));
+    ASSERT_TRUE(waitUntil([&] { return privateView.findWindow(mainWindowTitle(), program.pid()) != 0; }))
         << "the program did not start on the private display";
-    MovePointerOn(desktop, {0, 0});
-    ASSERT_TRUE(WaitUntil([&] { return target.Hidden(); })) << "the corner did not conceal";
+    movePointerOn(desktop, {0, 0});
+    ASSERT_TRUE(waitUntil([&] { return target.hidden(); })) << "the corner did not conceal";
 
-    desktop.EndServer(GetParam().signalNumber);
-    const std::optional<int> exitCode = program.WaitForExit(20s);
+    desktop.endServer(GetParam().signalNumber);
+    const std::optional<int> exitCode = program.waitForExit(20s);
     ASSERT_TRUE(exitCode.has_value()) << "the program hung or crashed";
     EXPECT_EQ(*exitCode, 1);
     // The program's own message, or Qt's when Qt's connection noticed the loss first.
-    const QString said = program.StandardError();
+    const QString said = program.standardError();
     EXPECT_TRUE(said.contains(QStringLiteral("X server")) || said.contains(QStringLiteral("X11 server")))
         << said.toStdString();
-    EXPECT_EQ(program.IniSections().join(u','), QStringLiteral("APP,MOUSE,KEY,LOCK"));
-    EXPECT_EQ(program.IniText().count(QLatin1Char('=')), 17) << "all the settings were written";
-    EXPECT_EQ(program.IniValue("MOUSE", "lngPixels"), QStringLiteral("7"));
+    EXPECT_EQ(program.iniSections().join(u','), QStringLiteral("APP,MOUSE,KEY,LOCK"));
+    EXPECT_EQ(program.iniText().count(QLatin1Char('=')), 17) << "all the settings were written";
+    EXPECT_EQ(program.iniValue("MOUSE", "lngPixels"), QStringLiteral("7"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, LostServerE2eTest,

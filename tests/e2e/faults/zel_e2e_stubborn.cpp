@@ -31,7 +31,7 @@ struct Options {
     Mode mode = Mode::kPlain;
 };
 
-bool ParseMode(const std::string& text, Mode& mode) {
+bool parseMode(const std::string& text, Mode& mode) {
     if (text == "plain")
         mode = Mode::kPlain;
     else if (text == "remap")
@@ -45,7 +45,7 @@ bool ParseMode(const std::string& text, Mode& mode) {
     return true;
 }
 
-bool ParseOptions(int argc, char** argv, Options& options) {
+bool parseOptions(int argc, char** argv, Options& options) {
     for (int i = 1; i + 1 < argc; i += 2) {
         const std::string arg = argv[i];
         const char* value = argv[i + 1];
@@ -58,7 +58,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
             if (std::sscanf(value, "%dx%d%d%d", &r.w, &r.h, &r.x, &r.y) != 4 || r.w <= 0 || r.h <= 0)
                 return false;
         } else if (arg == "--mode") {
-            if (!ParseMode(value, options.mode)) return false;
+            if (!parseMode(value, options.mode)) return false;
         } else {
             return false;
         }
@@ -66,7 +66,7 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     return argc % 2 == 1;
 }
 
-xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
+xcb_atom_t atom(xcb_connection_t* c, const char* name) {
     xcb_intern_atom_reply_t* r = xcb_intern_atom_reply(
         c, xcb_intern_atom(c, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
     const xcb_atom_t atom = r != nullptr ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
@@ -74,13 +74,13 @@ xcb_atom_t Atom(xcb_connection_t* c, const char* name) {
     return atom;
 }
 
-void SetText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
+void setText(xcb_connection_t* c, xcb_window_t w, xcb_atom_t property, xcb_atom_t type,
              const std::string& text) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, property, type, 8,
                         static_cast<std::uint32_t>(text.size()), text.data());
 }
 
-xcb_window_t CreateWindow(xcb_connection_t* c, const Options& o) {
+xcb_window_t createWindow(xcb_connection_t* c, const Options& o) {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
     const xcb_window_t w = xcb_generate_id(c);
     const std::uint32_t values[] = {0x60a030, o.mode == Mode::kOverride ? 1u : 0u,
@@ -90,11 +90,11 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const Options& o) {
                       static_cast<std::int16_t>(r.y), static_cast<std::uint16_t>(r.w),
                       static_cast<std::uint16_t>(r.h), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT,
                       XCB_CW_BACK_PIXEL | XCB_CW_OVERRIDE_REDIRECT | XCB_CW_EVENT_MASK, values);
-    const xcb_atom_t utf8 = Atom(c, "UTF8_STRING");
-    SetText(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
+    const xcb_atom_t utf8 = atom(c, "UTF8_STRING");
+    setText(c, w, XCB_ATOM_WM_CLASS, XCB_ATOM_STRING,
             "zel-e2e-stubborn" + std::string(1, '\0') + o.cls + '\0');
-    SetText(c, w, XCB_ATOM_WM_NAME, utf8, o.title);
-    SetText(c, w, Atom(c, "_NET_WM_NAME"), utf8, o.title);
+    setText(c, w, XCB_ATOM_WM_NAME, utf8, o.title);
+    setText(c, w, atom(c, "_NET_WM_NAME"), utf8, o.title);
     // A user-given position, which the window manager keeps when it maps the window again.
     std::uint32_t hints[18] = {};
     hints[0] = 1u | 2u;  // USPosition | USSize
@@ -105,14 +105,14 @@ xcb_window_t CreateWindow(xcb_connection_t* c, const Options& o) {
     xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, XCB_ATOM_WM_NORMAL_HINTS, XCB_ATOM_WM_SIZE_HINTS, 32, 18,
                         hints);
     if (o.mode == Mode::kOverride) {
-        const xcb_atom_t wmState = Atom(c, "WM_STATE");
+        const xcb_atom_t wmState = atom(c, "WM_STATE");
         const std::uint32_t normal[] = {1, XCB_NONE};
         xcb_change_property(c, XCB_PROP_MODE_REPLACE, w, wmState, wmState, 32, 2, normal);
     }
     return w;
 }
 
-void Say(const char* text) {
+void say(const char* text) {
     std::printf("%s\n", text);
     std::fflush(stdout);
 }
@@ -121,14 +121,14 @@ void Say(const char* text) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (!ParseOptions(argc, argv, options)) {
+    if (!parseOptions(argc, argv, options)) {
         std::fprintf(stderr,
                      "usage: zel-e2e-stubborn --class NAME --title TEXT --geometry WxH+X+Y [--mode MODE]\n");
         return 2;
     }
     xcb_connection_t* c = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(c) != 0) return 1;
-    const xcb_window_t w = CreateWindow(c, options);
+    const xcb_window_t w = createWindow(c, options);
     xcb_map_window(c, w);
     xcb_flush(c);
     bool announced = false;
@@ -146,11 +146,11 @@ int main(int argc, char** argv) {
         } else if (type == XCB_UNMAP_NOTIFY && options.mode == Mode::kRemap) {
             xcb_map_window(c, w);
             xcb_flush(c);
-            Say("remapped");
+            say("remapped");
         } else if (type == XCB_UNMAP_NOTIFY && options.mode == Mode::kDestroy) {
             xcb_destroy_window(c, w);
             xcb_flush(c);
-            Say("destroyed");
+            say("destroyed");
             break;
         }
     }

@@ -16,17 +16,17 @@ namespace {
 const std::pair<QString, QString> kNoHold{QStringLiteral("MOUSE/blnTrigMouse"), QStringLiteral("0")};
 
 // Waits until the sink's mute is `expected`, then checks that it stays so.
-void ExpectSinkMuteSettles(const QString& expected, const char* when) {
-    EXPECT_TRUE(WaitUntil([&] { return SinkMute() == expected; }, kTimeout))
-        << when << ": the sink's mute is " << SinkMute().toStdString();
-    EXPECT_FALSE(WaitUntil([&] { return SinkMute() != expected; }, kQuiet))
-        << when << ": the sink's mute changed to " << SinkMute().toStdString();
+void expectSinkMuteSettles(const QString& expected, const char* when) {
+    EXPECT_TRUE(waitUntil([&] { return sinkMute() == expected; }, kTimeout))
+        << when << ": the sink's mute is " << sinkMute().toStdString();
+    EXPECT_FALSE(waitUntil([&] { return sinkMute() != expected; }, kQuiet))
+        << when << ": the sink's mute changed to " << sinkMute().toStdString();
 }
 
 struct MuteCase {
     const char* name;
-    const char* mute;      // blnMute
-    const char* muteAuto;  // blnMuteAuto
+    const char* mute;      // muteOn
+    const char* muteAuto;  // muteRestore
     bool mutedBefore;
     const char* whileConcealed;  // pactl's answer
     const char* afterRestore;
@@ -40,21 +40,21 @@ class MuteScenario : public ScenarioTest, public testing::WithParamInterface<Mut
 
 TEST_P(MuteScenario, SinkFollowsTheMuteBoxes) {
     const MuteCase& c = GetParam();
-    auto xterm = Xterm(QStringLiteral("e2e-mute"));
-    ASSERT_NE(xterm->Id(), 0u);
-    ASSERT_TRUE(SetSinkMute(c.mutedBefore));
-    ProgramUnderTest program(TestSettings(
+    auto xterm = openXterm(QStringLiteral("e2e-mute"));
+    ASSERT_NE(xterm->id(), 0u);
+    ASSERT_TRUE(setSinkMute(c.mutedBefore));
+    ProgramUnderTest program(testSettings(
         {kNoHold, {QStringLiteral("APP/blnMute"), c.mute}, {QStringLiteral("APP/blnMuteAuto"), c.muteAuto}}));
-    StartDocked(program);
+    startDocked(program);
 
-    MovePointer(kCorner);
-    ASSERT_TRUE(WaitUntil([&] { return IsConcealed(view, xterm->Id()); }, kTimeout));
-    ExpectSinkMuteSettles(QString::fromLatin1(c.whileConcealed), "concealed");
-    MovePointer(kCentre);
-    ASSERT_TRUE(WaitUntil([&] { return IsShown(view, xterm->Id()); }, kTimeout));
-    ASSERT_TRUE(TrayIconShows(program, view, details, kStandbyColour, kTimeout));
-    ExpectSinkMuteSettles(QString::fromLatin1(c.afterRestore), "restored");
-    EndProgram(program);
+    movePointer(kCorner);
+    ASSERT_TRUE(waitUntil([&] { return isConcealed(view, xterm->id()); }, kTimeout));
+    expectSinkMuteSettles(QString::fromLatin1(c.whileConcealed), "concealed");
+    movePointer(kCentre);
+    ASSERT_TRUE(waitUntil([&] { return isShown(view, xterm->id()); }, kTimeout));
+    ASSERT_TRUE(trayIconShows(program, view, details, kStandbyColour, kTimeout));
+    expectSinkMuteSettles(QString::fromLatin1(c.afterRestore), "restored");
+    endProgram(program);
 }
 
 // Mute with its automatic restore on a sound that was on: the typical event covers it.
@@ -73,10 +73,10 @@ protected:
     static constexpr std::uint32_t kBlue = 0x3050c0;
 
     // An .ico file of two sizes (32 and 16 px) filled with colour; its path.
-    QString MakeIcon(const QString& name, std::uint32_t colour) {
+    QString makeIcon(const QString& name, std::uint32_t colour) {
         const QString path = icons.filePath(name);
         int status = -1;
-        RunTool(QStringLiteral("convert"),
+        runTool(QStringLiteral("convert"),
                 {QStringLiteral("-size"), QStringLiteral("32x32"),
                  QStringLiteral("xc:#%1").arg(colour, 6, 16, QChar(u'0')), QStringLiteral("-define"),
                  QStringLiteral("icon:auto-resize=32,16"), path},
@@ -86,109 +86,109 @@ protected:
     }
 
     // Conceals the xterm by the corner and restores it, checking the icon's picture each time.
-    void ExpectPicturesThroughACycle(ProgramUnderTest& program, Window xterm, std::uint32_t standby,
-                                     std::uint32_t concealment, const QString& shot) {
-        MovePointer(kCorner);
-        ASSERT_TRUE(WaitUntil([&] { return IsConcealed(view, xterm); }, kTimeout));
-        EXPECT_TRUE(TrayIconShows(program, view, details, concealment, kTimeout))
+    void expectPicturesThroughACycle(ProgramUnderTest& program, Window xterm, std::uint32_t standby,
+                                     std::uint32_t concealment, const QString& shotName) {
+        movePointer(kCorner);
+        ASSERT_TRUE(waitUntil([&] { return isConcealed(view, xterm); }, kTimeout));
+        EXPECT_TRUE(trayIconShows(program, view, details, concealment, kTimeout))
             << "not the concealment picture";
-        Shot(shot);
-        MovePointer(kCentre);
-        ASSERT_TRUE(WaitUntil([&] { return IsShown(view, xterm); }, kTimeout));
-        EXPECT_TRUE(TrayIconShows(program, view, details, standby, kTimeout)) << "not the standby picture";
+        shot(shotName);
+        movePointer(kCentre);
+        ASSERT_TRUE(waitUntil([&] { return isShown(view, xterm); }, kTimeout));
+        EXPECT_TRUE(trayIconShows(program, view, details, standby, kTimeout)) << "not the standby picture";
     }
 
     QTemporaryDir icons;
 };
 
 TEST_F(DecoyScenario, DecoyFilesStandInForBothPictures) {
-    const QString red = MakeIcon(QStringLiteral("standby.ico"), kRed);
-    const QString blue = MakeIcon(QStringLiteral("concealment.ico"), kBlue);
-    auto xterm = Xterm(QStringLiteral("e2e-decoy"));
-    ASSERT_NE(xterm->Id(), 0u);
+    const QString red = makeIcon(QStringLiteral("standby.ico"), kRed);
+    const QString blue = makeIcon(QStringLiteral("concealment.ico"), kBlue);
+    auto xterm = openXterm(QStringLiteral("e2e-decoy"));
+    ASSERT_NE(xterm->id(), 0u);
     ProgramUnderTest program(
-        TestSettings({kNoHold, {QStringLiteral("APP/Icon0"), red}, {QStringLiteral("APP/Icon1"), blue}}));
-    StartDocked(program, kRed);
-    EXPECT_LT(TrayIconPixels(program, view, details).ShareNear(kStandbyColour), 0.05)
+        testSettings({kNoHold, {QStringLiteral("APP/Icon0"), red}, {QStringLiteral("APP/Icon1"), blue}}));
+    startDocked(program, kRed);
+    EXPECT_LT(trayIconPixels(program, view, details).shareNear(kStandbyColour), 0.05)
         << "the built-in standby picture shows through";
 
-    ExpectPicturesThroughACycle(program, xterm->Id(), kRed, kBlue, QStringLiteral("decoy-concealment"));
-    EXPECT_LT(TrayIconPixels(program, view, details).ShareNear(kBlue), 0.05);
-    EndProgram(program);
-    EXPECT_EQ(program.IniValue(QStringLiteral("APP"), QStringLiteral("Icon0")), red);
-    EXPECT_EQ(program.IniValue(QStringLiteral("APP"), QStringLiteral("Icon1")), blue);
+    expectPicturesThroughACycle(program, xterm->id(), kRed, kBlue, QStringLiteral("decoy-concealment"));
+    EXPECT_LT(trayIconPixels(program, view, details).shareNear(kBlue), 0.05);
+    endProgram(program);
+    EXPECT_EQ(program.iniValue(QStringLiteral("APP"), QStringLiteral("Icon0")), red);
+    EXPECT_EQ(program.iniValue(QStringLiteral("APP"), QStringLiteral("Icon1")), blue);
 }
 
 TEST_F(DecoyScenario, MissingDecoyFileGivesTheBuiltInPictureAndIsForgotten) {
-    const QString red = MakeIcon(QStringLiteral("standby.ico"), kRed);
+    const QString red = makeIcon(QStringLiteral("standby.ico"), kRed);
     const QString missing = icons.filePath(QStringLiteral("deleted.ico"));
-    auto xterm = Xterm(QStringLiteral("e2e-decoy-missing"));
-    ASSERT_NE(xterm->Id(), 0u);
+    auto xterm = openXterm(QStringLiteral("e2e-decoy-missing"));
+    ASSERT_NE(xterm->id(), 0u);
     ProgramUnderTest program(
-        TestSettings({kNoHold, {QStringLiteral("APP/Icon0"), red}, {QStringLiteral("APP/Icon1"), missing}}));
-    StartDocked(program, kRed);
+        testSettings({kNoHold, {QStringLiteral("APP/Icon0"), red}, {QStringLiteral("APP/Icon1"), missing}}));
+    startDocked(program, kRed);
 
-    ExpectPicturesThroughACycle(program, xterm->Id(), kRed, kConcealmentColour,
+    expectPicturesThroughACycle(program, xterm->id(), kRed, kConcealmentColour,
                                 QStringLiteral("decoy-missing-concealment"));
-    EndProgram(program);
-    EXPECT_EQ(program.IniValue(QStringLiteral("APP"), QStringLiteral("Icon0")), red);
-    EXPECT_EQ(program.IniValue(QStringLiteral("APP"), QStringLiteral("Icon1")), QString())
+    endProgram(program);
+    EXPECT_EQ(program.iniValue(QStringLiteral("APP"), QStringLiteral("Icon0")), red);
+    EXPECT_EQ(program.iniValue(QStringLiteral("APP"), QStringLiteral("Icon1")), QString())
         << "the missing file is still named";
 }
 
 using LockScenario = ScenarioTest;
 
 TEST_F(LockScenario, HeldConcealmentWaitsForTheRightPassword) {
-    auto xterm = Xterm(QStringLiteral("e2e-lock"));
-    ASSERT_NE(xterm->Id(), 0u);
-    ProgramUnderTest program(TestSettings({{QStringLiteral("LOCK/blnLock"), QStringLiteral("1")},
-                                           {QStringLiteral("LOCK/PassHash"), lock::MakePassHash("kagi")}}));
-    StartDocked(program);
-    MovePointer(kCorner);
-    ASSERT_TRUE(WaitUntil([&] { return IsConcealed(view, xterm->Id()); }, kTimeout));
-    ASSERT_TRUE(WaitUntil([] { return SinkMute() == QStringLiteral("yes"); }, kTimeout));
-    MovePointer(kCentre);
+    auto xterm = openXterm(QStringLiteral("e2e-lock"));
+    ASSERT_NE(xterm->id(), 0u);
+    ProgramUnderTest program(testSettings({{QStringLiteral("LOCK/blnLock"), QStringLiteral("1")},
+                                           {QStringLiteral("LOCK/PassHash"), lock::makePassHash("kagi")}}));
+    startDocked(program);
+    movePointer(kCorner);
+    ASSERT_TRUE(waitUntil([&] { return isConcealed(view, xterm->id()); }, kTimeout));
+    ASSERT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("yes"); }, kTimeout));
+    movePointer(kCentre);
 
     // The click asks; a second click while the question is open asks nothing more.
-    program.ClickTrayIcon(view, 1);
-    const Window prompt = program.WaitForWindow(view, PromptTitle(), kTimeout);
+    program.clickTrayIcon(view, 1);
+    const Window prompt = program.waitForWindow(view, promptTitle(), kTimeout);
     ASSERT_NE(prompt, 0u) << "no password prompt";
-    program.ClickTrayIcon(view, 1);
-    EXPECT_FALSE(WaitUntil([&] { return view.WindowsOf(program.Pid(), PromptTitle()).size() > 1; }, kQuiet))
+    program.clickTrayIcon(view, 1);
+    EXPECT_FALSE(waitUntil([&] { return view.windowsOf(program.pid(), promptTitle()).size() > 1; }, kQuiet))
         << "a second prompt";
 
-    FocusWindow(prompt);
-    TypeText(QStringLiteral("wrong"));
-    PressKey(QStringLiteral("Return"));
-    const Window message = program.WaitForWindow(view, MessageTitle(), kTimeout);
+    focusWindow(prompt);
+    typeText(QStringLiteral("wrong"));
+    pressKey(QStringLiteral("Return"));
+    const Window message = program.waitForWindow(view, messageTitle(), kTimeout);
     ASSERT_NE(message, 0u) << "no message after a wrong password";
-    Shot(QStringLiteral("lock-wrong-password"));
-    FocusWindow(message);
-    PressKey(QStringLiteral("Return"));
-    ASSERT_TRUE(WaitUntil([&] { return view.FindWindow(MessageTitle(), program.Pid()) == 0; }, kTimeout));
+    shot(QStringLiteral("lock-wrong-password"));
+    focusWindow(message);
+    pressKey(QStringLiteral("Return"));
+    ASSERT_TRUE(waitUntil([&] { return view.findWindow(messageTitle(), program.pid()) == 0; }, kTimeout));
 
     // Still held: the window, the picture and the sound stay as they are.
-    EXPECT_FALSE(WaitUntil([&] { return !IsConcealed(view, xterm->Id()); }, kQuiet))
+    EXPECT_FALSE(waitUntil([&] { return !isConcealed(view, xterm->id()); }, kQuiet))
         << "a wrong password released the hold";
-    EXPECT_GE(TrayIconPixels(program, view, details).ShareNear(kConcealmentColour), 0.3);
-    EXPECT_EQ(SinkMute(), QStringLiteral("yes"));
+    EXPECT_GE(trayIconPixels(program, view, details).shareNear(kConcealmentColour), 0.3);
+    EXPECT_EQ(sinkMute(), QStringLiteral("yes"));
 
-    program.ClickTrayIcon(view, 1);
-    const Window again = program.WaitForWindow(view, PromptTitle(), kTimeout);
+    program.clickTrayIcon(view, 1);
+    const Window again = program.waitForWindow(view, promptTitle(), kTimeout);
     ASSERT_NE(again, 0u);
-    FocusWindow(again);
-    TypeText(QStringLiteral("kagi"));
-    PressKey(QStringLiteral("Return"));
-    EXPECT_TRUE(WaitUntil([&] { return IsShown(view, xterm->Id()); }, kTimeout))
+    focusWindow(again);
+    typeText(QStringLiteral("kagi"));
+    pressKey(QStringLiteral("Return"));
+    EXPECT_TRUE(waitUntil([&] { return isShown(view, xterm->id()); }, kTimeout))
         << "the right password released nothing";
-    EXPECT_TRUE(TrayIconShows(program, view, details, kStandbyColour, kTimeout));
-    EXPECT_TRUE(WaitUntil([] { return SinkMute() == QStringLiteral("no"); }, kTimeout));
+    EXPECT_TRUE(trayIconShows(program, view, details, kStandbyColour, kTimeout));
+    EXPECT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("no"); }, kTimeout));
 
     // Nothing held: a click asks for nothing.
-    program.ClickTrayIcon(view, 1);
-    EXPECT_FALSE(WaitUntil([&] { return view.FindWindow(PromptTitle(), program.Pid()) != 0; }, kQuiet))
+    program.clickTrayIcon(view, 1);
+    EXPECT_FALSE(waitUntil([&] { return view.findWindow(promptTitle(), program.pid()) != 0; }, kQuiet))
         << "a prompt without a hold";
-    EndProgram(program);
+    endProgram(program);
 }
 
 }  // namespace

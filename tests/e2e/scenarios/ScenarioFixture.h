@@ -37,15 +37,15 @@ inline constexpr QPoint kCentre{512, 384};
 // A point inside the top-left corner zone of 5 pixels.
 inline constexpr QPoint kCorner{2, 3};
 
-// The class the settings of TestSettings() conceal.
-inline QString TargetClass() {
-    return ClientWindow::ClassName();
+// The class the settings of testSettings() conceal.
+inline QString targetClass() {
+    return ClientWindow::className();
 }
 
 // Sets the default sink's mute switch; true when the sound server did it.
-inline bool SetSinkMute(bool muted) {
+inline bool setSinkMute(bool muted) {
     int status = -1;
-    RunTool(QStringLiteral("pactl"),
+    runTool(QStringLiteral("pactl"),
             {QStringLiteral("set-sink-mute"), QStringLiteral("@DEFAULT_SINK@"),
              muted ? QStringLiteral("1") : QStringLiteral("0")},
             &status);
@@ -53,71 +53,71 @@ inline bool SetSinkMute(bool muted) {
 }
 
 // A picture of the whole screen in $ZEL_TEST_OUTPUT/e2e/scenarios/<name>.png.
-inline QString Shot(const QString& name) {
-    QDir().mkpath(OutputDir() + QStringLiteral("/scenarios"));
-    return Screenshot(QStringLiteral("scenarios/") + name);
+inline QString shot(const QString& name) {
+    QDir().mkpath(outputDir() + QStringLiteral("/scenarios"));
+    return screenshot(QStringLiteral("scenarios/") + name);
 }
 
 class ScenarioTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(view.Connected() && details.Connected()) << "no X display";
-        ASSERT_NE(view.TrayerPanel(), 0u) << "no trayer";
-        MovePointer(kCentre);
-        ASSERT_TRUE(SetSinkMute(false)) << "no sound server";
-        ASSERT_EQ(SinkMute(), QStringLiteral("no"));
+        ASSERT_TRUE(view.connected() && details.connected()) << "no X display";
+        ASSERT_NE(view.trayerPanel(), 0u) << "no trayer";
+        movePointer(kCentre);
+        ASSERT_TRUE(setSinkMute(false)) << "no sound server";
+        ASSERT_EQ(sinkMute(), QStringLiteral("no"));
     }
 
-    void TearDown() override { MovePointer(kCentre); }
+    void TearDown() override { movePointer(kCentre); }
 
     // Starts the program and waits for its icon in the tray, with the standby picture.
-    void StartDocked(ProgramUnderTest& program, std::uint32_t standbyColour = kStandbyColour) {
-        ASSERT_TRUE(program.Start());
-        ASSERT_NE(program.WaitForTrayIcon(view, kTimeout), 0u) << program.StandardError().toStdString();
-        ASSERT_TRUE(TrayIconShows(program, view, details, standbyColour, kTimeout))
+    void startDocked(ProgramUnderTest& program, std::uint32_t standbyColour = kStandbyColour) {
+        ASSERT_TRUE(program.start());
+        ASSERT_NE(program.waitForTrayIcon(view, kTimeout), 0u) << program.standardError().toStdString();
+        ASSERT_TRUE(trayIconShows(program, view, details, standbyColour, kTimeout))
             << "the icon does not show the standby picture";
     }
 
     // Ends the program as a session ends it; it gives back what it holds and writes its settings.
-    void EndProgram(ProgramUnderTest& program) {
-        MovePointer(kCentre);
-        program.Signal(SIGTERM);
-        EXPECT_EQ(program.WaitForExit(kTimeout), 0) << program.StandardError().toStdString();
+    void endProgram(ProgramUnderTest& program) {
+        movePointer(kCentre);
+        program.signal(SIGTERM);
+        EXPECT_EQ(program.waitForExit(kTimeout), 0) << program.standardError().toStdString();
     }
 
     // An xterm of the target class; the test stops when it does not appear.
-    std::unique_ptr<ClientProgram> Xterm(const QString& title,
-                                         const QString& geometry = QStringLiteral("50x8+200+200")) {
-        auto xterm = ClientProgram::Xterm(view, title, TargetClass(), geometry);
-        EXPECT_NE(xterm->Id(), 0u) << "xterm " << title.toStdString() << " did not appear";
+    std::unique_ptr<ClientProgram> openXterm(const QString& title,
+                                             const QString& geometry = QStringLiteral("50x8+200+200")) {
+        auto xterm = ClientProgram::xterm(view, title, targetClass(), geometry);
+        EXPECT_NE(xterm->id(), 0u) << "xterm " << title.toStdString() << " did not appear";
         return xterm;
     }
 
-    bool AllConcealed(const std::vector<Window>& windows) {
-        return CountConcealed(view, windows) == windows.size();
+    bool allConcealed(const std::vector<Window>& windows) {
+        return countConcealed(view, windows) == windows.size();
     }
-    bool AllShown(const std::vector<Window>& windows) { return CountShown(view, windows) == windows.size(); }
+    bool allShown(const std::vector<Window>& windows) { return countShown(view, windows) == windows.size(); }
 
-    std::map<Window, Placement> PlacementsOf(const std::vector<Window>& windows) {
+    std::map<Window, Placement> placementsOf(const std::vector<Window>& windows) {
         std::map<Window, Placement> placements;
         for (const Window window : windows)
-            placements[window] = PlacementOf(view, window);
+            placements[window] = placementOf(view, window);
         return placements;
     }
 
     // Waits until every window has its placement of `before` again, then checks each.
-    void ExpectPlacedAsBefore(const std::map<Window, Placement>& before) {
-        EXPECT_TRUE(WaitUntil(
+    void expectPlacedAsBefore(const std::map<Window, Placement>& before) {
+        EXPECT_TRUE(waitUntil(
             [&] {
                 for (const auto& [window, placement] : before) {
-                    if (PlacementOf(view, window) != placement) return false;
+                    if (placementOf(view, window) != placement) return false;
                 }
                 return true;
             },
             kTimeout))
             << "not every window came back as it was";
         for (const auto& [window, placement] : before)
-            EXPECT_EQ(PlacementOf(view, window), placement) << "window " << window;
+            EXPECT_EQ(placementOf(view, window), placement) << "window " << window;
     }
 
     DesktopView view;

@@ -11,28 +11,28 @@ namespace {
 // Client programs start slowly on a loaded machine.
 constexpr auto kAppearTimeout = std::chrono::seconds(20);
 
-QString LightClient() {
+QString lightClient() {
     return qEnvironmentVariable("ZEL_BINARY_DIR") + QStringLiteral("/tests/x11/zel-x11-client");
 }
 
-std::size_t CountIf(DesktopView& view, const std::vector<Window>& windows, bool listed) {
-    const std::vector<Window> clients = view.ClientList();
+std::size_t countIf(DesktopView& view, const std::vector<Window>& windows, bool listed) {
+    const std::vector<Window> clients = view.clientList();
     return static_cast<std::size_t>(std::count_if(windows.begin(), windows.end(), [&](Window window) {
         const bool isListed = std::find(clients.begin(), clients.end(), window) != clients.end();
-        return isListed == listed && view.Viewable(window) == listed;
+        return isListed == listed && view.viewable(window) == listed;
     }));
 }
 
 }  // namespace
 
-std::unique_ptr<ClientProgram> ClientProgram::Xterm(DesktopView& view, const QString& title,
+std::unique_ptr<ClientProgram> ClientProgram::xterm(DesktopView& view, const QString& title,
                                                     const QString& className, const QString& geometry) {
     std::unique_ptr<ClientProgram> program(new ClientProgram(view));
     // cat instead of a shell: a shell's prompt may set the title.
-    if (program->Start(QStringLiteral("xterm"), {QStringLiteral("-class"), className,
+    if (program->start(QStringLiteral("xterm"), {QStringLiteral("-class"), className,
                                                  QStringLiteral("-title"), title, QStringLiteral("-geometry"),
                                                  geometry, QStringLiteral("-e"), QStringLiteral("cat")})) {
-        program->FindByTitle(title);
+        program->findByTitle(title);
     }
     return program;
 }
@@ -40,45 +40,45 @@ std::unique_ptr<ClientProgram> ClientProgram::Xterm(DesktopView& view, const QSt
 std::unique_ptr<ClientProgram> ClientProgram::XClock(DesktopView& view, const QString& title,
                                                      const QString& geometry) {
     std::unique_ptr<ClientProgram> program(new ClientProgram(view));
-    if (program->Start(QStringLiteral("xclock"),
+    if (program->start(QStringLiteral("xclock"),
                        {QStringLiteral("-title"), title, QStringLiteral("-geometry"), geometry})) {
-        program->FindByTitle(title);
+        program->findByTitle(title);
     }
     return program;
 }
 
-std::unique_ptr<ClientProgram> ClientProgram::ManyWindows(DesktopView& view, int count, const QString& title,
+std::unique_ptr<ClientProgram> ClientProgram::manyWindows(DesktopView& view, int count, const QString& title,
                                                           const QString& className) {
     std::unique_ptr<ClientProgram> program(new ClientProgram(view));
-    if (program->Start(LightClient(),
+    if (program->start(lightClient(),
                        {QStringLiteral("--count"), QString::number(count), QStringLiteral("--class"),
                         className, QStringLiteral("--title"), title})) {
-        program->ReadFromOutput(count);
+        program->readFromOutput(count);
     }
     return program;
 }
 
 ClientProgram::~ClientProgram() {
-    Kill();
+    kill();
 }
 
-bool ClientProgram::Start(const QString& program, const QStringList& args) {
+bool ClientProgram::start(const QString& program, const QStringList& args) {
     process_.start(program, args);
     return process_.waitForStarted(10000);
 }
 
-void ClientProgram::Kill() {
+void ClientProgram::kill() {
     if (process_.state() == QProcess::NotRunning) return;
     process_.kill();
     process_.waitForFinished(5000);
 }
 
-void ClientProgram::FindByTitle(const QString& title) {
+void ClientProgram::findByTitle(const QString& title) {
     const auto pid = static_cast<std::uint32_t>(process_.processId());
-    WaitUntil(
+    waitUntil(
         [&] {
-            for (const Window client : view_.ClientList()) {
-                if (view_.Pid(client) == pid && view_.Title(client) == title && view_.Viewable(client)) {
+            for (const Window client : view_.clientList()) {
+                if (view_.pid(client) == pid && view_.title(client) == title && view_.viewable(client)) {
                     windows_ = {client};
                     return true;
                 }
@@ -88,9 +88,9 @@ void ClientProgram::FindByTitle(const QString& title) {
         kAppearTimeout);
 }
 
-void ClientProgram::ReadFromOutput(int count) {
+void ClientProgram::readFromOutput(int count) {
     QByteArray output;
-    WaitUntil(
+    waitUntil(
         [&] {
             process_.waitForReadyRead(50);
             output += process_.readAllStandardOutput();
@@ -104,32 +104,32 @@ void ClientProgram::ReadFromOutput(int count) {
         if (ok && window != 0) found.push_back(window);
     }
     if (found.size() != static_cast<std::size_t>(count)) return;
-    if (WaitUntil([&] { return CountShown(view_, found) == found.size(); }, kAppearTimeout)) windows_ = found;
+    if (waitUntil([&] { return countShown(view_, found) == found.size(); }, kAppearTimeout)) windows_ = found;
 }
 
-bool IsShown(DesktopView& view, Window window) {
-    return window != 0 && view.Listed(window) && view.Viewable(window);
+bool isShown(DesktopView& view, Window window) {
+    return window != 0 && view.listed(window) && view.viewable(window);
 }
 
-bool IsConcealed(DesktopView& view, Window window) {
-    return window != 0 && !view.Listed(window) && !view.Viewable(window);
+bool isConcealed(DesktopView& view, Window window) {
+    return window != 0 && !view.listed(window) && !view.viewable(window);
 }
 
-std::size_t CountShown(DesktopView& view, const std::vector<Window>& windows) {
-    return CountIf(view, windows, true);
+std::size_t countShown(DesktopView& view, const std::vector<Window>& windows) {
+    return countIf(view, windows, true);
 }
 
-std::size_t CountConcealed(DesktopView& view, const std::vector<Window>& windows) {
-    return CountIf(view, windows, false);
+std::size_t countConcealed(DesktopView& view, const std::vector<Window>& windows) {
+    return countIf(view, windows, false);
 }
 
-Placement PlacementOf(DesktopView& view, Window window) {
+Placement placementOf(DesktopView& view, Window window) {
     Placement placement;
-    placement.rect = view.Geometry(window);
-    placement.maximised = view.HasNetState(window, "_NET_WM_STATE_MAXIMIZED_VERT") &&
-                          view.HasNetState(window, "_NET_WM_STATE_MAXIMIZED_HORZ");
+    placement.rect = view.geometry(window);
+    placement.maximised = view.hasNetState(window, "_NET_WM_STATE_MAXIMIZED_VERT") &&
+                          view.hasNetState(window, "_NET_WM_STATE_MAXIMIZED_HORZ");
     placement.minimised =
-        view.Listed(window) && view.HasNetState(window, "_NET_WM_STATE_HIDDEN") && !view.Viewable(window);
+        view.listed(window) && view.hasNetState(window, "_NET_WM_STATE_HIDDEN") && !view.viewable(window);
     return placement;
 }
 
@@ -141,25 +141,25 @@ std::ostream& operator<<(std::ostream& os, const Placement& placement) {
     return os;
 }
 
-bool Maximise(DesktopView& view, Window window) {
-    const QRect before = view.Geometry(window);
-    RunTool(QStringLiteral("wmctrl"),
+bool maximise(DesktopView& view, Window window) {
+    const QRect before = view.geometry(window);
+    runTool(QStringLiteral("wmctrl"),
             {QStringLiteral("-i"), QStringLiteral("-r"), QString::number(window), QStringLiteral("-b"),
              QStringLiteral("add,maximized_vert,maximized_horz")});
-    return WaitUntil([&] { return PlacementOf(view, window).maximised && view.Geometry(window) != before; });
+    return waitUntil([&] { return placementOf(view, window).maximised && view.geometry(window) != before; });
 }
 
-bool Minimise(DesktopView& view, Window window) {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(window)});
-    return WaitUntil([&] { return PlacementOf(view, window).minimised; });
+bool minimise(DesktopView& view, Window window) {
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(window)});
+    return waitUntil([&] { return placementOf(view, window).minimised; });
 }
 
-bool MoveFrame(DesktopView& view, Window window, QPoint frameTopLeft) {
-    const QRect before = view.Geometry(window);
-    RunTool(QStringLiteral("wmctrl"),
+bool moveFrame(DesktopView& view, Window window, QPoint frameTopLeft) {
+    const QRect before = view.geometry(window);
+    runTool(QStringLiteral("wmctrl"),
             {QStringLiteral("-i"), QStringLiteral("-r"), QString::number(window), QStringLiteral("-e"),
              QStringLiteral("0,%1,%2,-1,-1").arg(frameTopLeft.x()).arg(frameTopLeft.y())});
-    return WaitUntil([&] { return view.Geometry(window).topLeft() != before.topLeft(); });
+    return waitUntil([&] { return view.geometry(window).topLeft() != before.topLeft(); });
 }
 
 }  // namespace e2e

@@ -21,7 +21,7 @@ namespace e2e {
 class ClientProgram {
 public:
     // An xterm of class `className` titled `title`; geometry as xterm reads it (COLSxROWS+X+Y).
-    static std::unique_ptr<ClientProgram> Xterm(DesktopView& view, const QString& title,
+    static std::unique_ptr<ClientProgram> xterm(DesktopView& view, const QString& title,
                                                 const QString& className,
                                                 const QString& geometry = QStringLiteral("60x10+200+200"));
     // An xclock (class "XClock") titled `title`; geometry in pixels.
@@ -29,7 +29,7 @@ public:
                                                  const QString& geometry = QStringLiteral("120x120+700+420"));
     // `count` windows of the light test client ($ZEL_BINARY_DIR/tests/x11/zel-x11-client) of class
     // `className`, titled "<title> <i>".
-    static std::unique_ptr<ClientProgram> ManyWindows(DesktopView& view, int count, const QString& title,
+    static std::unique_ptr<ClientProgram> manyWindows(DesktopView& view, int count, const QString& title,
                                                       const QString& className);
 
     ~ClientProgram();
@@ -40,17 +40,17 @@ public:
     // found; empty when they did not all appear in time.
     const std::vector<Window>& Windows() const { return windows_; }
     // The first window; 0 when none appeared.
-    Window Id() const { return windows_.empty() ? 0 : windows_.front(); }
+    Window id() const { return windows_.empty() ? 0 : windows_.front(); }
     // Ends the program at once: its windows go with its connection.
-    void Kill();
+    void kill();
 
 private:
     explicit ClientProgram(DesktopView& view) : view_(view) {}
-    bool Start(const QString& program, const QStringList& args);
+    bool start(const QString& program, const QStringList& args);
     // The managed window of this process titled `title`.
-    void FindByTitle(const QString& title);
+    void findByTitle(const QString& title);
     // The windows the light client prints ("WINDOW CHILD" a line), once they are managed.
-    void ReadFromOutput(int count);
+    void readFromOutput(int count);
 
     DesktopView& view_;
     QProcess process_;
@@ -58,12 +58,12 @@ private:
 };
 
 // Managed by the window manager and viewable.
-bool IsShown(DesktopView& view, Window window);
+bool isShown(DesktopView& view, Window window);
 // Withdrawn: neither managed nor viewable.
-bool IsConcealed(DesktopView& view, Window window);
+bool isConcealed(DesktopView& view, Window window);
 // How many of `windows` are shown / concealed, with one read of the client list.
-std::size_t CountShown(DesktopView& view, const std::vector<Window>& windows);
-std::size_t CountConcealed(DesktopView& view, const std::vector<Window>& windows);
+std::size_t countShown(DesktopView& view, const std::vector<Window>& windows);
+std::size_t countConcealed(DesktopView& view, const std::vector<Window>& windows);
 
 // Where a window is and how: its rectangle in root coordinates and its window manager state.
 struct Placement {
@@ -72,13 +72,13 @@ struct Placement {
     bool minimised = false;  // managed, hidden, not viewable
     bool operator==(const Placement&) const = default;
 };
-Placement PlacementOf(DesktopView& view, Window window);
+Placement placementOf(DesktopView& view, Window window);
 std::ostream& operator<<(std::ostream& os, const Placement& placement);
 
 // The window manager's commands, each waited for until the window shows it (false on timeout).
-bool Maximise(DesktopView& view, Window window);
-bool Minimise(DesktopView& view, Window window);
+bool maximise(DesktopView& view, Window window);
+bool minimise(DesktopView& view, Window window);
 // Moves the window's frame to `frameTopLeft`.
-bool MoveFrame(DesktopView& view, Window window, QPoint frameTopLeft);
+bool moveFrame(DesktopView& view, Window window, QPoint frameTopLeft);
 
 }  // namespace e2e

@@ -20,9 +20,9 @@ struct ScreenPixels {
     int height = 0;
     std::vector<std::uint32_t> rgb;
 
-    bool Empty() const { return rgb.empty(); }
+    bool empty() const { return rgb.empty(); }
     // The share (0 to 1) of the pixels within `tolerance` of `colour` in each channel; 0 when empty.
-    double ShareNear(std::uint32_t colour, int tolerance = 40) const;
+    double shareNear(std::uint32_t colour, int tolerance = 40) const;
     bool operator==(const ScreenPixels&) const = default;
 };
 
@@ -34,15 +34,15 @@ public:
     DesktopDetails(const DesktopDetails&) = delete;
     DesktopDetails& operator=(const DesktopDetails&) = delete;
 
-    bool Connected() const;
+    bool connected() const;
 
     // The pixels of `area` (root coordinates; cut to the screen); empty on failure.
-    ScreenPixels Grab(QRect area);
+    ScreenPixels grab(QRect area);
     // The rectangle of the window's top-level ancestor (its window manager's frame, or the window
     // itself when it has none) with its border; empty when the window is gone.
-    QRect OuterRect(Window window);
+    QRect outerRect(Window window);
     // The viewable override-redirect children of the root, by rectangle.
-    std::vector<QRect> OverrideRedirectRects();
+    std::vector<QRect> overrideRedirectRects();
 
 private:
     xcb_connection_t* connection_;

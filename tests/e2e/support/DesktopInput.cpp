@@ -5,7 +5,7 @@
 
 namespace e2e {
 
-QString RunTool(const QString& program, const QStringList& args, int* exitCode) {
+QString runTool(const QString& program, const QStringList& args, int* exitCode) {
     QProcess process;
     process.start(program, args);
     const bool finished = process.waitForFinished(10000);
@@ -21,12 +21,12 @@ QString RunTool(const QString& program, const QStringList& args, int* exitCode) 
 
 namespace {
 
-void Xdotool(const QStringList& args) {
-    RunTool(QStringLiteral("xdotool"), args);
+void xdotool(const QStringList& args) {
+    runTool(QStringLiteral("xdotool"), args);
 }
 
-QPoint PointerPosition() {
-    const QString out = RunTool(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
+QPoint pointerPosition() {
+    const QString out = runTool(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
     const QStringList fields = out.split(u' ');
     if (fields.size() < 2) return {-1, -1};
     return {fields[0].section(u':', 1).toInt(), fields[1].section(u':', 1).toInt()};
@@ -34,39 +34,39 @@ QPoint PointerPosition() {
 
 }  // namespace
 
-void MovePointer(QPoint position) {
+void movePointer(QPoint position) {
     // Not "mousemove --sync": it waits for a motion that never comes when the pointer is there
     // already. The pointer stays on the screen, so a place beyond its edge is reached at the edge.
-    Xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(position.x()),
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(position.x()),
              QString::number(position.y())});
     const QPoint reachable(std::max(position.x(), 0), std::max(position.y(), 0));
-    WaitUntil([&] { return PointerPosition() == reachable; }, 2s);
+    waitUntil([&] { return pointerPosition() == reachable; }, 2s);
 }
 
-void ClickAt(QPoint position, int button) {
-    MovePointer(position);
-    Xdotool({QStringLiteral("click"), QString::number(button)});
+void clickAt(QPoint position, int button) {
+    movePointer(position);
+    xdotool({QStringLiteral("click"), QString::number(button)});
 }
 
-void DoubleClickAt(QPoint position) {
-    MovePointer(position);
-    Xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
+void doubleClickAt(QPoint position) {
+    movePointer(position);
+    xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QStringLiteral("2"),
              QStringLiteral("--delay"), QStringLiteral("80"), QStringLiteral("1")});
 }
 
-void FocusWindow(Window window) {
-    Xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
+void focusWindow(Window window) {
+    xdotool({QStringLiteral("windowfocus"), QStringLiteral("--sync"), QString::number(window)});
 }
 
-void TypeText(const QString& text) {
-    Xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
+void typeText(const QString& text) {
+    xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("20"), text});
 }
 
-void PressKey(const QString& key) {
-    Xdotool({QStringLiteral("key"), key});
+void pressKey(const QString& key) {
+    xdotool({QStringLiteral("key"), key});
 }
 
-QString OutputDir() {
+QString outputDir() {
     const QString base = qEnvironmentVariableIsEmpty("ZEL_TEST_OUTPUT")
                              ? QDir::tempPath()
                              : qEnvironmentVariable("ZEL_TEST_OUTPUT");
@@ -75,16 +75,16 @@ QString OutputDir() {
     return dir;
 }
 
-QString Screenshot(const QString& name) {
-    const QString path = OutputDir() + QChar(u'/') + name + QStringLiteral(".png");
+QString screenshot(const QString& name) {
+    const QString path = outputDir() + QChar(u'/') + name + QStringLiteral(".png");
     int status = -1;
-    RunTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, &status);
+    runTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, &status);
     return status == 0 ? path : QString();
 }
 
-QString SinkMute() {
+QString sinkMute() {
     int status = -1;
-    const QString out = RunTool(QStringLiteral("pactl"),
+    const QString out = runTool(QStringLiteral("pactl"),
                                 {QStringLiteral("get-sink-mute"), QStringLiteral("@DEFAULT_SINK@")}, &status);
     if (status != 0) return {};
     return out.section(u':', 1).trimmed();

@@ -18,7 +18,7 @@ using namespace std::chrono_literals;
 
 // Polls `done` with a back-off (5 ms up to 100 ms) until it holds or the timeout passes.
 template <typename Done>
-bool WaitUntil(Done done, std::chrono::milliseconds timeout = 10s) {
+bool waitUntil(Done done, std::chrono::milliseconds timeout = 10s) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     auto delay = 5ms;
     while (!done()) {
@@ -31,25 +31,25 @@ bool WaitUntil(Done done, std::chrono::milliseconds timeout = 10s) {
 
 // Runs a program to its end (at most 10 s) and returns its standard output; exitCode gets its
 // status (-1 when it did not finish or could not start).
-QString RunTool(const QString& program, const QStringList& args, int* exitCode = nullptr);
+QString runTool(const QString& program, const QStringList& args, int* exitCode = nullptr);
 
-void MovePointer(QPoint position);
+void movePointer(QPoint position);
 // A click of `button` (1 left, 3 right) at the position.
-void ClickAt(QPoint position, int button = 1);
+void clickAt(QPoint position, int button = 1);
 // A double click of the left button at the position.
-void DoubleClickAt(QPoint position);
+void doubleClickAt(QPoint position);
 // Gives the window the keyboard focus and waits until it has it.
-void FocusWindow(Window window);
+void focusWindow(Window window);
 // Types text into the focused window; key names as xdotool knows them ("Return").
-void TypeText(const QString& text);
-void PressKey(const QString& key);
+void typeText(const QString& text);
+void pressKey(const QString& key);
 
 // $ZEL_TEST_OUTPUT/e2e (the temporary folder when unset), created on first use.
-QString OutputDir();
-// A picture of the whole screen in OutputDir()/name.png; the file's path, empty on failure.
-QString Screenshot(const QString& name);
+QString outputDir();
+// A picture of the whole screen in outputDir()/name.png; the file's path, empty on failure.
+QString screenshot(const QString& name);
 
 // The state of the default sink's mute switch ("yes"/"no"), empty without a sound server.
-QString SinkMute();
+QString sinkMute();
 
 }  // namespace e2e

@@ -18,7 +18,7 @@ template <typename T>
 using Reply = std::unique_ptr<T, decltype(&std::free)>;
 
 template <typename T>
-Reply<T> Own(T* reply) {
+Reply<T> own(T* reply) {
     return Reply<T>(reply, &std::free);
 }
 
@@ -32,9 +32,9 @@ public:
 
     bool Ok() const { return xcb_connection_has_error(c_) == 0; }
     xcb_connection_t* get() const { return c_; }
-    xcb_window_t Root() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root; }
-    xcb_atom_t Atom(const char* name) const {
-        auto r = Own(xcb_intern_atom_reply(
+    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root; }
+    xcb_atom_t atom(const char* name) const {
+        auto r = own(xcb_intern_atom_reply(
             c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
         return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
     }
@@ -44,11 +44,11 @@ private:
 };
 
 // The first CARDINAL of a root property of display; 0 when unset or the display does not answer.
-std::uint32_t RootCardinal(const QByteArray& display, const char* property) {
+std::uint32_t rootCardinal(const QByteArray& display, const char* property) {
     const Connection c(display);
     if (!c.Ok()) return 0;
-    auto r = Own(xcb_get_property_reply(
-        c.get(), xcb_get_property(c.get(), 0, c.Root(), c.Atom(property), XCB_ATOM_CARDINAL, 0, 1), nullptr));
+    auto r = own(xcb_get_property_reply(
+        c.get(), xcb_get_property(c.get(), 0, c.root(), c.atom(property), XCB_ATOM_CARDINAL, 0, 1), nullptr));
     if (!r || xcb_get_property_value_length(r.get()) < 4) return 0;
     std::uint32_t value = 0;
     std::memcpy(&value, xcb_get_property_value(r.get()), sizeof value);
@@ -59,22 +59,22 @@ std::uint32_t RootCardinal(const QByteArray& display, const char* property) {
 // requests: a window mapped in that moment is never managed (seen in 1 of 20 starts). The window
 // manager is ready once a probe window of our own is managed; the probe's map is asked again while
 // it is not.
-bool ProbeWindowManaged(const QByteArray& display) {
+bool probeWindowManaged(const QByteArray& display) {
     const Connection c(display);
     if (!c.Ok()) return false;
     const xcb_window_t probe = xcb_generate_id(c.get());
-    xcb_create_window(c.get(), XCB_COPY_FROM_PARENT, probe, c.Root(), 0, 0, 16, 16, 0,
+    xcb_create_window(c.get(), XCB_COPY_FROM_PARENT, probe, c.root(), 0, 0, 16, 16, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const xcb_atom_t wmState = c.Atom("WM_STATE");
+    const xcb_atom_t wmState = c.atom("WM_STATE");
     auto lastMap = std::chrono::steady_clock::time_point{};
-    const bool managed = WaitUntil(
+    const bool managed = waitUntil(
         [&] {
             if (std::chrono::steady_clock::now() - lastMap > std::chrono::milliseconds(250)) {
                 xcb_map_window(c.get(), probe);
                 xcb_flush(c.get());
                 lastMap = std::chrono::steady_clock::now();
             }
-            auto r = Own(xcb_get_property_reply(
+            auto r = own(xcb_get_property_reply(
                 c.get(), xcb_get_property(c.get(), 0, probe, wmState, wmState, 0, 1), nullptr));
             return r && xcb_get_property_value_length(r.get()) >= 4;
         },
@@ -84,7 +84,7 @@ bool ProbeWindowManaged(const QByteArray& display) {
     return managed;
 }
 
-void EndProcess(QProcess& process, int signalNumber) {
+void endProcess(QProcess& process, int signalNumber) {
     if (process.state() == QProcess::NotRunning) return;
     ::kill(static_cast<pid_t>(process.processId()), signalNumber);
     if (!process.waitForFinished(5000)) {
@@ -96,71 +96,71 @@ void EndProcess(QProcess& process, int signalNumber) {
 }  // namespace
 
 DesktopPart::~DesktopPart() {
-    End(SIGTERM);
+    end(SIGTERM);
 }
 
-bool DesktopPart::Start() {
-    if (Running()) return true;
-    process_.setProcessEnvironment(Environment(home_.path()));
+bool DesktopPart::start() {
+    if (running()) return true;
+    process_.setProcessEnvironment(environment(home_.path()));
     process_.setStandardOutputFile(home_.filePath(QStringLiteral("output.log")), QIODevice::Append);
     process_.setStandardErrorFile(home_.filePath(QStringLiteral("output.log")), QIODevice::Append);
-    process_.start(Program(), Arguments());
+    process_.start(program(), arguments());
     if (!process_.waitForStarted(10000)) return false;
     paused_ = false;
-    WaitUntil(
+    waitUntil(
         [this] {
-            if (Ready()) return true;
+            if (ready()) return true;
             process_.waitForFinished(0);  // lets QProcess notice a part that died while starting
-            return !Running();
+            return !running();
         },
         std::chrono::seconds(15));
-    return Running() && Ready();
+    return running() && ready();
 }
 
-bool DesktopPart::Running() const {
+bool DesktopPart::running() const {
     return process_.state() == QProcess::Running;
 }
 
-std::uint32_t DesktopPart::Pid() const {
+std::uint32_t DesktopPart::pid() const {
     return static_cast<std::uint32_t>(process_.processId());
 }
 
-void DesktopPart::Pause() {
-    if (!Running()) return;
+void DesktopPart::pause() {
+    if (!running()) return;
     ::kill(static_cast<pid_t>(process_.processId()), SIGSTOP);
     paused_ = true;
 }
 
-void DesktopPart::Resume() {
-    if (!Running()) return;
+void DesktopPart::resume() {
+    if (!running()) return;
     ::kill(static_cast<pid_t>(process_.processId()), SIGCONT);
     paused_ = false;
 }
 
-void DesktopPart::End(int signalNumber) {
-    if (paused_) Resume();
-    EndProcess(process_, signalNumber);
+void DesktopPart::end(int signalNumber) {
+    if (paused_) resume();
+    endProcess(process_, signalNumber);
 }
 
-QProcessEnvironment DesktopPart::Environment(const QString& home) const {
+QProcessEnvironment DesktopPart::environment(const QString& home) const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home);
     return env;
 }
 
-bool TrayHost::Present() {
+bool TrayHost::present() {
     const Connection c(qgetenv("DISPLAY"));
     if (!c.Ok()) return false;
-    auto r = Own(xcb_get_selection_owner_reply(
-        c.get(), xcb_get_selection_owner(c.get(), c.Atom("_NET_SYSTEM_TRAY_S0")), nullptr));
+    auto r = own(xcb_get_selection_owner_reply(
+        c.get(), xcb_get_selection_owner(c.get(), c.atom("_NET_SYSTEM_TRAY_S0")), nullptr));
     return r && r->owner != XCB_NONE;
 }
 
-QString TrayHost::Program() const {
+QString TrayHost::program() const {
     return QStringLiteral("trayer");
 }
 
-QStringList TrayHost::Arguments() const {
+QStringList TrayHost::arguments() const {
     return QStringList{QStringLiteral("--edge"),
                        QStringLiteral("top"),
                        QStringLiteral("--align"),
@@ -179,11 +179,11 @@ QStringList TrayHost::Arguments() const {
                        QStringLiteral("true")};
 }
 
-QString SoundServer::Program() const {
+QString SoundServer::program() const {
     return QStringLiteral("pulseaudio");
 }
 
-QStringList SoundServer::Arguments() const {
+QStringList SoundServer::arguments() const {
     const QString server = qEnvironmentVariable("PULSE_SERVER");
     const QString socket = server.startsWith(QStringLiteral("unix:")) ? server.mid(5) : QString();
     return QStringList{QStringLiteral("-n"),
@@ -198,48 +198,48 @@ QStringList SoundServer::Arguments() const {
 
 // Without DISPLAY: it would otherwise load X11 modules and publish itself there. Its own runtime
 // folder keeps its pid file away from every other sound server.
-QProcessEnvironment SoundServer::Environment(const QString& home) const {
-    QProcessEnvironment env = DesktopPart::Environment(home);
+QProcessEnvironment SoundServer::environment(const QString& home) const {
+    QProcessEnvironment env = DesktopPart::environment(home);
     env.remove(QStringLiteral("DISPLAY"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home);
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home);
     return env;
 }
 
-bool SoundServer::Ready() {
+bool SoundServer::ready() {
     int status = -1;
-    RunTool(QStringLiteral("pactl"), {QStringLiteral("info")}, &status);
-    return status == 0 && RunTool(QStringLiteral("pactl"), {QStringLiteral("get-default-sink")})
+    runTool(QStringLiteral("pactl"), {QStringLiteral("info")}, &status);
+    return status == 0 && runTool(QStringLiteral("pactl"), {QStringLiteral("get-default-sink")})
                               .contains(QStringLiteral("null"));
 }
 
 PrivateDesktop::PrivateDesktop() {
-    ready_ = StartServer() && StartWindowManager();
+    ready_ = startServer() && startWindowManager();
 }
 
 PrivateDesktop::~PrivateDesktop() {
-    EndProcess(windowManager_, SIGTERM);
-    EndServer(SIGTERM);
+    endProcess(windowManager_, SIGTERM);
+    endServer(SIGTERM);
 }
 
-QString PrivateDesktop::Name() const {
+QString PrivateDesktop::name() const {
     return QStringLiteral(":") + QString::fromLatin1(number_);
 }
 
-QProcessEnvironment PrivateDesktop::Environment() const {
+QProcessEnvironment PrivateDesktop::environment() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), Name());
+    env.insert(QStringLiteral("DISPLAY"), name());
     return env;
 }
 
-bool PrivateDesktop::StartServer() {
+bool PrivateDesktop::startServer() {
     // -displayfd: the server picks a free display and writes its number once it accepts clients.
     server_.start(QStringLiteral("Xvfb"),
                   {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                    QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
                    QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!server_.waitForStarted(10000)) return false;
-    WaitUntil(
+    waitUntil(
         [&] {
             server_.waitForReadyRead(50);
             number_ += server_.readAllStandardOutput();
@@ -250,7 +250,7 @@ bool PrivateDesktop::StartServer() {
     return !number_.isEmpty() && server_.state() == QProcess::Running;
 }
 
-bool PrivateDesktop::StartWindowManager() {
+bool PrivateDesktop::startWindowManager() {
     const QString rc = home_.filePath(QStringLiteral("openbox-rc.xml"));
     QFile file(rc);
     if (!file.open(QIODevice::WriteOnly)) return false;
@@ -260,7 +260,7 @@ bool PrivateDesktop::StartWindowManager() {
         "  <theme><animateIconify>no</animateIconify></theme>\n"
         "</openbox_config>\n");
     file.close();
-    QProcessEnvironment env = Environment();
+    QProcessEnvironment env = environment();
     env.insert(QStringLiteral("HOME"), home_.path());
     windowManager_.setProcessEnvironment(env);
     windowManager_.setStandardOutputFile(QProcess::nullDevice());
@@ -269,18 +269,18 @@ bool PrivateDesktop::StartWindowManager() {
                          {QStringLiteral("--sm-disable"), QStringLiteral("--config-file"), rc});
     if (!windowManager_.waitForStarted(10000)) return false;
     const auto pid = static_cast<std::uint32_t>(windowManager_.processId());
-    const QByteArray display = Name().toLatin1();
-    return WaitUntil([&] { return RootCardinal(display, "_OPENBOX_PID") == pid; },
+    const QByteArray display = name().toLatin1();
+    return waitUntil([&] { return rootCardinal(display, "_OPENBOX_PID") == pid; },
                      std::chrono::seconds(15)) &&
-           ProbeWindowManaged(display);
+           probeWindowManaged(display);
 }
 
-void PrivateDesktop::EndServer(int signalNumber) {
+void PrivateDesktop::endServer(int signalNumber) {
     if (server_.state() == QProcess::NotRunning) return;
-    EndProcess(server_, signalNumber);
+    endProcess(server_, signalNumber);
     // A server that could not clean up leaves its socket and lock file, which would keep the
     // display number taken.
-    if (!number_.isEmpty() && !Connection(Name().toLatin1()).Ok()) {
+    if (!number_.isEmpty() && !Connection(name().toLatin1()).Ok()) {
         QFile::remove(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number_));
         QFile::remove(QStringLiteral("/tmp/.X") + QString::fromLatin1(number_) + QStringLiteral("-lock"));
     }

@@ -24,22 +24,22 @@ public:
 
     // Starts the part (again, after it ended) and waits (at most 15 s) for its sign of readiness;
     // false when it did not come or the part died.
-    bool Start();
-    bool Running() const;
-    std::uint32_t Pid() const;
+    bool start();
+    bool running() const;
+    std::uint32_t pid() const;
     // SIGSTOP: the part hangs with its sockets and windows open, as a server that stopped answering.
-    void Pause();
-    void Resume();
+    void pause();
+    void resume();
     // Sends signalNumber and waits until the part has ended (SIGKILL after 5 s).
-    void End(int signalNumber);
+    void end(int signalNumber);
 
 protected:
     DesktopPart() = default;
-    virtual QString Program() const = 0;
-    virtual QStringList Arguments() const = 0;
+    virtual QString program() const = 0;
+    virtual QStringList arguments() const = 0;
     // The test's environment with HOME set to a private folder, which stays the same across starts.
-    virtual QProcessEnvironment Environment(const QString& home) const;
-    virtual bool Ready() = 0;
+    virtual QProcessEnvironment environment(const QString& home) const;
+    virtual bool ready() = 0;
 
 private:
     QTemporaryDir home_;
@@ -52,12 +52,12 @@ private:
 class TrayHost final : public DesktopPart {
 public:
     // Whether some tray host owns _NET_SYSTEM_TRAY_S0 on $DISPLAY.
-    static bool Present();
+    static bool present();
 
 private:
-    QString Program() const override;
-    QStringList Arguments() const override;
-    bool Ready() override { return Present(); }
+    QString program() const override;
+    QStringList arguments() const override;
+    bool ready() override { return present(); }
 };
 
 // pulseaudio with a null sink as the default sink, listening where $PULSE_SERVER points (the
@@ -66,10 +66,10 @@ private:
 // finds the new server with the environment it started with.
 class SoundServer final : public DesktopPart {
 private:
-    QString Program() const override;
-    QStringList Arguments() const override;
-    QProcessEnvironment Environment(const QString& home) const override;
-    bool Ready() override;
+    QString program() const override;
+    QStringList arguments() const override;
+    QProcessEnvironment environment(const QString& home) const override;
+    bool ready() override;
 };
 
 // An X display of the test's own (Xvfb, 1024x768) with openbox, which a test can take away under
@@ -82,17 +82,17 @@ public:
     PrivateDesktop& operator=(const PrivateDesktop&) = delete;
 
     // The X server answers and the window manager runs.
-    bool Ready() const { return ready_; }
-    QString Name() const;  // ":N"
+    bool ready() const { return ready_; }
+    QString name() const;  // ":N"
     // The test's environment with DISPLAY set to this display.
-    QProcessEnvironment Environment() const;
+    QProcessEnvironment environment() const;
     // Ends the X server with signalNumber and waits until it is gone; a killed server's socket and
     // lock file are removed.
-    void EndServer(int signalNumber);
+    void endServer(int signalNumber);
 
 private:
-    bool StartServer();
-    bool StartWindowManager();
+    bool startServer();
+    bool startWindowManager();
 
     QTemporaryDir home_;
     QProcess server_;

@@ -25,44 +25,44 @@ public:
     DesktopView(const DesktopView&) = delete;
     DesktopView& operator=(const DesktopView&) = delete;
 
-    bool Connected() const;
+    bool connected() const;
 
     // _NET_CLIENT_LIST: the windows the window manager manages (task bars show these).
-    std::vector<Window> ClientList();
-    bool Listed(Window window);
+    std::vector<Window> clientList();
+    bool listed(Window window);
     // Every window of the tree below the root, parents before children.
-    std::vector<Window> AllWindows();
+    std::vector<Window> allWindows();
 
-    QString Title(Window window);      // _NET_WM_NAME, else WM_NAME
-    QString ClassName(Window window);  // the class part of WM_CLASS
-    std::uint32_t Pid(Window window);  // _NET_WM_PID; 0 when not set
-    bool Viewable(Window window);      // mapped, with every ancestor mapped
-    QRect Geometry(Window window);     // in root coordinates; empty when the window is gone
-    bool HasNetState(Window window, const char* stateAtom);  // e.g. "_NET_WM_STATE_ABOVE"
-    Window ActiveWindow();                                   // _NET_ACTIVE_WINDOW
+    QString title(Window window);      // _NET_WM_NAME, else WM_NAME
+    QString className(Window window);  // the class part of WM_CLASS
+    std::uint32_t pid(Window window);  // _NET_WM_PID; 0 when not set
+    bool viewable(Window window);      // mapped, with every ancestor mapped
+    QRect geometry(Window window);     // in root coordinates; empty when the window is gone
+    bool hasNetState(Window window, const char* stateAtom);  // e.g. "_NET_WM_STATE_ABOVE"
+    Window activeWindow();                                   // _NET_ACTIVE_WINDOW
 
     // The first window titled `title` made by process pid (any process for 0); 0 when none.
-    Window FindWindow(const QString& title, std::uint32_t pid = 0, bool viewableOnly = true);
+    Window findWindow(const QString& title, std::uint32_t pid = 0, bool viewableOnly = true);
     // Viewable windows of process pid whose title is `title`.
-    std::vector<Window> WindowsOf(std::uint32_t pid, const QString& title);
+    std::vector<Window> windowsOf(std::uint32_t pid, const QString& title);
 
     // The root window's rectangle: the whole screen.
-    QRect ScreenRect();
+    QRect screenRect();
 
     // trayer's panel (WM_CLASS "panel", "trayer"); 0 when no trayer runs.
-    Window TrayerPanel();
+    Window trayerPanel();
     // The viewable icons docked in trayer's panel (windows that name their process).
-    std::vector<Window> DockedIcons();
+    std::vector<Window> dockedIcons();
     // The viewable tray icon of process pid docked in trayer's panel; 0 while it is not docked.
-    Window TrayIconOf(std::uint32_t pid);
+    Window trayIconOf(std::uint32_t pid);
 
 private:
-    xcb_atom_t Atom(const char* name);
-    std::string Property(Window window, xcb_atom_t property, xcb_atom_t type,
+    xcb_atom_t atom(const char* name);
+    std::string property(Window window, xcb_atom_t property, xcb_atom_t type,
                          std::uint32_t longLength = 1024);
-    std::vector<std::uint32_t> Cardinals(Window window, const char* property, xcb_atom_t type);
-    std::vector<Window> Children(Window window);
-    void Collect(Window window, std::vector<Window>& into);
+    std::vector<std::uint32_t> cardinals(Window window, const char* property, xcb_atom_t type);
+    std::vector<Window> children(Window window);
+    void collect(Window window, std::vector<Window>& into);
 
     xcb_connection_t* connection_;
     Window root_ = 0;

@@ -16,12 +16,12 @@ namespace e2e {
 // conceals the xterms of ClientWindow's class and the concealment holds until the tray icon is
 // clicked; Shift and ScrollLock are no triggers (xdotool presses Shift to type capitals); mute on.
 // overrides: {"SECTION/key", value}, replacing or adding keys.
-inline QStringList TestSettings(std::initializer_list<std::pair<QString, QString>> overrides = {}) {
+inline QStringList testSettings(std::initializer_list<std::pair<QString, QString>> overrides = {}) {
     std::map<QString, std::map<QString, QString>> sections{
         {QStringLiteral("APP"),
          {{QStringLiteral("blnRunup"), QStringLiteral("0")},
           {QStringLiteral("blnIE"), QStringLiteral("1")},
-          {QStringLiteral("WinClasses"), ClientWindow::ClassName()},
+          {QStringLiteral("WinClasses"), ClientWindow::className()},
           {QStringLiteral("blnMute"), QStringLiteral("1")},
           {QStringLiteral("blnMuteAuto"), QStringLiteral("1")}}},
         {QStringLiteral("MOUSE"),

@@ -6,28 +6,28 @@
 
 namespace e2e {
 
-void PressButton(int button) {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QString::number(button)});
+void pressButton(int button) {
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mousedown"), QString::number(button)});
 }
 
-void ReleaseButton(int button) {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QString::number(button)});
+void releaseButton(int button) {
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("mouseup"), QString::number(button)});
 }
 
 HeldKey::HeldKey(QString key) : key_(std::move(key)) {}
 
 HeldKey::~HeldKey() {
-    Release();
+    release();
 }
 
-void HeldKey::Press() {
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("keydown"), key_});
+void HeldKey::press() {
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("keydown"), key_});
     down_ = true;
 }
 
-void HeldKey::Release() {
+void HeldKey::release() {
     if (!down_) return;
-    RunTool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), key_});
+    runTool(QStringLiteral("xdotool"), {QStringLiteral("keyup"), key_});
     down_ = false;
 }
 

@@ -9,8 +9,8 @@
 namespace e2e {
 
 // Presses (and keeps down) / lets go of a mouse button (1 left, 3 right) where the pointer is.
-void PressButton(int button);
-void ReleaseButton(int button);
+void pressButton(int button);
+void releaseButton(int button);
 
 class HeldKey {
 public:
@@ -20,10 +20,10 @@ public:
     HeldKey(const HeldKey&) = delete;
     HeldKey& operator=(const HeldKey&) = delete;
 
-    void Press();
+    void press();
     // Nothing when the key is not down.
-    void Release();
-    bool Down() const { return down_; }
+    void release();
+    bool down() const { return down_; }
 
 private:
     QString key_;

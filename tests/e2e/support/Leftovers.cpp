@@ -20,7 +20,7 @@ struct ProcessEntry {
 };
 
 // /proc/PID/stat: "PID (name) STATE PPID ..."; the name may itself hold ") ".
-bool ReadEntry(int pid, ProcessEntry& entry) {
+bool readEntry(int pid, ProcessEntry& entry) {
     QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
     if (!stat.open(QIODevice::ReadOnly)) return false;
     const QByteArray text = stat.readAll();
@@ -38,17 +38,17 @@ bool ReadEntry(int pid, ProcessEntry& entry) {
 
 }  // namespace
 
-void AdoptOrphans() {
+void adoptOrphans() {
     ::prctl(PR_SET_CHILD_SUBREAPER, 1);
 }
 
-QStringList LiveDescendants() {
+QStringList liveDescendants() {
     std::multimap<int, ProcessEntry> byParent;
     for (const QString& name : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool number = false;
         const int pid = name.toInt(&number);
         ProcessEntry entry;
-        if (number && ReadEntry(pid, entry)) byParent.emplace(entry.parent, entry);
+        if (number && readEntry(pid, entry)) byParent.emplace(entry.parent, entry);
     }
     QStringList found;
     std::vector<int> parents{static_cast<int>(::getpid())};

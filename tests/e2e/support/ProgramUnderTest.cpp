@@ -12,16 +12,16 @@ namespace e2e {
 
 namespace {
 
-QString BuiltExecutable() {
+QString builtExecutable() {
     return qEnvironmentVariable("ZEL_BINARY_DIR") + QStringLiteral("/src/zelmora2nd");
 }
 
 }  // namespace
 
 ProgramUnderTest::ProgramUnderTest(const QStringList& iniLines) {
-    QFile::copy(BuiltExecutable(), Executable());
+    QFile::copy(builtExecutable(), executable());
     if (iniLines.isEmpty()) return;
-    QFile ini(IniPath());
+    QFile ini(iniPath());
     if (ini.open(QIODevice::WriteOnly))
         ini.write((iniLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")).toLatin1());
 }
@@ -33,23 +33,23 @@ ProgramUnderTest::~ProgramUnderTest() {
     }
 }
 
-QString ProgramUnderTest::Executable() const {
+QString ProgramUnderTest::executable() const {
     return dir_.filePath(QStringLiteral("zelmora2nd"));
 }
 
-QString ProgramUnderTest::IniPath() const {
+QString ProgramUnderTest::iniPath() const {
     return dir_.filePath(QStringLiteral("zelmora2nd.ini"));
 }
 
-QString ProgramUnderTest::IniText() const {
-    QFile ini(IniPath());
+QString ProgramUnderTest::iniText() const {
+    QFile ini(iniPath());
     if (!ini.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(ini.readAll());
 }
 
-std::optional<QString> ProgramUnderTest::IniValue(const QString& section, const QString& key) const {
+std::optional<QString> ProgramUnderTest::iniValue(const QString& section, const QString& key) const {
     QString current;
-    for (const QString& line : IniText().split(QStringLiteral("\r\n"))) {
+    for (const QString& line : iniText().split(QStringLiteral("\r\n"))) {
         if (line.startsWith(u'[') && line.endsWith(u']')) {
             current = line.mid(1, line.size() - 2);
         } else if (current == section && line.startsWith(key + QChar(u'='))) {
@@ -59,35 +59,35 @@ std::optional<QString> ProgramUnderTest::IniValue(const QString& section, const 
     return std::nullopt;
 }
 
-QStringList ProgramUnderTest::IniSections() const {
+QStringList ProgramUnderTest::iniSections() const {
     QStringList sections;
-    for (const QString& line : IniText().split(QStringLiteral("\r\n"))) {
+    for (const QString& line : iniText().split(QStringLiteral("\r\n"))) {
         if (line.startsWith(u'[') && line.endsWith(u']')) sections.append(line.mid(1, line.size() - 2));
     }
     return sections;
 }
 
-bool ProgramUnderTest::Start(const QProcessEnvironment& env) {
+bool ProgramUnderTest::start(const QProcessEnvironment& env) {
     process_.setProcessEnvironment(env);
-    process_.setWorkingDirectory(Folder());
+    process_.setWorkingDirectory(folder());
     startedAt_ = std::chrono::steady_clock::now();
-    process_.start(Executable(), {});
+    process_.start(executable(), {});
     return process_.waitForStarted(10000);
 }
 
-std::uint32_t ProgramUnderTest::Pid() const {
+std::uint32_t ProgramUnderTest::pid() const {
     return static_cast<std::uint32_t>(process_.processId());
 }
 
-bool ProgramUnderTest::Running() const {
+bool ProgramUnderTest::running() const {
     return process_.state() == QProcess::Running;
 }
 
-void ProgramUnderTest::Signal(int signalNumber) const {
-    if (Running()) ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
+void ProgramUnderTest::signal(int signalNumber) const {
+    if (running()) ::kill(static_cast<pid_t>(process_.processId()), signalNumber);
 }
 
-std::optional<int> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeout) {
+std::optional<int> ProgramUnderTest::waitForExit(std::chrono::milliseconds timeout) {
     if (process_.state() != QProcess::NotRunning &&
         !process_.waitForFinished(static_cast<int>(timeout.count()))) {
         return std::nullopt;
@@ -97,50 +97,50 @@ std::optional<int> ProgramUnderTest::WaitForExit(std::chrono::milliseconds timeo
     return process_.exitCode();
 }
 
-QString ProgramUnderTest::StandardError() {
+QString ProgramUnderTest::standardError() {
     stderr_ += process_.readAllStandardError();
     return QString::fromLocal8Bit(stderr_);
 }
 
-Window ProgramUnderTest::WaitForTrayIcon(DesktopView& view, std::chrono::milliseconds timeout) {
+Window ProgramUnderTest::waitForTrayIcon(DesktopView& view, std::chrono::milliseconds timeout) {
     Window icon = 0;
-    const bool settled = WaitUntil(
+    const bool settled = waitUntil(
         [&] {
-            if (!Running()) return true;
-            icon = view.TrayIconOf(Pid());
-            const QRect panel = view.Geometry(view.TrayerPanel());
-            const QRect screen = view.ScreenRect();
-            return icon != 0 && panel.contains(view.Geometry(icon)) && panel.right() == screen.right();
+            if (!running()) return true;
+            icon = view.trayIconOf(pid());
+            const QRect panel = view.geometry(view.trayerPanel());
+            const QRect screen = view.screenRect();
+            return icon != 0 && panel.contains(view.geometry(icon)) && panel.right() == screen.right();
         },
         timeout);
-    return settled && Running() ? icon : 0;
+    return settled && running() ? icon : 0;
 }
 
-QPoint ProgramUnderTest::TrayIconCentre(DesktopView& view) {
-    const Window icon = view.TrayIconOf(Pid());
-    return icon == 0 ? QPoint(-1, -1) : view.Geometry(icon).center();
+QPoint ProgramUnderTest::trayIconCentre(DesktopView& view) {
+    const Window icon = view.trayIconOf(pid());
+    return icon == 0 ? QPoint(-1, -1) : view.geometry(icon).center();
 }
 
-void ProgramUnderTest::ClickTrayIcon(DesktopView& view, int button) {
+void ProgramUnderTest::clickTrayIcon(DesktopView& view, int button) {
     // Qt's default double-click interval is 400 ms.
     constexpr auto kPastDoubleClick = std::chrono::milliseconds(500);
     const auto since = std::chrono::steady_clock::now() - lastTrayClick_;
     if (since < kPastDoubleClick) std::this_thread::sleep_for(kPastDoubleClick - since);
-    ClickAt(TrayIconCentre(view), button);
+    clickAt(trayIconCentre(view), button);
     lastTrayClick_ = std::chrono::steady_clock::now();
 }
 
-Window ProgramUnderTest::WaitForWindow(DesktopView& view, const QString& title,
+Window ProgramUnderTest::waitForWindow(DesktopView& view, const QString& title,
                                        std::chrono::milliseconds timeout) {
     Window window = 0;
-    WaitUntil([&] { return (window = view.FindWindow(title, Pid())) != 0 || !Running(); }, timeout);
+    waitUntil([&] { return (window = view.findWindow(title, pid())) != 0 || !running(); }, timeout);
     return window;
 }
 
-int ProgramUnderTest::RunAgain(QString* standardError, std::chrono::milliseconds timeout) {
+int ProgramUnderTest::runAgain(QString* standardError, std::chrono::milliseconds timeout) {
     QProcess again;
-    again.setWorkingDirectory(Folder());
-    again.start(Executable(), {});
+    again.setWorkingDirectory(folder());
+    again.start(executable(), {});
     if (!again.waitForFinished(static_cast<int>(timeout.count()))) {
         again.kill();
         again.waitForFinished();
@@ -152,13 +152,13 @@ int ProgramUnderTest::RunAgain(QString* standardError, std::chrono::milliseconds
 
 ClientWindow::ClientWindow(DesktopView& view, const QString& title) : view_(view) {
     process_.start(QStringLiteral("xterm"),
-                   {QStringLiteral("-class"), ClassName(), QStringLiteral("-title"), title,
+                   {QStringLiteral("-class"), className(), QStringLiteral("-title"), title,
                     QStringLiteral("-geometry"), QStringLiteral("60x10+200+200")});
     if (!process_.waitForStarted(10000)) return;
     const auto pid = static_cast<std::uint32_t>(process_.processId());
-    WaitUntil([&] {
-        for (const Window client : view_.ClientList()) {
-            if (view_.Pid(client) == pid && view_.Title(client) == title && view_.Viewable(client)) {
+    waitUntil([&] {
+        for (const Window client : view_.clientList()) {
+            if (view_.pid(client) == pid && view_.title(client) == title && view_.viewable(client)) {
                 window_ = client;
                 return true;
             }
@@ -173,11 +173,11 @@ ClientWindow::~ClientWindow() {
 }
 
 bool ClientWindow::Shown() const {
-    return window_ != 0 && view_.Listed(window_) && view_.Viewable(window_);
+    return window_ != 0 && view_.listed(window_) && view_.viewable(window_);
 }
 
-bool ClientWindow::Concealed() const {
-    return window_ != 0 && !view_.Listed(window_) && !view_.Viewable(window_);
+bool ClientWindow::concealed() const {
+    return window_ != 0 && !view_.listed(window_) && !view_.viewable(window_);
 }
 
 }  // namespace e2e

@@ -17,13 +17,13 @@
 namespace e2e {
 
 // Texts of the program's windows.
-inline QString MainWindowTitle() {
+inline QString mainWindowTitle() {
     return QStringLiteral("Zelmora2nd.");
 }
-inline QString PromptTitle() {
+inline QString promptTitle() {
     return QStringLiteral("パスワード");
 }
-inline QString MessageTitle() {
+inline QString messageTitle() {
     return QStringLiteral("Zelmora2nd");
 }
 
@@ -36,41 +36,41 @@ public:
     ProgramUnderTest(const ProgramUnderTest&) = delete;
     ProgramUnderTest& operator=(const ProgramUnderTest&) = delete;
 
-    QString Folder() const { return dir_.path(); }
-    QString Executable() const;
-    QString IniPath() const;
+    QString folder() const { return dir_.path(); }
+    QString executable() const;
+    QString iniPath() const;
     // The settings file as text (ASCII content), empty when missing.
-    QString IniText() const;
+    QString iniText() const;
     // The value of key in section of the written file; empty optional when missing.
-    std::optional<QString> IniValue(const QString& section, const QString& key) const;
+    std::optional<QString> iniValue(const QString& section, const QString& key) const;
     // The section names in file order.
-    QStringList IniSections() const;
+    QStringList iniSections() const;
 
     // Starts the program; env: the environment (the test's own when empty).
-    bool Start(const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
-    std::uint32_t Pid() const;
-    bool Running() const;
-    void Signal(int signalNumber) const;
+    bool start(const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    std::uint32_t pid() const;
+    bool running() const;
+    void signal(int signalNumber) const;
     // The exit code once the program has ended by itself; empty on timeout or a crash.
-    std::optional<int> WaitForExit(std::chrono::milliseconds timeout);
-    QString StandardError();
-    std::chrono::steady_clock::time_point StartedAt() const { return startedAt_; }
+    std::optional<int> waitForExit(std::chrono::milliseconds timeout);
+    QString standardError();
+    std::chrono::steady_clock::time_point startedAt() const { return startedAt_; }
 
     // Waits until the program's tray icon is docked in trayer and settled at its place (trayer
     // first embeds an icon, then widens its panel and moves it to the screen's edge); 0 on timeout.
-    Window WaitForTrayIcon(DesktopView& view, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    Window waitForTrayIcon(DesktopView& view, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // The centre of the docked tray icon, in root coordinates; (-1, -1) when not docked.
-    QPoint TrayIconCentre(DesktopView& view);
+    QPoint trayIconCentre(DesktopView& view);
     // Clicks the tray icon with button (1 left, 3 right). Two clicks on one spot within the
     // double-click interval are a double click, which a right button does not report at all: a
     // click waits until that interval has passed since the previous one.
-    void ClickTrayIcon(DesktopView& view, int button);
+    void clickTrayIcon(DesktopView& view, int button);
     // The program's viewable window with that title; 0 when none appears in time.
-    Window WaitForWindow(DesktopView& view, const QString& title,
+    Window waitForWindow(DesktopView& view, const QString& title,
                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // Runs another start of the same executable to its end; its exit code (-1 on timeout).
-    int RunAgain(QString* standardError = nullptr,
+    int runAgain(QString* standardError = nullptr,
                  std::chrono::milliseconds timeout = std::chrono::seconds(15));
 
 private:
@@ -85,7 +85,7 @@ private:
 // test.
 class ClientWindow {
 public:
-    static QString ClassName() { return QStringLiteral("ZelE2e"); }
+    static QString className() { return QStringLiteral("ZelE2e"); }
 
     ClientWindow(DesktopView& view, const QString& title);
     ~ClientWindow();
@@ -93,11 +93,11 @@ public:
     ClientWindow& operator=(const ClientWindow&) = delete;
 
     // The client window; 0 when it never appeared.
-    Window Id() const { return window_; }
+    Window id() const { return window_; }
     // Managed by the window manager and on the screen.
     bool Shown() const;
     // Withdrawn: neither managed nor viewable.
-    bool Concealed() const;
+    bool concealed() const;
 
 private:
     DesktopView& view_;

@@ -18,16 +18,16 @@ inline constexpr std::uint32_t kStandbyColour = 0x1f8a8a;      // teal behind th
 inline constexpr std::uint32_t kConcealmentColour = 0x4a5568;  // slate behind the shut eye
 
 // The pixels of the program's docked tray icon; empty while it is not docked.
-inline ScreenPixels TrayIconPixels(ProgramUnderTest& program, DesktopView& view, DesktopDetails& details) {
-    const Window icon = view.TrayIconOf(program.Pid());
-    return icon == 0 ? ScreenPixels{} : details.Grab(view.Geometry(icon));
+inline ScreenPixels trayIconPixels(ProgramUnderTest& program, DesktopView& view, DesktopDetails& details) {
+    const Window icon = view.trayIconOf(program.pid());
+    return icon == 0 ? ScreenPixels{} : details.grab(view.geometry(icon));
 }
 
 // Waits until at least `share` of the icon's pixels are near `colour`.
-inline bool TrayIconShows(ProgramUnderTest& program, DesktopView& view, DesktopDetails& details,
+inline bool trayIconShows(ProgramUnderTest& program, DesktopView& view, DesktopDetails& details,
                           std::uint32_t colour, std::chrono::milliseconds timeout = std::chrono::seconds(10),
                           double share = 0.3) {
-    return WaitUntil([&] { return TrayIconPixels(program, view, details).ShareNear(colour) >= share; },
+    return waitUntil([&] { return trayIconPixels(program, view, details).shareNear(colour) >= share; },
                      timeout);
 }
 

@@ -1,0 +1,43 @@
+// Shut-down: the concealed windows back, the settings written, the icon removed, the end.
+#include "app/MainProgram.h"
+#include "settings/IniFile.h"
+#include "settings/SettingsModel.h"
+#include "ui/FormLook.h"
+
+namespace app {
+
+void MainProgram::shutDown() {
+    if (unloaded_) return;
+    unloaded_ = true;
+    // No tick, drag step or tray event runs from here on, also not in the event loops of dialogs
+    // that are still open.
+    form_->cycleTimer().stop();
+    form_->trackingTimer().stop();
+
+    if (loaded_) {
+        lastPosition_ = form_->pos();
+        cycle_.restoreAllForShutdown();
+        saveSettingsOnce();
+        platform_.trayIcon.hide();
+    }
+    form_->hideIndicators();
+    form_->hide();
+    if (onEnd) onEnd();
+}
+
+void MainProgram::saveSettingsOnce() {
+    // Before start-up nothing was read: writing would replace the user's settings with defaults.
+    if (!loaded_ || settingsSaved_) return;
+    settingsSaved_ = true;
+    settings::writeStoredSettings(
+        settings::IniFile(settingsPath_),
+        settings::collectStoredSettings(values_, positionTwips(), values_.zoneThickness,
+                                        registry_.classNames()));
+}
+
+QPointF MainProgram::positionTwips() const {
+    if (lastPosition_ == placedPixels_) return placedTwips_;
+    return QPointF(lastPosition_ - primaryOrigin_) * ui::kTwipsPerPixel;
+}
+
+}  // namespace app

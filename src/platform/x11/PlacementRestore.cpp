@@ -1,0 +1,262 @@
+// Bringing withdrawn windows back: map them together, wait for the window manager once, then hand
+// back their rectangle, state and desktop.
+#include <algorithm>
+#include <limits>
+
+#include "platform/x11/Placements.h"
+
+namespace core::x11 {
+
+namespace {
+
+constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
+constexpr auto kMoveResizeAll = static_cast<xcb_ewmh_moveresize_window_opt_flags_t>(
+    XCB_EWMH_MOVERESIZE_WINDOW_X | XCB_EWMH_MOVERESIZE_WINDOW_Y | XCB_EWMH_MOVERESIZE_WINDOW_WIDTH |
+    XCB_EWMH_MOVERESIZE_WINDOW_HEIGHT);
+// "Use the window's own gravity": the inverse of what the window manager did when it let the
+// window go.
+constexpr auto kWindowGravity = static_cast<xcb_gravity_t>(0);
+
+std::uint32_t word(std::int32_t value) {
+    return static_cast<std::uint32_t>(value);
+}
+
+}  // namespace
+
+struct Placements::Restore {
+    enum class Path { kSubwindow, kUnmanaged, kManaged, kMap };
+
+    xcb_window_t window = XCB_NONE;
+    WindowPlacement placement;
+    WindowFacts facts;
+    std::optional<Withdrawn> record;  // when we withdrew it
+    Path path = Path::kMap;
+    bool toMaximized = false;
+    bool ownRectKnown = false;  // a withdrawn window going back maximised keeps its own rectangle
+    std::int32_t ownX = 0, ownY = 0, ownWidth = 0, ownHeight = 0;
+};
+
+template <typename Done>
+void Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts, Done done) {
+    const auto deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
+    // Takes its own copy: it removes windows from `pending` as it goes.
+    auto settle = [&](const std::vector<xcb_window_t> look) {
+        const std::vector<WindowFacts> facts = readFacts(x_, look, parts);
+        for (std::size_t i = 0; i < look.size(); ++i) {
+            if (!facts[i].exists || done(look[i], facts[i])) {
+                std::erase(pending, look[i]);
+            }
+        }
+    };
+    touched_.clear();
+    if (!pending.empty()) {
+        settle(pending);
+    }
+    // Look again only at windows that the events say have changed.
+    while (!pending.empty() && !x_.lost()) {
+        touched_.clear();
+        if (!x_.waitForEvents(deadline)) {
+            break;
+        }
+        std::vector<xcb_window_t> look;
+        std::ranges::copy_if(pending, std::back_inserter(look),
+                             [this](xcb_window_t w) { return touched_.contains(w); });
+        if (!look.empty()) {
+            settle(look);
+        }
+    }
+}
+
+std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std::size_t>& entries) {
+    const bool wm = x_.windowManagerRunning();
+    std::vector<xcb_window_t> windows;
+    for (std::size_t i : entries) {
+        windows.push_back(batch[i].first);
+    }
+    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
+    std::vector<bool> existed;
+    std::vector<Restore> restores;
+    for (std::size_t j = 0; j < entries.size(); ++j) {
+        existed.push_back(facts[j].exists);
+        if (!facts[j].exists) {
+            continue;
+        }
+        Restore r;
+        r.window = windows[j];
+        r.placement = batch[entries[j]].second;
+        r.facts = facts[j];
+        if (auto it = withdrawn_.find(r.window); it != withdrawn_.end()) {
+            r.record = it->second;
+        }
+        r.toMaximized =
+            r.placement.showCmd == kShowMaximized ||
+            (r.placement.showCmd == kShowMinimized && (r.placement.flags & kRestoreToMaximized) != 0);
+        if (r.facts.parent != x_.root() && !r.facts.wmState && !r.record) {
+            r.path = Restore::Path::kSubwindow;
+        } else if (!wm || r.facts.overrideRedirect) {
+            r.path = Restore::Path::kUnmanaged;
+        } else if (r.facts.managed() && !r.record) {
+            // A window we withdrew goes the whole way back even if the window manager still shows
+            // it as managed: it has not yet handled the withdraw, and will.
+            r.path = Restore::Path::kManaged;
+        }
+        restores.push_back(r);
+    }
+    for (const Restore& r : restores) {
+        if (r.path == Restore::Path::kSubwindow || r.path == Restore::Path::kUnmanaged) {
+            restoreDirectly(r);
+        } else if (r.path == Restore::Path::kManaged) {
+            adjustManaged(r);
+        }
+    }
+    mapTogether(restores);
+    for (const Restore& r : restores) {
+        if (r.path == Restore::Path::kManaged || r.path == Restore::Path::kMap) {
+            finish(r);
+        }
+    }
+    reactivate(restores);
+    return existed;
+}
+
+// No window manager takes part: the window is placed and shown by ourselves.
+void Placements::restoreDirectly(const Restore& r) {
+    const bool sub = r.path == Restore::Path::kSubwindow;
+    const MonitorRect monitor = sub ? MonitorRect{} : monitor_.rect();
+    const std::uint32_t values[] = {
+        word(r.placement.framePosition.x + monitor.x), word(r.placement.framePosition.y + monitor.y),
+        word(std::max(1, r.placement.clientSize.width)), word(std::max(1, r.placement.clientSize.height))};
+    xcb_configure_window(
+        x_.xcb(), r.window,
+        XCB_CONFIG_WINDOW_X | XCB_CONFIG_WINDOW_Y | XCB_CONFIG_WINDOW_WIDTH | XCB_CONFIG_WINDOW_HEIGHT,
+        values);
+    xcb_map_window(x_.xcb(), r.window);
+    if (sub) {
+        xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, r.window);
+    } else {
+        forget(r.window);
+    }
+}
+
+// A window the window manager still holds: only its state needs to change before finish().
+void Placements::adjustManaged(const Restore& r) {
+    if (r.facts.minimized() && r.placement.showCmd != kShowMinimized) {
+        xcb_map_window(x_.xcb(), r.window);  // a client's map request de-iconifies (ICCCM)
+    }
+    if (r.facts.maximized() && !r.toMaximized) {
+        xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), r.window, XCB_EWMH_WM_STATE_REMOVE,
+                                         x_.ewmh()->_NET_WM_STATE_MAXIMIZED_VERT,
+                                         x_.ewmh()->_NET_WM_STATE_MAXIMIZED_HORZ,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+}
+
+void Placements::mapTogether(std::vector<Restore>& restores) {
+    std::vector<Restore*> toMap;
+    for (Restore& r : restores) {
+        if (r.path == Restore::Path::kMap) {
+            toMap.push_back(&r);
+        }
+    }
+    // The window manager must have let go of windows withdrawn a moment ago before they are mapped,
+    // or the map would reach it as a request about a window it is still releasing.
+    std::vector<xcb_window_t> unreleased;
+    for (const Restore* r : toMap) {
+        if (r->record && !r->record->released) {
+            unreleased.push_back(r->window);
+        }
+    }
+    waitFor(unreleased, kFactTree | kFactWmState, [this](xcb_window_t w, const WindowFacts& f) {
+        const bool released = !f.managed() && f.parent == x_.root();
+        if (auto it = withdrawn_.find(w); released && it != withdrawn_.end()) {
+            it->second.released = true;
+        }
+        return released;
+    });
+    std::vector<xcb_window_t> own;
+    for (const Restore* r : toMap) {
+        if (r->toMaximized) {
+            own.push_back(r->window);
+        }
+    }
+    const auto ownFacts = readFacts(x_, own, kFactGeometry);
+    for (std::size_t i = 0, k = 0; i < toMap.size(); ++i) {
+        if (toMap[i]->toMaximized) {
+            const WindowFacts& f = ownFacts[k++];
+            toMap[i]->ownRectKnown = f.exists;
+            toMap[i]->ownX = f.x;
+            toMap[i]->ownY = f.y;
+            toMap[i]->ownWidth = f.width;
+            toMap[i]->ownHeight = f.height;
+        }
+    }
+    // The window manager stacks windows in the order they are mapped: bottom first.
+    std::ranges::stable_sort(toMap, {}, [](const Restore* r) {
+        return r->record ? r->record->stackIndex : std::numeric_limits<std::size_t>::max();
+    });
+    std::vector<xcb_window_t> mapped;
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+    for (const Restore* r : toMap) {
+        xcb_change_window_attributes(x_.xcb(), r->window, XCB_CW_EVENT_MASK, &mask);
+        xcb_map_window(x_.xcb(), r->window);
+        mapped.push_back(r->window);
+    }
+    waitFor(mapped, kFactWmState, [](xcb_window_t, const WindowFacts& f) { return f.managed(); });
+}
+
+void Placements::finish(const Restore& r) {
+    xcb_ewmh_connection_t* ewmh = x_.ewmh();
+    const int screen = x_.screenNumber();
+    constexpr auto kPager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
+    if (r.ownRectKnown) {
+        xcb_ewmh_request_moveresize_window(ewmh, screen, r.window, kWindowGravity, kPager, kMoveResizeAll,
+                                           word(r.ownX), word(r.ownY), word(r.ownWidth), word(r.ownHeight));
+    } else if (!r.toMaximized) {
+        // The placement's rectangle is the normal one: the frame's top-left and the client's size.
+        const MonitorRect monitor = monitor_.rect();
+        xcb_ewmh_request_moveresize_window(ewmh, screen, r.window, XCB_GRAVITY_NORTH_WEST, kPager,
+                                           kMoveResizeAll, word(r.placement.framePosition.x + monitor.x),
+                                           word(r.placement.framePosition.y + monitor.y),
+                                           word(std::max(1, r.placement.clientSize.width)),
+                                           word(std::max(1, r.placement.clientSize.height)));
+    }
+    if (r.toMaximized) {
+        // After the move, so that the move sets the normal rectangle.
+        xcb_ewmh_request_change_wm_state(ewmh, screen, r.window, XCB_EWMH_WM_STATE_ADD,
+                                         ewmh->_NET_WM_STATE_MAXIMIZED_VERT,
+                                         ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, kPager);
+    }
+    // Before the desktop: openbox ignores iconify requests for windows on other desktops.
+    if (r.placement.showCmd == kShowMinimized) {
+        auto event = makeClientMessage(r.window, x_.atoms().wmChangeState);
+        event.data.data32[0] = kIconicState;
+        xcb_send_event(x_.xcb(), 0, x_.root(),
+                       XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                       reinterpret_cast<const char*>(&event));
+    }
+    if (r.placement.desktop >= 0) {
+        xcb_ewmh_request_change_wm_desktop(ewmh, screen, r.window, word(r.placement.desktop), kPager);
+    } else if (r.record && r.record->desktop == kAllDesktops) {
+        xcb_ewmh_request_change_wm_desktop(ewmh, screen, r.window, kAllDesktops, kPager);
+    }
+    if (r.record || r.path == Restore::Path::kMap) {
+        forget(r.window);
+    }
+}
+
+// Mapping gives the focus to the last window mapped; hand it back to the window that had it.
+void Placements::reactivate(const std::vector<Restore>& restores) {
+    const Restore* best = nullptr;
+    for (const Restore& r : restores) {
+        if (r.record && r.record->wasActive && r.placement.showCmd != kShowMinimized &&
+            (best == nullptr || r.record->serial < best->record->serial)) {
+            best = &r;
+        }
+    }
+    if (best != nullptr) {
+        xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), best->window,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
+    }
+}
+
+}  // namespace core::x11

@@ -1,0 +1,235 @@
+#include "platform/x11/Placements.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace core::x11 {
+
+namespace {
+
+constexpr std::uint32_t kAllDesktops = 0xFFFFFFFF;
+
+bool isTopLevel(const X11Connection& x, const WindowFacts& f, bool withdrawnByUs) {
+    return f.parent == x.root() || f.wmState.has_value() || withdrawnByUs;
+}
+
+std::int32_t showCmdOf(const WindowFacts& f) {
+    if (f.managed()) {
+        return f.minimized() ? kShowMinimized : (f.maximized() ? kShowMaximized : kShowNormal);
+    }
+    return f.mapState == XCB_MAP_STATE_UNMAPPED ? kShowHide : kShowNormal;
+}
+
+// The ICCCM withdraw: a plain unmap does nothing to an iconified window, so the window manager is
+// also told with a synthetic UnmapNotify on the root.
+void withdraw(X11Connection& x, xcb_window_t window) {
+    xcb_unmap_window(x.xcb(), window);
+    xcb_unmap_notify_event_t unmap{};
+    unmap.response_type = XCB_UNMAP_NOTIFY;
+    unmap.event = x.root();
+    unmap.window = window;
+    unmap.from_configure = 0;
+    // SendEvent always carries 32 bytes; the UnmapNotify layout fills the first 16.
+    char event[32] = {};
+    static_assert(sizeof unmap <= sizeof event);
+    std::memcpy(event, &unmap, sizeof unmap);
+    xcb_send_event(x.xcb(), 0, x.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, event);
+}
+
+}  // namespace
+
+Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor) {
+    x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
+}
+
+void Placements::onEvent(const xcb_generic_event_t& event) {
+    switch (event.response_type & 0x7f) {
+        case XCB_DESTROY_NOTIFY: {
+            const auto window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
+            withdrawn_.erase(window);
+            touched_.insert(window);
+            break;
+        }
+        case XCB_REPARENT_NOTIFY:
+            touched_.insert(reinterpret_cast<const xcb_reparent_notify_event_t&>(event).window);
+            break;
+        case XCB_UNMAP_NOTIFY:
+            touched_.insert(reinterpret_cast<const xcb_unmap_notify_event_t&>(event).window);
+            break;
+        case XCB_MAP_NOTIFY: {
+            // Shown again, by us or by its own program: no longer hidden by us, and not to be
+            // mapped by the server when we go.
+            const auto window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+            if (withdrawn_.erase(window) > 0) {
+                xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, window);
+            }
+            touched_.insert(window);
+            break;
+        }
+        case XCB_PROPERTY_NOTIFY: {
+            const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
+            if (e.atom == x_.atoms().wmState) {
+                touched_.insert(e.window);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
+    const std::optional<WindowPlacement> read = get(std::span<const xcb_window_t>(&window, 1)).front();
+    if (!read) {
+        return false;
+    }
+    placement = *read;
+    return true;
+}
+
+std::vector<std::optional<WindowPlacement>> Placements::get(std::span<const xcb_window_t> windows) {
+    x_.drainEvents();
+    const std::vector<WindowFacts> facts = readFacts(x_, windows, kFactAll);
+    std::vector<std::optional<WindowPlacement>> placements(windows.size());
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (facts[i].exists) {
+            placements[i] = placementOf(windows[i], facts[i]);
+        }
+    }
+    if (x_.lost()) {
+        return std::vector<std::optional<WindowPlacement>>(windows.size());
+    }
+    return placements;
+}
+
+WindowPlacement Placements::placementOf(xcb_window_t window, const WindowFacts& f) {
+    WindowPlacement p;
+    p.clientSize = {f.width, f.height};
+    if (!isTopLevel(x_, f, withdrawnByUs(window))) {
+        // A window inside another program's window: placed relative to its parent.
+        p.showCmd = f.mapState == XCB_MAP_STATE_UNMAPPED ? kShowHide : kShowNormal;
+        p.framePosition = {f.x, f.y};
+        return p;
+    }
+    const MonitorRect monitor = monitor_.rect();
+    // Hidden by us: so it is, even while the window manager has not yet let it go.
+    const bool hidden = withdrawnByUs(window);
+    p.showCmd = hidden ? kShowHide : showCmdOf(f);
+    p.flags = (!hidden && f.minimized() && f.maximized()) ? kRestoreToMaximized : 0;
+    p.framePosition = {f.rootX - f.border - f.extents.left - monitor.x,
+                       f.rootY - f.border - f.extents.top - monitor.y};
+    if (f.desktop && *f.desktop != kAllDesktops) {
+        p.desktop = static_cast<std::int32_t>(*f.desktop);
+    }
+    return p;
+}
+
+std::vector<bool> Placements::apply(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) {
+    x_.drainEvents();
+    std::vector<bool> existed(batch.size(), false);
+    std::vector<xcb_window_t> hides;
+    std::vector<std::size_t> hideIndex;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (batch[i].second.showCmd == kShowHide) {
+            hides.push_back(batch[i].first);
+            hideIndex.push_back(i);
+        }
+    }
+    if (!hides.empty()) {
+        const std::vector<bool> found = hide(hides);
+        for (std::size_t j = 0; j < hides.size(); ++j) {
+            existed[hideIndex[j]] = found[j];
+        }
+    }
+    std::vector<std::size_t> showIndex;
+    for (std::size_t i = 0; i < batch.size(); ++i) {
+        if (batch[i].second.showCmd != kShowHide) {
+            showIndex.push_back(i);
+        }
+    }
+    if (!showIndex.empty()) {
+        const std::vector<bool> found = restore(batch, showIndex);
+        for (std::size_t j = 0; j < showIndex.size(); ++j) {
+            existed[showIndex[j]] = found[j];
+        }
+    }
+    x_.flush();
+    if (x_.lost()) {
+        return std::vector<bool>(batch.size(), false);
+    }
+    return existed;
+}
+
+std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
+    xcb_connection_t* c = x_.xcb();
+    const bool wm = x_.windowManagerRunning();
+    const auto stackCookie = xcb_query_tree(c, x_.root());
+    const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
+    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactDesktop);
+    const auto stack = x_.reply<xcb_query_tree_reply_t>(stackCookie);
+    xcb_window_t active = XCB_NONE;
+    if (auto r = x_.reply<xcb_get_property_reply_t>(activeCookie)) {
+        xcb_ewmh_get_active_window_from_reply(&active, r.get());
+    }
+    auto stackIndexOf = [&](xcb_window_t topLevel) -> std::size_t {
+        if (!stack) {
+            return 0;
+        }
+        const xcb_window_t* children = xcb_query_tree_children(stack.get());
+        const auto count = static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()));
+        return static_cast<std::size_t>(std::find(children, children + count, topLevel) - children);
+    };
+
+    std::vector<bool> existed;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        const xcb_window_t window = windows[i];
+        const WindowFacts& f = facts[i];
+        existed.push_back(f.exists);
+        if (!f.exists || withdrawnByUs(window) || (!f.managed() && f.mapState == XCB_MAP_STATE_UNMAPPED)) {
+            continue;  // gone, or nothing to hide
+        }
+        // First the save-set: from here on the server maps the window again if we die.
+        xcb_change_save_set(c, XCB_SET_MODE_INSERT, window);
+        if (!isTopLevel(x_, f, false)) {
+            xcb_unmap_window(c, window);
+            continue;
+        }
+        const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+        xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        withdraw(x_, window);
+        Withdrawn record;
+        record.released = !wm || f.overrideRedirect || !f.managed();
+        record.serial = nextSerial_++;
+        record.stackIndex = stackIndexOf(f.parent == x_.root() ? window : f.parent);
+        record.wasActive = active == window;
+        record.desktop = f.desktop;
+        withdrawn_[window] = record;
+    }
+    x_.flush();
+    return existed;
+}
+
+std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {
+    std::vector<std::pair<std::uint64_t, xcb_window_t>> bySerial;
+    bySerial.reserve(withdrawn_.size());
+    for (const auto& [window, record] : withdrawn_) {
+        bySerial.emplace_back(record.serial, window);
+    }
+    std::ranges::sort(bySerial);
+    std::vector<xcb_window_t> windows;
+    windows.reserve(bySerial.size());
+    for (const auto& entry : bySerial) {
+        windows.push_back(entry.second);
+    }
+    return windows;
+}
+
+void Placements::forget(xcb_window_t window) {
+    withdrawn_.erase(window);
+    xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, window);
+    const std::uint32_t noEvents = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(x_.xcb(), window, XCB_CW_EVENT_MASK, &noEvents);
+}
+
+}  // namespace core::x11

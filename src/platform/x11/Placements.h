@@ -1,0 +1,87 @@
+#pragma once
+
+#include <xcb/xcb.h>
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "core/WindowServices.h"
+#include "platform/x11/PrimaryMonitor.h"
+#include "platform/x11/WindowFacts.h"
+#include "platform/x11/X11Connection.h"
+
+namespace core::x11 {
+
+// Reading, withdrawing and restoring window placements under an EWMH window manager (or none).
+//
+// Hiding is the ICCCM withdraw, after the window joined our save-set, so that the server maps it
+// again if this process dies. A reparenting window manager then lets the window go and forgets its
+// position, state and desktop, so restoring maps it, waits until it is managed again and hands
+// everything back: the frame position and client size, then the maximised state, then iconic state
+// and the desktop. Many windows are mapped together and waited for together.
+//
+// EWMH does not publish the normal rectangle of a maximised window: GetWindowPlacement reports the
+// maximised one. Restoring a window to maximised therefore never applies the placement's rectangle;
+// it keeps the window's own normal rectangle (which the window manager put back on the window when
+// it let the withdrawn window go), so that un-maximising later returns to where it was.
+class Placements {
+public:
+    Placements(X11Connection& x, PrimaryMonitor& monitor);
+    Placements(const Placements&) = delete;
+    Placements& operator=(const Placements&) = delete;
+
+    bool get(xcb_window_t window, WindowPlacement& placement);
+    // The placement of each window, with every request sent before the first reply is read: one
+    // round trip however many windows. Empty for XCB_NONE and for windows that are gone.
+    std::vector<std::optional<WindowPlacement>> get(std::span<const xcb_window_t> windows);
+    // Applies each placement in order; returns, per entry, whether its window existed.
+    std::vector<bool> apply(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch);
+
+    // Windows that we withdrew and have not shown again, and that still exist.
+    bool withdrawnByUs(xcb_window_t window) const { return withdrawn_.contains(window); }
+    // The same windows, in the order they were hidden.
+    std::vector<xcb_window_t> withdrawnInHidingOrder() const;
+
+    static constexpr std::chrono::milliseconds kWindowManagerTimeout{500};
+
+private:
+    struct Withdrawn {
+        bool released = false;     // the window manager has let it go
+        std::uint64_t serial = 0;  // order of hiding
+        std::size_t stackIndex = 0;
+        bool wasActive = false;
+        std::optional<std::uint32_t> desktop;
+    };
+    struct Restore;  // one window on its way back (Placements.cpp)
+
+    using Batch = std::vector<std::pair<WindowHandle, WindowPlacement>>;
+
+    void onEvent(const xcb_generic_event_t& event);
+    WindowPlacement placementOf(xcb_window_t window, const WindowFacts& facts);
+    std::vector<bool> hide(const std::vector<xcb_window_t>& windows);
+    std::vector<bool> restore(const Batch& batch, const std::vector<std::size_t>& entries);
+    void restoreDirectly(const Restore& r);
+    void adjustManaged(const Restore& r);
+    void mapTogether(std::vector<Restore>& restores);
+    void finish(const Restore& r);
+    void reactivate(const std::vector<Restore>& restores);
+    // Waits until done(facts) holds for every window, or the deadline passes; windows that vanish
+    // drop out. The facts read are the given parts.
+    template <typename Done>
+    void waitFor(std::vector<xcb_window_t> windows, unsigned parts, Done done);
+    void forget(xcb_window_t window);
+
+    X11Connection& x_;
+    PrimaryMonitor& monitor_;
+    std::unordered_map<xcb_window_t, Withdrawn> withdrawn_;
+    std::unordered_set<xcb_window_t> touched_;  // windows with news since the last look
+    std::uint64_t nextSerial_ = 1;
+};
+
+}  // namespace core::x11

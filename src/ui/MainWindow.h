@@ -1,0 +1,213 @@
+#pragma once
+
+#include <QCursor>
+#include <QIcon>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <utility>
+
+#include "core/ControlValues.h"
+#include "core/MuteSwitch.h"
+#include "core/Prompter.h"
+#include "core/TargetPicker.h"
+#include "core/TargetRegistry.h"
+#include "core/TrayIcon.h"
+#include "core/WindowServices.h"
+#include "settings/PixelRange.h"
+#include "ui/CornerIndicator.h"
+#include "ui/MainControls.h"
+
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QSpinBox;
+
+namespace ui {
+
+class AddTargetDialog;
+
+// Client width of the main window, collapsed and expanded. The widths of 3810 and 6840 twips
+// include the fixed dialog border (3 pixels each side); the target lists begin at 3720 twips, just
+// right of the collapsed client area.
+inline constexpr int kCollapsedWidthTwips = 3720;
+inline constexpr int kExpandedWidthTwips = 6750;
+inline constexpr int kListsLeftTwips = 3720;
+inline constexpr int kClientHeightTwips = 6150;
+
+// The main window "Zelmora2nd.": the picker, the trigger panel with its corner indicators, the
+// sound and lock controls, the decoy icons, the target lists and the commands. ControlValues hold
+// what the controls show; the logic reads only ControlValues.
+//
+// The program usually runs with this window hidden, so the controls are made only when the window
+// is first shown or polished, or when one of them is asked for (BuildControls): text boxes and
+// captioned frames lay out text as soon as they exist, which maps fonts, FreeType and HarfBuzz, and
+// the widgets' own code and data come on top. Until then the setters below act on ControlValues as
+// a click on the control would; once the controls exist, they set the control and its handler
+// follows.
+class MainWindow : public QWidget, private core::PickerView {
+    Q_OBJECT
+
+public:
+    struct Parts {
+        core::ControlValues& values;
+        core::WindowServices& services;
+        core::TargetRegistry& registry;
+        core::Prompter& prompter;
+        core::TrayIcon& trayIcon;
+        core::MuteSwitch& mute;
+    };
+
+    // Commands carried out elsewhere. An empty hook does nothing.
+    struct Hooks {
+        std::function<void()> tick;                           // the concealment cycle's tick
+        std::function<void()> onPasswordClicked;              // "パスワード"
+        std::function<void()> onAboutClicked;                 // "読む"
+        std::function<void()> onExitClicked;                  // "終了": shut-down
+        std::function<void(int index)> onLoadPictureClicked;  // "読" of row 0 (standby) or 1 (concealment)
+    };
+
+    explicit MainWindow(const Parts& parts);
+    ~MainWindow() override;
+
+    Hooks hooks;
+
+    // Makes the controls and shows ControlValues in them; nothing when they exist already.
+    void buildControls();
+    bool controlsBuilt() const { return built_; }
+
+    // Set a control's value, made or not: its handler runs when the value changes, as for a click.
+    void setPixels(int pixels);                                    // thicknessBox, clamped to its range
+    void setZoneToggle(int index, int value);                      // zoneToggles(index), 0 or 1
+    void setCheckValue(int core::ControlValues::*box, int value);  // a check box, 0, 1 or 2
+    void setLockEnabled(bool enabled);                             // lockBox
+
+    // Handlers, as the controls raise them. They read the values from ControlValues.
+    void onZoneToggled(int index);
+    void onThicknessChanged();
+    void onShiftToggled();
+    void onScrollLockToggled();
+    void onListToggled();
+    void onMuteToggled();
+    void onReverseMuteClicked();
+    void onHideClicked();
+
+    // The tray's right click shows the window and the indicators of the ticked corners.
+    void showTickedIndicators();
+    void hideIndicators();
+    // The standby (0) or concealment (1) picture in the "騙しアイコン" frame.
+    void setIconPicture(int index, const QIcon& picture);
+
+    // The controls, made on first use.
+    ToggleButton* zoneToggle(int index) { return built(zoneToggles_).at(static_cast<std::size_t>(index)); }
+    QSpinBox* thicknessBox() { return built(thicknessBox_); }
+    ValueCheckBox* shiftBox() { return built(shiftBox_); }
+    ValueCheckBox* scrollLockBox() { return built(scrollLockBox_); }
+    ValueCheckBox* holdMouseBox() { return built(holdMouseBox_); }
+    ValueCheckBox* holdKeyBox() { return built(holdKeyBox_); }
+    ValueCheckBox* discoverBox() { return built(discoverBox_); }
+    ValueCheckBox* muteBox() { return built(muteBox_); }
+    ValueCheckBox* muteRestoreBox() { return built(muteRestoreBox_); }
+    ValueCheckBox* lockBox() { return built(lockBox_); }
+    ValueCheckBox* showAtStartBox() { return built(showAtStartBox_); }
+    ToggleButton* listToggle() { return built(listToggle_); }
+    PickerBox* pickerBox() { return built(pickerBox_); }
+    QLineEdit* handleText() { return built(handleText_); }
+    QLineEdit* titleText() { return built(titleText_); }
+    ExtentListView* targetList() { return built(targetList_); }
+    ExtentListView* classList() { return built(classList_); }
+    QLabel* pictureLabel(int index) { return built(pictureLabels_).at(static_cast<std::size_t>(index)); }
+    CornerIndicator* cornerIndicator(int index) const {
+        return cornerIndicators_.at(static_cast<std::size_t>(index)).get();
+    }
+
+    QTimer& cycleTimer() { return cycleTimer_; }
+    QTimer& trackingTimer() { return trackingTimer_; }
+    core::TargetPicker& picker() { return *built(picker_); }
+    ui::AddTargetDialog& addTargetDialog() { return *built(addConfirm_); }
+
+    // The drag pointer, hot spot at (15, 16).
+    static QCursor reticleCursor();
+
+    void setVisible(bool visible) override;
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    template <typename Control>
+    Control& built(Control& control) {
+        buildControls();
+        return control;
+    }
+
+    void buildPicker();
+    void buildTriggerPanel();
+    void buildSoundAndLock();
+    void buildIconsAndCommands();
+    void buildLists();
+    // Widens the captioned boxes whose caption needs more room in our font. Measuring the captions
+    // maps close to 2 MB of the fonts for good: done when the window is polished, just before it is
+    // first shown, so that a program started hidden does not pay for it.
+    void fitCaptions();
+    // The check boxes and the values they show.
+    std::array<std::pair<ValueCheckBox*, int core::ControlValues::*>, 9> checkBoxes() const;
+    void showValues();
+    void connectControls();
+    void keepEnabled(ValueCheckBox* box, bool& enabled);
+    void checkBoxClicked(int core::ControlValues::*box);
+    int indicatorSize() const;
+
+    // PickerView
+    void setTrackingTimer(bool enabled) override;
+    void setCycleTimer(bool enabled) override;
+    void setDragPointer(bool reticle) override;
+    void showTrackedWindow(const QString& handleText, const QString& title) override;
+
+    Parts parts_;
+    bool built_ = false;
+    // Shown in the controls once they exist.
+    std::array<QIcon, 2> iconPictures_;
+    std::int32_t targetExtent_ = 0;
+
+    QGroupBox* pickerFrame_ = nullptr;
+    PickerBox* pickerBox_ = nullptr;
+    QLineEdit* handleText_ = nullptr;
+    QLineEdit* titleText_ = nullptr;
+
+    std::array<ToggleButton*, 8> zoneToggles_{};
+    QSpinBox* thicknessBox_ = nullptr;
+    ValueCheckBox* discoverBox_ = nullptr;
+    ValueCheckBox* shiftBox_ = nullptr;
+    ValueCheckBox* scrollLockBox_ = nullptr;
+    ValueCheckBox* holdMouseBox_ = nullptr;
+    ValueCheckBox* holdKeyBox_ = nullptr;
+    ToggleButton* listToggle_ = nullptr;
+
+    ValueCheckBox* muteBox_ = nullptr;
+    ValueCheckBox* muteRestoreBox_ = nullptr;
+    ValueCheckBox* lockBox_ = nullptr;
+    ValueCheckBox* showAtStartBox_ = nullptr;
+
+    std::array<QLabel*, 2> pictureLabels_{};
+
+    QLabel* targetListLabel_ = nullptr;
+    QLabel* classListLabel_ = nullptr;
+    ExtentListView* targetList_ = nullptr;
+    ExtentListView* classList_ = nullptr;
+
+    QTimer cycleTimer_;
+    QTimer trackingTimer_;
+
+    std::array<std::unique_ptr<CornerIndicator>, 4> cornerIndicators_;
+    ui::AddTargetDialog* addConfirm_ = nullptr;
+    std::unique_ptr<core::TargetPicker> picker_;
+};
+
+}  // namespace ui
