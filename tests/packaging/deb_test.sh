@@ -9,35 +9,13 @@ set -uo pipefail
 cpack=$1
 build=$2
 version=$3
-tmp=$(mktemp -d)
-# cpack installs through the build's install rules, and they record what they installed in the
-# build's install_manifest.txt, which may be a user's own (to uninstall from it later): it is put
-# back as it was.
-manifest=$build/install_manifest.txt
-if [ -f "$manifest" ]; then cp -p "$manifest" "$tmp/manifest"; fi
-restore() {
-    if [ -f "$tmp/manifest" ]; then cp -p "$tmp/manifest" "$manifest"; else rm -f "$manifest"; fi
-    rm -rf "$tmp"
-}
-trap restore EXIT
+# shellcheck source=tests/packaging/checks.sh
+. "$(dirname "$0")/checks.sh"
+keep_manifest "$build"
 
-failures=0
-passes=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $what" >&2
-        failures=$((failures + 1))
-    fi
-}
-equals() { [ "$1" = "$2" ] || { echo "  expected [$2], got [$1]" >&2; return 1; }; }
 matches() { [[ $1 =~ $2 ]] || { echo "  [$1] does not match [$2]" >&2; return 1; }; }
 # names PACKAGE RELATIONS: whether a Depends-style field names PACKAGE (alone or as an alternative).
 names() { tr ',|' '\n' <<<"$2" | sed 's/^ *//; s/[ (].*//' | grep -qx "$1"; }
-validates() { desktop-file-validate "$1" >&2; }
 # man_clean PAGE: man renders PAGE and has nothing to warn about.
 man_clean() {
     local warnings
@@ -121,7 +99,7 @@ check "everything lies in /usr/bin and /usr/share" \
 # --- What is inside ------------------------------------------------------------------------------
 root=$tmp/root
 dpkg-deb --extract "$deb" "$root"
-check "the packed program finds all its libraries" bash -c "! ldd '$root/usr/bin/zelmora2nd' | grep -q 'not found'"
+check "the packed program finds all its libraries" finds_libraries "$root/usr/bin/zelmora2nd"
 check "the menu entry validates" validates "$root/usr/share/applications/zelmora2nd.desktop"
 
 metainfo=$root/usr/share/metainfo/org.example.zelmora2nd.metainfo.xml
@@ -149,5 +127,4 @@ done
 echo "lintian:" >&2
 check "lintian finds no errors" lintian --fail-on error --tag-display-limit 0 --display-info "$deb"
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
