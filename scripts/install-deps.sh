@@ -14,6 +14,7 @@ packages=(
   xvfb openbox trayer xdotool wmctrl xterm x11-apps x11-utils x11-xserver-utils
   pulseaudio pulseaudio-utils dbus dbus-x11
   fonts-ipafont-gothic imagemagick procps desktop-file-utils
+  dpkg-dev file lintian appstream gzip man-db groff-base
 )
 for arg in "$@"; do
   case $arg in

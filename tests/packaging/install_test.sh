@@ -8,33 +8,11 @@ set -uo pipefail
 
 cmake=$1
 build=$2
-tmp=$(mktemp -d)
-# cmake --install records what it installed in the build's install_manifest.txt, which a user's
-# own install may have written (to uninstall from it later): it is put back as it was.
-manifest=$build/install_manifest.txt
-if [ -f "$manifest" ]; then cp -p "$manifest" "$tmp/manifest"; fi
-restore() {
-    if [ -f "$tmp/manifest" ]; then cp -p "$tmp/manifest" "$manifest"; else rm -f "$manifest"; fi
-    rm -rf "$tmp"
-}
-trap restore EXIT
+# shellcheck source=tests/packaging/checks.sh
+. "$(dirname "$0")/checks.sh"
+keep_manifest "$build"
 
-failures=0
-passes=0
-check() {  # check DESCRIPTION COMMAND...
-    local what=$1
-    shift
-    if "$@"; then
-        passes=$((passes + 1))
-    else
-        echo "FAIL: $what" >&2
-        failures=$((failures + 1))
-    fi
-}
-equals() { [ "$1" = "$2" ] || { echo "  expected [$2], got [$1]" >&2; return 1; }; }
-validates() { desktop-file-validate "$1" >&2; }
 png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'; }
-finds_libraries() { ! ldd "$1" | grep -q "not found"; }
 key() { sed -n "s/^$2=//p" "$1"; }  # key FILE KEY: the value of KEY in a desktop entry
 
 prefix="$tmp/prefix with space"
@@ -136,5 +114,4 @@ homeless() { ! env -u HOME -u XDG_CONFIG_HOME "$switch" "$@" >/dev/null 2>&1; }
 check "with no home folder, enable is refused" homeless enable
 check "with no home folder, status is refused" homeless status
 
-echo "$passes passed, $failures failed"
-[ "$failures" -eq 0 ]
+finish
