@@ -266,7 +266,7 @@ start_trayer() {
     wait_for trayer "$launched" "$probe" selection-owner _NET_SYSTEM_TRAY_S0
 }
 
-# xfce4-panel with one panel holding the status tray plugin alone. The plugin runs in a wrapper
+# xfce4-panel with one panel along the top (as trayer) holding the status tray plugin alone. The plugin runs in a wrapper
 # process of the panel and is both the StatusNotifierWatcher with its host and an XEmbed tray.
 start_xfce4_panel() {
     need xfce4-panel
@@ -279,7 +279,7 @@ start_xfce4_panel() {
   <property name="panels" type="array">
     <value type="int" value="1"/>
     <property name="panel-1" type="empty">
-      <property name="position" type="string" value="p=8;x=0;y=0"/>
+      <property name="position" type="string" value="p=6;x=0;y=0"/>
       <property name="length" type="uint" value="100"/>
       <property name="position-locked" type="bool" value="true"/>
       <property name="size" type="uint" value="24"/>
