@@ -2,6 +2,8 @@
 # Installs the Debian packages that building, running and testing need.
 # Idempotent: quiet and quick when everything is already there.
 #   --bench   also what bench/run.sh needs: the programs it compares with and the profilers
+#   --matrix  also the other window managers, trays and sound server that the headless desktop
+#             can start (scripts/headless-desktop.sh --wm/--tray/--sound): about 265 packages
 set -euo pipefail
 
 packages=(
@@ -19,6 +21,9 @@ packages=(
 for arg in "$@"; do
   case $arg in
     --bench) packages+=(kdocker strace valgrind) ;;
+    --matrix)
+      packages+=(xfwm4 metacity mutter kwin-x11 kwin-style-breeze marco mate-settings-daemon-common
+        icewm fluxbox i3-wm xfce4-panel xfconf pipewire pipewire-pulse wireplumber) ;;
     *) echo "install-deps.sh: unknown option $arg" >&2; exit 2 ;;
   esac
 done
