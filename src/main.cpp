@@ -10,9 +10,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include <malloc.h>
 
+#include "app/CommandLine.h"
 #include "app/DecoyIcons.h"
 #include "app/ExitSave.h"
 #include "app/MainProgram.h"
@@ -42,9 +44,34 @@ int handOverToRunningProgram(app::SingleInstance& instance) {
     return 0;
 }
 
+// --help and --version answer without a display; anything else on the command line is an error.
+// Gives the exit status when the program must end here.
+std::optional<int> answerCommandLine(int argc, char* argv[]) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const app::CommandLine command = app::parseCommandLine(arguments);
+    switch (command.action) {
+        case app::CommandLine::Action::Run:
+            return std::nullopt;
+        case app::CommandLine::Action::ShowHelp:
+            std::fputs(app::helpText(settings::settingsFilePath()).toLocal8Bit().constData(), stdout);
+            return 0;
+        case app::CommandLine::Action::ShowVersion:
+            std::fputs(app::versionText(settings::settingsFilePath()).toLocal8Bit().constData(), stdout);
+            return 0;
+        case app::CommandLine::Action::Error:
+            std::fprintf(stderr, "zelmora2nd: %s\n%s", command.error.toLocal8Bit().constData(),
+                         app::usageLine().toLocal8Bit().constData());
+            return 2;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    if (const std::optional<int> status = answerCommandLine(argc, argv)) return *status;
     // The program works on X11 (X11 programs under XWayland too): its own windows must be X11
     // windows as well.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "xcb");
