@@ -26,6 +26,7 @@
 #include "platform/qt/QtTrayIcon.h"
 #include "platform/x11/X11WindowServices.h"
 #include "settings/IniFile.h"
+#include "settings/SettingsLocation.h"
 
 namespace {
 
@@ -55,10 +56,10 @@ std::optional<int> answerCommandLine(int argc, char* argv[]) {
         case app::CommandLine::Action::Run:
             return std::nullopt;
         case app::CommandLine::Action::ShowHelp:
-            std::fputs(app::helpText(settings::settingsFilePath()).toLocal8Bit().constData(), stdout);
+            std::fputs(app::helpText(settings::settingsLocation().path).toLocal8Bit().constData(), stdout);
             return 0;
         case app::CommandLine::Action::ShowVersion:
-            std::fputs(app::versionText(settings::settingsFilePath()).toLocal8Bit().constData(), stdout);
+            std::fputs(app::versionText(settings::settingsLocation().path).toLocal8Bit().constData(), stdout);
             return 0;
         case app::CommandLine::Action::Error:
             std::fprintf(stderr, "zelmora2nd: %s\n%s", command.error.toLocal8Bit().constData(),
@@ -88,7 +89,9 @@ int main(int argc, char* argv[]) {
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("zelmora2nd"));
 
-    const QString settingsPath = settings::settingsFilePath();
+    const settings::SettingsLocation location = settings::settingsLocation();
+    settings::prepareSettingsFile(location);
+    const QString settingsPath = location.path;
     app::SingleInstance instance(settingsPath, QString::fromLocal8Bit(displayName()),
                                  app::SingleInstance::defaultRuntimeDir());
     if (!instance.tryLock()) return handOverToRunningProgram(instance);

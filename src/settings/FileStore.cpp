@@ -151,7 +151,8 @@ bool replaceFile(const QByteArray& path, std::string_view bytes) {
     if (exists && (!S_ISREG(st.st_mode) || !writable(target, st))) return false;
 
     std::string tempPath;
-    Fd temp(createTemporary(target, exists ? S_IRUSR | S_IWUSR : 0666, tempPath));
+    // A new file holds the password digest: its user's alone.
+    Fd temp(createTemporary(target, S_IRUSR | S_IWUSR, tempPath));
     if (!temp.valid()) return false;
     const bool written = writeTemporary(temp.get(), bytes, exists ? &st : nullptr);
     if (!temp.close() || !written || ::rename(tempPath.c_str(), target.c_str()) != 0) {

@@ -49,7 +49,8 @@ TEST_F(IniFileTest, MissingFileGivesDefaultsAndIsCreatedWithCrLf) {
     EXPECT_TRUE(ini().write(u"MOUSE", u"lngPixels", u"7"));
     ::umask(old);
     EXPECT_EQ(readBytes(iniPath()), "[MOUSE]\r\nlngPixels=7\r\n");
-    EXPECT_EQ(statOf(iniPath()).st_mode & 07777, 0644u);
+    EXPECT_EQ(statOf(iniPath()).st_mode & 07777, 0600u)
+        << "a new file holds the password digest: its user's alone";
     EXPECT_EQ(ini().getIni(u"MOUSE", u"lngPixels", QStringLiteral("5")), QStringLiteral("7"));
     EXPECT_EQ(entries(), QStringList{QStringLiteral("zelmora2nd.ini")});
 }

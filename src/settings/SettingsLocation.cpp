@@ -1,0 +1,50 @@
+#include "settings/SettingsLocation.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <unistd.h>
+
+#include "settings/IniFile.h"
+
+namespace settings {
+
+SettingsLocation settingsLocationFor(const QString& executablePath, const QString& configHomePath,
+                                     const std::function<bool(const QString& folder)>& folderWritable) {
+    const QString beside = settingsFilePathFor(executablePath);
+    if (folderWritable(QFileInfo(beside).absolutePath())) return {beside, {}};
+    const QString own = QDir(configHomePath).filePath(QStringLiteral("zelmora2nd/zelmora2nd.ini"));
+    return {own, QFileInfo::exists(beside) ? beside : QString()};
+}
+
+QString configHome() {
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // The base directory specification ignores a relative path.
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
+    return QDir(QDir::homePath()).filePath(QStringLiteral(".config"));
+}
+
+SettingsLocation settingsLocation() {
+    const QString beside = settingsFilePath();
+    // settingsFilePath names the file beside the executable; its folder decides.
+    const QString executable = beside.left(beside.size() - 4);
+    return settingsLocationFor(executable, configHome(), [](const QString& folder) {
+        return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
+    });
+}
+
+void prepareSettingsFile(const SettingsLocation& location) {
+    const QFileInfo target(location.path);
+    const QString folder = target.absolutePath();
+    if (!QDir(folder).exists() && QDir().mkpath(folder)) {
+        QFile::setPermissions(folder,
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    }
+    if (location.seedFrom.isEmpty() || target.exists()) return;
+    if (QFile::copy(location.seedFrom, location.path)) {
+        QFile::setPermissions(location.path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+}
+
+}  // namespace settings
