@@ -1,5 +1,6 @@
 #include "core/TargetPicker.h"
 
+#include "core/ClassDiscovery.h"
 #include "core/TargetEntry.h"
 #include "text/AnsiText.h"
 
@@ -50,7 +51,8 @@ void TargetPicker::endDrag() {
 void TargetPicker::pickTrackedWindow() {
     bool ok = false;
     const auto h = static_cast<core::WindowHandle>(handleText_.toUInt(&ok, 16));
-    const QString className = parts_.services.className(ok ? h : 0);
+    // Cut as discovery compares it, so that a whole class picked here is found again.
+    const QString className = core::getWindowClassName(parts_.services, ok ? h : 0);
     const bool windowOnly = parts_.confirmer.confirm(className);
     // A window that vanished before the release has no class; an empty name would make discovery
     // take every window without a class.

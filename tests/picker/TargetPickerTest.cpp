@@ -198,6 +198,22 @@ TEST_F(TargetPickerTest, ChoosingTheClassAddsItOnce) {
     EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("端末 A"), a)}) << "the window itself is added too";
 }
 
+// Discovery compares class names cut to 127 bytes: a longer class is listed cut the same way, so
+// that its windows are found again at the next concealment.
+TEST_F(TargetPickerTest, ALongClassIsListedAsDiscoveryComparesIt) {
+    const QString longClass = QString(200, u'k');
+    const WindowHandle c = windows.open(longClass, QStringLiteral("long"));
+    screen.cover(c, QRect(0, 400, 300, 300));
+    confirmer.answers = {false};
+    drag({QPoint(100, 500)});
+    ASSERT_EQ(registry.classNames().size(), 2);
+    EXPECT_EQ(registry.classNames().back(), QString(127, u'k'));
+
+    registry.targetList().setStringList({});
+    registry.discoverClassWindows();
+    EXPECT_EQ(targets(), QStringList{entry(QStringLiteral("long"), c)});
+}
+
 TEST_F(TargetPickerTest, WindowGoneBeforeTheReleaseAddsNoEmptyClassAndNoEntry) {
     confirmer.answers = {false};
     picker.startDrag();
