@@ -1,5 +1,12 @@
 // Shut-down: the concealed windows back, the settings written, the icon removed, the end.
 #include "app/MainProgram.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
 #include "settings/IniFile.h"
 #include "settings/SettingsModel.h"
 #include "ui/FormLook.h"
@@ -29,10 +36,18 @@ void MainProgram::saveSettingsOnce() {
     // Before start-up nothing was read: writing would replace the user's settings with defaults.
     if (!loaded_ || settingsSaved_) return;
     settingsSaved_ = true;
-    settings::writeStoredSettings(
+    errno = 0;
+    const bool written = settings::writeStoredSettings(
         settings::IniFile(settingsPath_),
         settings::collectStoredSettings(values_, positionTwips(), values_.zoneThickness,
                                         registry_.classNames()));
+    if (!written) {
+        // The user's file is left as it was; say so, as the changes of this run are lost.
+        const int error = errno;
+        std::fprintf(stderr, "zelmora2nd: the settings were not written to %s: %s\n",
+                     QFile::encodeName(settingsPath_).constData(),
+                     error != 0 ? std::strerror(error) : "the file cannot be replaced");
+    }
 }
 
 QPointF MainProgram::positionTwips() const {

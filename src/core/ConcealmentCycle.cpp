@@ -94,9 +94,7 @@ void ConcealmentCycle::conceal() {
 void ConcealmentCycle::restore() {
     registry_.restoreTargets();
     showIcon(0);
-    if (controls_.muteBox == 1 && controls_.muteRestoreBox == 1 && mutedByConcealment_) {
-        mute_.putBack(flags_.mutedBefore);
-    }
+    putMuteBack();
     mutedByConcealment_ = false;
     flags_.concealed = false;
 }
@@ -107,6 +105,16 @@ void ConcealmentCycle::showIcon(int state) {
 
 void ConcealmentCycle::restoreAllForShutdown() {
     registry_.restoreTargets();
+    // The program is going: the sound that this concealment muted comes back as a release would
+    // give it back, or it would stay muted after the program has gone.
+    if (flags_.concealed) putMuteBack();
+    mutedByConcealment_ = false;
+}
+
+void ConcealmentCycle::putMuteBack() {
+    if (controls_.muteBox == 1 && controls_.muteRestoreBox == 1 && mutedByConcealment_) {
+        mute_.putBack(flags_.mutedBefore);
+    }
 }
 
 }  // namespace core

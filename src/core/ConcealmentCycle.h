@@ -46,13 +46,16 @@ public:
     void releaseLatch() { flags_.held = false; }
 
     // At shut-down: the windows concealed at this moment get their saved placement back. Windows
-    // shown again earlier are left where they are now. Icon, sound and flags are not touched.
+    // shown again earlier are left where they are now. The sound that this concealment muted gets
+    // its former state back when "自動復帰" is ticked, as at a release. Icon and flags stay.
     void restoreAllForShutdown();
 
 private:
     bool readTriggers();
     void conceal();
     void restore();
+    // Puts back the mute state saved by this concealment, where "ミュート" and "自動復帰" ask for it.
+    void putMuteBack();
     void showIcon(int state);
 
     WindowServices& services_;

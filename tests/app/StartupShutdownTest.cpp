@@ -2,6 +2,9 @@
 // cannot hold, the window's position, the windows given back, and one shut-down whatever calls it.
 #include <gtest/gtest.h>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <QFile>
 #include <QLineEdit>
 #include <QSpinBox>
@@ -373,6 +376,47 @@ TEST_F(StartupTest, ShutdownGivesConcealedWindowsBack) {
     EXPECT_EQ(windows.find(shownAgain)->placement.framePosition, (core::Point{300, 300}))
         << "a window shown since keeps its place";
     EXPECT_EQ(icon.calls.back().op, fakes::FakeTrayIcon::Op::kHide);
+}
+
+// Ending the program while a concealment holds the sound muted gives the sound back as a release
+// would, where automatic restoring is ticked.
+TEST_F(StartupTest, ShutdownWhileConcealedGivesTheSoundBack) {
+    struct Case {
+        const char* muteAuto;
+        bool mutedAfter;
+    };
+    for (const Case c : {Case{"1", false}, Case{"0", true}}) {
+        SCOPED_TRACE(c.muteAuto);
+        writeIni({QStringLiteral("[APP]"), QStringLiteral("blnRunup=0"), QStringLiteral("blnMute=1"),
+                  QStringLiteral("blnMuteAuto=") + QLatin1String(c.muteAuto)});
+        sound.isMuted = false;
+        app::MainProgram& p = start();
+        const core::WindowHandle window = windows.open(QStringLiteral("XTerm"), QStringLiteral("one"));
+        p.registry().addTargetEntry(core::formatTargetEntry(windows.windowTitle(window), window));
+        p.registry().refreshTargetList();
+        windows.pointer = core::Point{0, 0};
+        p.cycle().tick();
+        ASSERT_TRUE(windows.isHidden(window));
+        ASSERT_TRUE(sound.isMuted);
+
+        p.shutDown();
+        EXPECT_FALSE(windows.isHidden(window));
+        EXPECT_EQ(sound.isMuted, c.mutedAfter);
+        program.reset();
+        windows.windows.clear();
+        windows.pointer = core::Point{512, 384};
+    }
+}
+
+TEST_F(StartupTest, AFailedWriteAtShutdownSaysWhichFileAndWhy) {
+    ASSERT_TRUE(QDir().mkpath(iniPath()));  // a folder where the file should be: it cannot be replaced
+    app::MainProgram& p = start();
+    testing::internal::CaptureStderr();
+    p.shutDown();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("the settings were not written to " + iniPath().toStdString()), std::string::npos)
+        << said;
+    EXPECT_TRUE(QFileInfo(iniPath()).isDir()) << "nothing was put in its place";
 }
 
 // --- the password reaches the file at shut-down only ----------------------------------------------
