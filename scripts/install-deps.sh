@@ -8,7 +8,7 @@ set -euo pipefail
 
 packages=(
   build-essential pkg-config cmake ninja-build clang-format ccache
-  qt6-base-dev qt6-base-dev-tools
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxcb-xkb-dev libxcb-xinput-dev libxcb-shape0-dev
   libpulse-dev

@@ -23,6 +23,7 @@
 #include "app/SingleInstance.h"
 #include "platform/pulse/PulseSoundOutput.h"
 #include "platform/qt/PictureStore.h"
+#include "platform/qt/QtTranslation.h"
 #include "platform/qt/QtTrayIcon.h"
 #include "platform/x11/X11WindowServices.h"
 #include "settings/IniFile.h"
@@ -88,6 +89,7 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     QGuiApplication::setDesktopFileName(QStringLiteral("zelmora2nd"));
+    qtplatform::installJapaneseQtTexts(app);
 
     const settings::SettingsLocation location = settings::settingsLocation();
     settings::prepareSettingsFile(location);
