@@ -67,8 +67,18 @@ QStringList ProgramUnderTest::iniSections() const {
     return sections;
 }
 
+QString ProgramUnderTest::userIniPath() const {
+    return configHome_.filePath(QStringLiteral("zelmora2nd/zelmora2nd.ini"));
+}
+
+QProcessEnvironment ProgramUnderTest::withOwnConfigHome(QProcessEnvironment env) const {
+    if (!env.contains(QStringLiteral("XDG_CONFIG_HOME")))
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), configHome_.path());
+    return env;
+}
+
 bool ProgramUnderTest::start(const QProcessEnvironment& env) {
-    process_.setProcessEnvironment(env);
+    process_.setProcessEnvironment(withOwnConfigHome(env));
     process_.setWorkingDirectory(folder());
     startedAt_ = std::chrono::steady_clock::now();
     process_.start(executable(), {});
@@ -139,6 +149,7 @@ Window ProgramUnderTest::waitForWindow(DesktopView& view, const QString& title,
 
 int ProgramUnderTest::runAgain(QString* standardError, std::chrono::milliseconds timeout) {
     QProcess again;
+    again.setProcessEnvironment(withOwnConfigHome(QProcessEnvironment::systemEnvironment()));
     again.setWorkingDirectory(folder());
     again.start(executable(), {});
     if (!again.waitForFinished(static_cast<int>(timeout.count()))) {

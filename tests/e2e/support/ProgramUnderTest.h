@@ -39,6 +39,9 @@ public:
     QString folder() const { return dir_.path(); }
     QString executable() const;
     QString iniPath() const;
+    // The user's own settings file, used where the program's folder is not writable: the program
+    // runs with a configuration folder of its own, never the tester's.
+    QString userIniPath() const;
     // The settings file as text (ASCII content), empty when missing.
     QString iniText() const;
     // The value of key in section of the written file; empty optional when missing.
@@ -74,7 +77,10 @@ public:
                  std::chrono::milliseconds timeout = std::chrono::seconds(15));
 
 private:
+    QProcessEnvironment withOwnConfigHome(QProcessEnvironment env) const;
+
     QTemporaryDir dir_;
+    QTemporaryDir configHome_;
     QProcess process_;
     QByteArray stderr_;
     std::chrono::steady_clock::time_point startedAt_;
