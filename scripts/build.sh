@@ -11,7 +11,7 @@ sanitize=OFF
 # other folders share the cache.
 launcher=()
 if command -v ccache >/dev/null; then
-  export CCACHE_BASEDIR="$root"
+  export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 cmake -S "$root" -B "$build" -G Ninja -DZEL_SANITIZE="$sanitize" "${launcher[@]}" >/dev/null
