@@ -72,7 +72,7 @@ QString settingsFilePathFor(const QString& executablePath) {
     return folder.endsWith(u'/') ? folder + file : folder + u'/' + file;
 }
 
-QString settingsFilePath() {
+QString executablePath() {
     std::vector<char> buffer(4096);
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
@@ -82,10 +82,15 @@ QString settingsFilePath() {
             // The kernel marks an executable replaced on disk while it runs (an upgrade, say).
             const QString deleted = QStringLiteral(" (deleted)");
             if (executable.endsWith(deleted)) executable.chop(deleted.size());
-            return settingsFilePathFor(executable);
+            return executable;
         }
         buffer.resize(buffer.size() * 2);
     }
+}
+
+QString settingsFilePath() {
+    const QString executable = executablePath();
+    return executable.isEmpty() ? QString() : settingsFilePathFor(executable);
 }
 
 QString getIni(QStringView section, QStringView key, const QString& defaultValue) {

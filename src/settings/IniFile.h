@@ -44,6 +44,8 @@ private:
 // "<folder of the executable>/<file name of the executable>.ini", from /proc/self/exe; empty when
 // that cannot be read (then every read gives its default and every write fails).
 QString settingsFilePath();
+// The running program's own file (/proc/self/exe); empty when it cannot be read.
+QString executablePath();
 
 // The settings file that belongs to the executable at executablePath.
 QString settingsFilePathFor(const QString& executablePath);

@@ -20,16 +20,13 @@ SettingsLocation settingsLocationFor(const QString& executablePath, const QStrin
 
 QString configHome() {
     const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative path.
+    // Desktops ignore a relative XDG_CONFIG_HOME: so does the program.
     if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg)) return xdg;
     return QDir(QDir::homePath()).filePath(QStringLiteral(".config"));
 }
 
 SettingsLocation settingsLocation() {
-    const QString beside = settingsFilePath();
-    // settingsFilePath names the file beside the executable; its folder decides.
-    const QString executable = beside.left(beside.size() - 4);
-    return settingsLocationFor(executable, configHome(), [](const QString& folder) {
+    return settingsLocationFor(executablePath(), configHome(), [](const QString& folder) {
         return ::access(QFile::encodeName(folder).constData(), W_OK | X_OK) == 0;
     });
 }
