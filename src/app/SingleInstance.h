@@ -7,6 +7,7 @@
 #include <functional>
 #include <list>
 #include <memory>
+#include <optional>
 
 class QSocketNotifier;
 
@@ -20,6 +21,9 @@ namespace app {
 //
 // The socket is a plain Unix stream socket (as QLocalServer's is, with the same request), served
 // from the event loop: QtNetwork would map more than a megabyte of libraries for these few bytes.
+// Whoever else connects cannot hold the program up: only the user's own processes are heard, a few
+// connections at a time, each for one line and a short while; requests that pile up open the window
+// once; running out of file descriptors drops the waiting connection instead of spinning.
 class SingleInstance final : public QObject {
     Q_OBJECT
 
@@ -30,8 +34,17 @@ public:
 
     // The part of the file names that tells one settings file and display from another.
     static QString key(const QString& settingsPath, const QString& display);
-    // $XDG_RUNTIME_DIR when set and usable, else the temporary folder.
+    // $XDG_RUNTIME_DIR when set and usable, else the user's private folder in the temporary folder
+    // (privateFolderIn), else one in the user's cache folder.
     static QString defaultRuntimeDir();
+    // base/zelmora2nd-UID: made 0700 when missing; used only when it is a real folder of this user
+    // that nobody else may write (a folder of ours left open to others is closed again and cleared
+    // of what others put there). nullopt when someone else owns the name.
+    static std::optional<QString> privateFolderIn(const QString& base);
+
+    // At most this many connections are served at once; an idle one is dropped after kPeerTimeout.
+    static constexpr int kMaxPeers = 8;
+    static constexpr std::chrono::milliseconds kPeerTimeout{1000};
 
     // Takes the lock; false when another running program holds it. A lock left by a program that
     // no longer runs is taken over.
@@ -53,14 +66,24 @@ private:
     class Peer;
     void accept();
     void serve(Peer& peer);
-    void takeRequests(QByteArray& pending);
+    // True once the peer has sent its line (or more than any request): it is done with.
+    bool takeRequest(QByteArray& pending);
+    void queueShowRequest();
     void drop(Peer& peer);
+    void dropOldestPeer();
+    // Out of file descriptors: takes the waiting connection with the spare descriptor and closes it.
+    void shedConnection();
+
+    int openPeers() const;
 
     QString base_;
     QLockFile lock_;
     int listener_ = -1;
     std::unique_ptr<QSocketNotifier> listening_;
     std::list<std::unique_ptr<Peer>> peers_;
+    // Kept open for shedConnection; -1 while it is in use or could not be opened.
+    int spare_ = -1;
+    bool showQueued_ = false;
 };
 
 }  // namespace app
