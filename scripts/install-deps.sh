@@ -11,7 +11,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libxcb1-dev libxcb-ewmh-dev libxcb-icccm4-dev libxcb-randr0-dev libxcb-xtest0-dev
   libxcb-xkb-dev libxcb-xinput-dev libxcb-shape0-dev
-  libpulse-dev
+  libpulse-dev libsm-dev libice-dev
   libgtest-dev libgmock-dev googletest libbenchmark-dev
   xvfb openbox trayer xdotool wmctrl xterm x11-apps x11-utils x11-xserver-utils
   pulseaudio pulseaudio-utils dbus dbus-x11

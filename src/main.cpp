@@ -131,8 +131,11 @@ int main(int argc, char* argv[]) {
     });
 
     app::ShutdownSignals shutdownSignals([shutDown](int) { shutDown(); });
+    // The session manager asks for a save at a checkpoint and before a log-out, which may yet be
+    // cancelled: the settings are written and the program goes on. The session's real end quits
+    // the application (aboutToQuit).
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &app,
-                     [shutDown](QSessionManager&) { shutDown(); });
+                     [&program](QSessionManager&) { program.saveSettings(); });
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &app, shutDown);
     instance.onShowRequest = [&program] { program.openRequest(); };
 

@@ -74,6 +74,9 @@ public:
     // Writes the settings unless they were written already: the shut-down's write, also the last
     // resort when the process is about to end without a shut-down. Reads no window-system state.
     void saveSettingsOnce();
+    // Writes the settings as they are now, and nothing else: the session manager's request to save
+    // (a checkpoint, or a log-out that may yet be cancelled). The program goes on.
+    void saveSettings();
 
     // A later start of the program asks for the main window: the tray's right click.
     void openRequest() {

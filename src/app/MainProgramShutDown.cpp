@@ -33,9 +33,14 @@ void MainProgram::shutDown() {
 }
 
 void MainProgram::saveSettingsOnce() {
-    // Before start-up nothing was read: writing would replace the user's settings with defaults.
     if (!loaded_ || settingsSaved_) return;
     settingsSaved_ = true;
+    saveSettings();
+}
+
+void MainProgram::saveSettings() {
+    // Before start-up nothing was read: writing would replace the user's settings with defaults.
+    if (!loaded_) return;
     errno = 0;
     const bool written = settings::writeStoredSettings(
         settings::IniFile(settingsPath_),
