@@ -13,6 +13,7 @@ MainProgram::MainProgram(const Platform& platform, QString settingsPath)
     : platform_(platform),
       settingsPath_(std::move(settingsPath)),
       mute_(platform.sound),
+      muteRetry_(platform.sound),
       registry_(platform.services, platform.prompter, flags_),
       cycle_(platform.services, registry_, values_, flags_, mute_, platform.trayIcon),
       form_(std::make_unique<ui::MainWindow>(ui::MainWindow::Parts{
@@ -21,6 +22,7 @@ MainProgram::MainProgram(const Platform& platform, QString settingsPath)
       decoy_(values_, platform.pictures, platform.iconFiles, platform.prompter,
              [this](int index, const QIcon& picture) { form_->setIconPicture(index, picture); }),
       tray_(values_, flags_, cycle_, *this) {
+    mute_.setRetry(&muteRetry_);
     wireHooks();
     form_->installEventFilter(this);
     // Left in place at shut-down (which may run from inside this very handler, in the prompt's event

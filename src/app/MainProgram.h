@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "app/DecoyIcons.h"
+#include "app/ThreadedMuteRetry.h"
 #include "app/TrayClicks.h"
 #include "core/ConcealmentCycle.h"
 #include "core/ControlValues.h"
@@ -117,6 +118,7 @@ private:
     core::ControlValues values_;
     core::CycleFlags flags_;
     core::MuteSwitch mute_;
+    ThreadedMuteRetry muteRetry_;
     core::TargetRegistry registry_;
     core::ConcealmentCycle cycle_;
     std::unique_ptr<ui::MainWindow> form_;

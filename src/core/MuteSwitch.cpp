@@ -3,12 +3,18 @@
 namespace core {
 
 void MuteSwitch::saveAndMute(bool& mutedBefore) {
-    if (const auto muted = output_.muted()) mutedBefore = *muted;
+    if (const std::optional<bool> owed = retry_ != nullptr ? retry_->cancel() : std::nullopt) {
+        mutedBefore = *owed;
+    } else if (const std::optional<bool> muted = output_.muted()) {
+        mutedBefore = *muted;
+    }
     output_.setMuted(true);
 }
 
 bool MuteSwitch::putBack(bool mutedBefore) {
-    return output_.setMuted(mutedBefore);
+    if (output_.setMuted(mutedBefore)) return true;
+    if (retry_ != nullptr) retry_->owe(mutedBefore);
+    return false;
 }
 
 void MuteSwitch::reverse() {

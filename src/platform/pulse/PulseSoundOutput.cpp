@@ -173,11 +173,14 @@ void PulseSoundOutput::Connection::drop() {
 PulseSoundOutput::PulseSoundOutput(std::chrono::milliseconds deadline) : deadline_(deadline) {}
 
 bool PulseSoundOutput::serverAnswering() const {
+    const std::lock_guard lock(lastTimeoutMutex_);
     return !lastTimeout_ || Clock::now() - *lastTimeout_ >= kSameUse;
 }
 
 void PulseSoundOutput::noteTimeout(const Connection& connection) {
-    if (connection.timedOut()) lastTimeout_ = Clock::now();
+    if (!connection.timedOut()) return;
+    const std::lock_guard lock(lastTimeoutMutex_);
+    lastTimeout_ = Clock::now();
 }
 
 std::optional<bool> PulseSoundOutput::muted() {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <mutex>
 #include <optional>
 
 #include "core/SoundOutput.h"
@@ -15,6 +16,7 @@ namespace pulse {
 // (stopped, overloaded) must never stall the caller for long, so each call carries a deadline.
 // A call made right after one that ran into its deadline fails at once, so that a use of two
 // calls in a row (read, then set) waits only once; the next use, a moment later, asks again.
+// Calls may come from several threads at once.
 class PulseSoundOutput final : public core::SoundOutput {
 public:
     static constexpr std::chrono::milliseconds kDefaultDeadline{1000};
@@ -35,6 +37,7 @@ private:
     void noteTimeout(const Connection& connection);
 
     std::chrono::milliseconds deadline_;
+    mutable std::mutex lastTimeoutMutex_;
     std::optional<Clock::time_point> lastTimeout_;
 };
 

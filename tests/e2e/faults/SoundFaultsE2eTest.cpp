@@ -98,6 +98,29 @@ TEST_P(SoundFaultsE2eTest, ConcealmentGoesOnAndMutingComesBack) {
     EXPECT_EQ(sinkMute(), QStringLiteral("no"));
 }
 
+// A server hung at the release cannot take the give-back of the mute; once it answers again, the
+// speakers get their former state without another concealment.
+TEST_F(SoundFaultsE2eTest, AGiveBackThatAHungServerMissedIsMadeOnceItAnswers) {
+    SoundServer sound;
+    ASSERT_TRUE(sound.start()) << "pulseaudio did not start";
+    ClientWindow xterm(view, QStringLiteral("e2e-sound-late"));
+    ASSERT_NE(xterm.id(), 0u);
+    ProgramUnderTest program(testSettings({{"MOUSE/blnTrigMouse", "0"}}));
+    ASSERT_TRUE(program.start());
+    ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
+    ASSERT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("yes"); })) << "not muted";
+
+    sound.pause();
+    movePointer(kScreenCentre);
+    EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); }, kPromptly)) << "not restored in time";
+    waitUntil([] { return false; }, 2s);  // a few tries meet the hung server
+    sound.resume();
+    EXPECT_TRUE(waitUntil([] { return sinkMute() == QStringLiteral("no"); }, 20s)) << "left muted";
+    EXPECT_TRUE(program.running()) << program.standardError().toStdString();
+}
+
 INSTANTIATE_TEST_SUITE_P(Failures, SoundFaultsE2eTest,
                          testing::Values(SoundCase{Failure::kHung, "Hung"},
                                          SoundCase{Failure::kKilled, "Killed"},
