@@ -1,6 +1,7 @@
 // zelmora2nd: builds the real services (X11, libpulse, the tray icon, Qt's dialogs), runs the
 // start-up, then the event loop until the shut-down has run.
 #include <QApplication>
+#include <QFile>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QSessionManager>
@@ -94,6 +95,12 @@ int main(int argc, char* argv[]) {
     const settings::SettingsLocation location = settings::settingsLocation();
     settings::prepareSettingsFile(location);
     const QString settingsPath = location.path;
+    if (const std::optional<QString> problem = settings::IniFile(settingsPath).readProblem()) {
+        std::fprintf(stderr,
+                     "zelmora2nd: the settings file %s cannot be read (%s): the defaults are used, and the "
+                     "file is left as it is.\n",
+                     QFile::encodeName(settingsPath).constData(), problem->toLocal8Bit().constData());
+    }
     app::SingleInstance instance(settingsPath, QString::fromLocal8Bit(displayName()),
                                  app::SingleInstance::defaultRuntimeDir());
     if (!instance.tryLock()) return handOverToRunningProgram(instance);

@@ -1,11 +1,18 @@
 #include "settings/IniFile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QFile>
 #include <QFileInfo>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "settings/FileStore.h"
@@ -41,6 +48,29 @@ QString IniFile::getIni(QStringView section, QStringView key, const QString& def
     const store::FileBytes file = store::readFile(nativePath(path_));
     if (file.status != store::ReadStatus::Ok) return defaultValue;
     return ini::findValue(file.bytes, section, key).value_or(defaultValue);
+}
+
+std::optional<QString> IniFile::readProblem() const {
+    const QByteArray path = nativePath(path_);
+    struct stat info {};
+    if (::stat(path.constData(), &info) != 0) {
+        if (errno == ENOENT || errno == ENOTDIR) return std::nullopt;
+        return QString::fromLocal8Bit(std::strerror(errno));
+    }
+    if (!S_ISREG(info.st_mode)) return QStringLiteral("not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > store::kMaxFileBytes)
+        return QStringLiteral("larger than %1 MiB").arg(store::kMaxFileBytes >> 20);
+    const int fd = ::open(path.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return QString::fromLocal8Bit(std::strerror(errno));
+    std::array<char, 2> start{};
+    const ssize_t n = ::read(fd, start.data(), start.size());
+    const int readError = errno;
+    ::close(fd);
+    if (n < 0) return QString::fromLocal8Bit(std::strerror(readError));
+    // A byte order mark of UTF-16, in either order: the reader takes CP932 and UTF-8 only.
+    const std::string_view bom(start.data(), static_cast<std::size_t>(n));
+    if (bom == "\xFF\xFE" || bom == "\xFE\xFF") return QStringLiteral("UTF-16 text, which is not read");
+    return std::nullopt;
 }
 
 bool IniFile::write(QStringView section, QStringView key, QStringView value) const {

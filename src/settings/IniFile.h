@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QList>
 #include <QString>
 #include <QStringView>
@@ -36,6 +38,10 @@ public:
     // and replaced once: all of them reach the file or none does. An entry that cannot be written
     // (a bad name or value) is left out. True when every entry was stored.
     bool writeAll(const QList<Entry>& entries) const;
+
+    // Why the file, which exists, cannot be read ("not a regular file", the system's reason, "UTF-16
+    // text" …): every read then gives its default. nullopt when it is missing or readable.
+    std::optional<QString> readProblem() const;
 
 private:
     QString path_;

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 #include <csignal>
+#include <functional>
+#include <optional>
 
 #include "settings/FileStore.h"
 #include "settings/IniFile.h"
@@ -157,6 +159,50 @@ TEST_F(IniFileTest, FileBeyondTheSizeLimitIsLeftAlone) {
     EXPECT_EQ(ini().getIni(u"A", u"k", QStringLiteral("d")), QStringLiteral("d"));
     EXPECT_FALSE(ini().write(u"A", u"k", u"2"));
     EXPECT_EQ(statOf(iniPath()).st_size, huge);
+}
+
+// A file that exists but gives only defaults says why, so that the program can tell the user.
+TEST_F(IniFileTest, ReadProblemNamesWhyAnExistingFileGivesOnlyDefaults) {
+    const QString path = iniPath();
+    const QByteArray native = QFile::encodeName(path);
+    const struct {
+        const char* name;
+        std::function<void()> make;
+        const char* problem;  // nullptr: none
+    } cases[] = {
+        {"missing", [] {}, nullptr},
+        {"readable", [&] { writeBytes(path, "[A]\r\nk=1\r\n"); }, nullptr},
+        {"empty", [&] { writeBytes(path, ""); }, nullptr},
+        {"utf8 with bom", [&] { writeBytes(path, "\xEF\xBB\xBF[A]\r\n"); }, nullptr},
+        {"utf16le", [&] { writeBytes(path, std::string("\xFF\xFE[\0A\0]\0", 8)); }, "UTF-16"},
+        {"utf16be", [&] { writeBytes(path, std::string("\xFE\xFF\0[\0A\0]", 8)); }, "UTF-16"},
+        {"folder", [&] { QDir().mkdir(path); }, "not a regular file"},
+        {"fifo", [&] { ::mkfifo(native.constData(), 0644); }, "not a regular file"},
+        {"too large",
+         [&] {
+             writeBytes(path, "[A]\r\n");
+             ASSERT_EQ(::truncate(native.constData(), static_cast<off_t>(settings::store::kMaxFileBytes) + 1),
+                       0);
+         },
+         "larger than 256 MiB"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        c.make();
+        const std::optional<QString> problem = ini().readProblem();
+        if (c.problem == nullptr) {
+            EXPECT_EQ(problem, std::nullopt);
+        } else {
+            ASSERT_TRUE(problem.has_value());
+            EXPECT_TRUE(problem->contains(QString::fromLatin1(c.problem))) << problem->toStdString();
+        }
+        ::unlink(native.constData());
+        ::rmdir(native.constData());
+    }
+    if (::geteuid() == 0) return;  // root reads whatever the mode says
+    writeBytes(path, "[A]\r\n");
+    ASSERT_EQ(::chmod(native.constData(), 0), 0);
+    EXPECT_EQ(ini().readProblem(), QStringLiteral("Permission denied"));
 }
 
 TEST_F(IniFileTest, HundredMegabyteFileIsReadAndWritten) {

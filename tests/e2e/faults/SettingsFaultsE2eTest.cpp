@@ -313,6 +313,9 @@ TEST_P(GarbageSettingsE2eTest, StartsConcealsAndKeepsTheUsersContent) {
 
     const QFileInfo after(program.iniPath());
     if (c.after == After::kUntouched) {
+        // Not silently: the user learns which file gave only defaults.
+        EXPECT_TRUE(program.standardError().contains(QStringLiteral("cannot be read")))
+            << "no word on stderr";
         EXPECT_EQ(after.size(), sizeBefore);
         EXPECT_EQ(after.lastModified(), modifiedBefore) << "the file was written";
         if (c.holes == 0) {
