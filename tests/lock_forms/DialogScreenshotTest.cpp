@@ -2,8 +2,12 @@
 // $ZEL_TEST_OUTPUT/dialogs and checks that no label, button or box is cut off by the layout.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,6 +20,7 @@
 #include "lock_forms/DialogTestSupport.h"
 #include "lock_forms/FakeDigest.h"
 #include "platform/qt/QtPrompter.h"
+#include "platform/qt/QtTranslation.h"
 #include "ui/AboutDialog.h"
 #include "ui/PasswordEntryDialog.h"
 #include "ui/SetPasswordDialog.h"
@@ -119,6 +124,38 @@ TEST(DialogScreens, MessageBoxes) {
                  core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Critical});
     shootMessage(QStringLiteral("msg-thanks"), QStringLiteral("どうもありがとうm(__)m"),
                  core::MessageStyle{core::MessageButtons::Ok, core::MessageIcon::Information, true});
+}
+
+// The decoy icon's file dialog is Qt's own: with Qt's Japanese translation its labels and buttons
+// speak Japanese like the rest of the program.
+TEST(DialogScreens, IconFileDialog) {
+    ASSERT_TRUE(qtplatform::installJapaneseQtTexts(*QCoreApplication::instance()))
+        << "Qt's Japanese translation (qt6-translations-l10n) is not installed";
+    QFileDialog dialog(nullptr, QStringLiteral("騙しアイコン(隠蔽待機)"), QDir::tempPath(),
+                       QStringLiteral("アイコン (*.ico *.png)"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    QStringList texts;
+    for (const QLabel* label : dialog.findChildren<QLabel*>()) {
+        if (label->isVisible() && !label->text().isEmpty()) texts << label->text();
+    }
+    for (const QPushButton* button : dialog.findChildren<QPushButton*>()) {
+        if (button->isVisible() && !button->text().isEmpty()) texts << button->text();
+    }
+    ASSERT_FALSE(texts.isEmpty());
+    for (const QString& text : texts) {
+        const bool japanese =
+            std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; });
+        EXPECT_TRUE(japanese) << "not translated: " << text.toStdString();
+    }
+    std::printf("file dialog: %s\n", qPrintable(texts.join(QStringLiteral(" | "))));
+    // Qt's layout, not ours: only the picture, without the check for clipped text (its icon-only
+    // tool buttons are laid out a pixel or two below their size hint).
+    const QString path = shotPath(QStringLiteral("file-dialog"));
+    EXPECT_TRUE(dialog.grab().save(path)) << path.toStdString();
+    dialog.reject();
 }
 
 }  // namespace
