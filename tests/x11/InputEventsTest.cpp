@@ -185,6 +185,27 @@ TEST_F(InputEventsTest, ShiftPressAndReleaseEachReportOtherModifiersDoNot) {
     EXPECT_EQ(reports, 0);
 }
 
+// Shift is the server's modifier state, not a list of keys: a key that the keymap binds to Shift
+// later counts as the Shift keys do.
+TEST_F(InputEventsTest, AKeyBoundToShiftLaterReportsToo) {
+    constexpr std::uint8_t kSpareKey = 93;  // no symbol on the stock keymap
+    struct Keymap {
+        ~Keymap() {
+            tool("xmodmap", {"-e", "keycode 93 =", "-e", "clear shift", "-e", "add shift = Shift_L Shift_R"});
+        }
+    } keymap;
+    tool("xmodmap", {"-e", "keycode 93 = Shift_L", "-e", "add shift = Shift_L"});
+    for (bool down : {true, false}) {
+        SCOPED_TRACE(down ? "press" : "release");
+        settleShift(!down);
+        xcb_test_fake_input(observer.xcb(), down ? XCB_KEY_PRESS : XCB_KEY_RELEASE, kSpareKey,
+                            XCB_CURRENT_TIME, observer.root(), 0, 0, 0);
+        xcb_flush(observer.xcb());
+        EXPECT_TRUE(awaitReport());
+        EXPECT_EQ(services->readInput({.shift = true}).shiftDown, down);
+    }
+}
+
 TEST_F(InputEventsTest, ScrollLockTogglesReportOnTheStockKeymap) {
     ASSERT_FALSE(services->scrollLockFromIndicator());
     for (bool on : {true, false}) {
