@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <memory>
 #include <vector>
 
@@ -330,13 +331,46 @@ TEST_F(InputEventsTest, MeasureMotionToReportLatency) {
     measure(Grab::None);
     measure(Grab::Pointer);
 
-    // A warp moves the pointer without a device event: nothing is reported.
-    settlePointerAt({512, 384});
-    xcb_warp_pointer(observer.xcb(), XCB_NONE, observer.root(), 0, 0, 0, 0, 0, 0);
+    // xdotool moves through XTEST; a warp moves the pointer without a device event. Once the backend
+    // reads the pointer in the corner, any event of the move has been read too.
+    auto reportedAfter = [&](const char* how, auto move) {
+        settlePointerAt({512, 384});
+        move();
+        waitUntil([&] { return services->pointerPosition() == Point{0, 0}; });
+        std::printf("[ latency ] %s into the corner: %s\n", how, reports > 0 ? "reported" : "not reported");
+    };
+    reportedAfter("xdotool mousemove", [&] { tool("xdotool", {"mousemove", "0", "0"}); });
+    reportedAfter("XWarpPointer", [&] {
+        xcb_warp_pointer(observer.xcb(), XCB_NONE, observer.root(), 0, 0, 0, 0, 0, 0);
+        observer.sync();
+    });
+}
+
+// A measurement, not a check: the CPU time the backend spends on one motion event, from reading it
+// off the socket to the handler, as a mouse moving without pause would cost it.
+TEST_F(InputEventsTest, MeasureCpuPerMotionEvent) {
+    constexpr int kMotions = 2000;
+    settlePointerAt({100, 100});
+    for (int i = 1; i <= kMotions; ++i) {
+        fakeMotion({100 + i % 2, 100});
+    }
     observer.sync();
-    waitUntil([&] { return services->pointerPosition() == Point{0, 0}; });
-    services->processEvents();
-    std::printf("[ latency ] warp into the corner: %s\n", reports > 0 ? "reported" : "not reported");
+    auto threadCpu = [] {
+        timespec t{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+        return std::chrono::seconds(t.tv_sec) + std::chrono::nanoseconds(t.tv_nsec);
+    };
+    std::chrono::nanoseconds cpu{0};
+    const auto deadline = Clock::now() + std::chrono::seconds(10);
+    while (reports < kMotions && Clock::now() < deadline) {
+        pollfd fd{services->fileDescriptor(), POLLIN, 0};
+        poll(&fd, 1, 100);
+        const auto before = threadCpu();
+        services->processEvents();
+        cpu += threadCpu() - before;
+    }
+    std::printf("[ cpu ] %d of %d motion events reported, %.2f us of CPU each\n", reports, kMotions,
+                std::chrono::duration<double, std::micro>(cpu).count() / std::max(reports, 1));
 }
 
 }  // namespace
