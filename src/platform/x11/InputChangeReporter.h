@@ -15,8 +15,9 @@ namespace core::x11 {
 //
 // The pointer: XInput2 raw motion on the root for all master devices. Raw events reach every client
 // that selected them on the root, also while another client grabs the pointer (XInput 2.1 and later;
-// a 2.0 server withholds them during grabs, so 2.1 is required). They come from the devices only: a
-// pointer moved by XWarpPointer sends none.
+// a 2.0 server withholds them during grabs, so 2.1 is required). They come from the devices only
+// (XTEST counts as one): a pointer moved by XWarpPointer, as `xdotool mousemove` moves it, sends none,
+// and no other event tells every client of a warp (core motion goes to the window under the pointer).
 //
 // Shift: XKB state notifications of the lookup modifiers, the state that QueryPointer's mask (and so
 // readInput) reports, computed by the server through the keymap: any key bound to Shift, a latched or

@@ -92,8 +92,8 @@ bool X11Connection::init() {
 
 // XKB sends its events only to clients that announced their version, and XInput behaves as the
 // version the client announced: 2.1 and later deliver raw events even while another client grabs
-// the device, 2.2 is what raw key events are used with. Announced once, here, for every user of the
-// connection (the server refuses a second, different XInput announcement).
+// the device, 2.2 is what raw key events are used with. A version belongs to the client, not to a
+// part of it: announced once, here, for every user of the connection.
 void X11Connection::negotiateInputVersions(const xcb_query_extension_reply_t* xkb,
                                            const xcb_query_extension_reply_t* xinput) {
     xcb_xkb_use_extension_cookie_t xkbVersion{};
