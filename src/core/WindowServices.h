@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -81,6 +82,14 @@ public:
     virtual std::optional<Point> pointerPosition() = 0;
     // The reads of one tick with as few server round trips as possible (one at most).
     virtual InputState readInput(InputQuery query) = 0;
+
+    // Whether the handler below is told every time the pointer, Shift, ScrollLock or the primary
+    // monitor may have changed; when false, input must be polled.
+    virtual bool reportsInputChanges() const { return false; }
+    // The handler runs from inside whichever call of the services read the news (often many times in
+    // a row, e.g. for every motion of the mouse): it should only note that input is to be read again,
+    // not call the services. Never called by services that do not report changes.
+    virtual void setInputChangedHandler(std::function<void()> /*handler*/) {}
 
     // Whether each window still exists, in order; never an error.
     virtual std::vector<bool> existing(const std::vector<WindowHandle>& windows) = 0;

@@ -21,6 +21,9 @@ void PrimaryMonitor::onEvent(const xcb_generic_event_t& event) {
     const int type = (event.response_type & 0x7f) - x_.extensions().randrFirstEvent;
     if (type == XCB_RANDR_SCREEN_CHANGE_NOTIFY || type == XCB_RANDR_NOTIFY) {
         dirty_ = true;
+        if (changedHandler_) {
+            changedHandler_();
+        }
     }
 }
 

@@ -4,7 +4,9 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <utility>
 
 #include "platform/x11/X11Connection.h"
 
@@ -40,6 +42,10 @@ public:
     std::optional<Read> startReadIfDue();
     void finishRead(const Read& read);
 
+    // Runs, from inside the event dispatch, when RandR reports a change of the screen, a CRTC or an
+    // output: the monitor may have moved or changed size.
+    void setChangedHandler(std::function<void()> handler) { changedHandler_ = std::move(handler); }
+
 private:
     void onEvent(const xcb_generic_event_t& event);
     Read startRead();
@@ -49,6 +55,7 @@ private:
     bool dirty_ = true;
     X11Connection::Clock::time_point lastRead_{};
     MonitorRect rect_;
+    std::function<void()> changedHandler_;
 };
 
 }  // namespace core::x11

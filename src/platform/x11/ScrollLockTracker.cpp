@@ -28,31 +28,13 @@ bool drivenByKeymap(const xcb_xkb_get_named_indicator_reply_t& r) {
 }  // namespace
 
 ScrollLockTracker::ScrollLockTracker(X11Connection& x) : x_(x) {
-    xcb_connection_t* c = x_.xcb();
-    xcb_xkb_use_extension_cookie_t xkbVersion{};
-    xcb_input_xi_query_version_cookie_t xiVersion{};
-    if (x_.extensions().xkb) {
-        xkbVersion = xcb_xkb_use_extension(c, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION);
-    }
-    if (x_.extensions().xinput) {
-        xiVersion = xcb_input_xi_query_version(c, 2, 2);
-    }
-    if (x_.extensions().xkb) {
-        auto r = x_.reply<xcb_xkb_use_extension_reply_t>(xkbVersion);
-        xkbReady_ = r && r->supported != 0;
-    }
+    xkbReady_ = x_.extensions().xkb;
     if (xkbReady_) {
-        xcb_xkb_select_events(c, XCB_XKB_ID_USE_CORE_KBD, kXkbEvents, 0, kXkbEvents, 0xff, 0xff, nullptr);
+        xcb_xkb_select_events(x_.xcb(), XCB_XKB_ID_USE_CORE_KBD, kXkbEvents, 0, kXkbEvents, 0xff, 0xff,
+                              nullptr);
     }
-    if (x_.extensions().xinput) {
-        auto r = x_.reply<xcb_input_xi_query_version_reply_t>(xiVersion);
-        if (r && (r->major_version > 2 || (r->major_version == 2 && r->minor_version >= 2))) {
-            struct {
-                xcb_input_event_mask_t head;
-                std::uint32_t bits;
-            } mask{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS};
-            xcb_input_xi_select_events(c, x_.root(), 1, &mask.head);
-        }
+    if (x_.extensions().xinputMinor >= 2) {
+        x_.selectRootXiEvents(XCB_INPUT_XI_EVENT_MASK_RAW_KEY_PRESS);
     }
     x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
     refresh();
@@ -75,13 +57,14 @@ bool ScrollLockTracker::indicatorDriven() {
 void ScrollLockTracker::onEvent(const xcb_generic_event_t& event) {
     const int type = event.response_type & 0x7f;
     if (type == XCB_MAPPING_NOTIFY) {
-        dirty_ = true;
+        markDirty();
     } else if (type == XCB_GE_GENERIC && x_.extensions().xinput) {
         const auto& raw = reinterpret_cast<const xcb_input_raw_key_press_event_t&>(event);
         const bool repeat = (raw.flags & XCB_INPUT_KEY_EVENT_FLAGS_KEY_REPEAT) != 0;
         if (raw.extension == x_.extensions().xinputOpcode && raw.event_type == XCB_INPUT_RAW_KEY_PRESS &&
             !repeat && std::ranges::find(scrollLockKeys_, raw.detail) != scrollLockKeys_.end()) {
             toggled_ = !toggled_;
+            changed();
         }
     } else if (xkbReady_ && type == x_.extensions().xkbFirstEvent) {
         onXkbEvent(event);
@@ -94,10 +77,26 @@ void ScrollLockTracker::onXkbEvent(const xcb_generic_event_t& event) {
         reinterpret_cast<const xcb_xkb_indicator_state_notify_event_t&>(event).xkbType;
     if (xkbType == XCB_XKB_INDICATOR_STATE_NOTIFY) {
         const auto& e = reinterpret_cast<const xcb_xkb_indicator_state_notify_event_t&>(event);
-        indicatorOn_ = ((e.state >> indicatorIndex_) & 1u) != 0;
+        const bool on = ((e.state >> indicatorIndex_) & 1u) != 0;
+        if (on != indicatorOn_) {
+            indicatorOn_ = on;
+            changed();
+        }
     } else if (xkbType == XCB_XKB_MAP_NOTIFY || xkbType == XCB_XKB_NEW_KEYBOARD_NOTIFY ||
                xkbType == XCB_XKB_INDICATOR_MAP_NOTIFY) {
-        dirty_ = true;
+        markDirty();
+    }
+}
+
+// A new keymap may switch between the indicator and the counted toggle: the answer may change.
+void ScrollLockTracker::markDirty() {
+    dirty_ = true;
+    changed();
+}
+
+void ScrollLockTracker::changed() {
+    if (changedHandler_) {
+        changedHandler_();
     }
 }
 

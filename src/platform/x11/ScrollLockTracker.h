@@ -3,6 +3,8 @@
 #include <xcb/xcb.h>
 
 #include <cstdint>
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "platform/x11/X11Connection.h"
@@ -27,11 +29,16 @@ public:
     bool on();
     // Whether the indicator is what on() reports (the keymap drives it). For tests and diagnostics.
     bool indicatorDriven();
+    // Runs, from inside the event dispatch, whenever what on() answers may have changed: a toggle
+    // counted, the indicator's state, a new keymap.
+    void setChangedHandler(std::function<void()> handler) { changedHandler_ = std::move(handler); }
 
 private:
     void onEvent(const xcb_generic_event_t& event);
     void onXkbEvent(const xcb_generic_event_t& event);
     void refresh();
+    void markDirty();
+    void changed();
 
     X11Connection& x_;
     bool xkbReady_ = false;
@@ -43,6 +50,7 @@ private:
     // The key presses.
     bool toggled_ = false;
     std::vector<xcb_keycode_t> scrollLockKeys_;
+    std::function<void()> changedHandler_;
 };
 
 }  // namespace core::x11

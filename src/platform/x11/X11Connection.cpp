@@ -83,16 +83,50 @@ bool X11Connection::init() {
         extensions_.randr = true;
         extensions_.randrFirstEvent = data->first_event;
     }
-    if (const auto* data = present(&xcb_xkb_id)) {
-        extensions_.xkb = true;
-        extensions_.xkbFirstEvent = data->first_event;
-    }
-    if (const auto* data = present(&xcb_input_id)) {
-        extensions_.xinput = true;
-        extensions_.xinputOpcode = data->major_opcode;
-    }
+    const auto* xkb = present(&xcb_xkb_id);
+    const auto* xinput = present(&xcb_input_id);
     extensions_.shape = present(&xcb_shape_id) != nullptr;
+    negotiateInputVersions(xkb, xinput);
     return ewmhReady_ && !lost();
+}
+
+// XKB sends its events only to clients that announced their version, and XInput behaves as the
+// version the client announced: 2.1 and later deliver raw events even while another client grabs
+// the device, 2.2 is what raw key events are used with. A version belongs to the client, not to a
+// part of it: announced once, here, for every user of the connection.
+void X11Connection::negotiateInputVersions(const xcb_query_extension_reply_t* xkb,
+                                           const xcb_query_extension_reply_t* xinput) {
+    xcb_xkb_use_extension_cookie_t xkbVersion{};
+    xcb_input_xi_query_version_cookie_t xiVersion{};
+    if (xkb != nullptr) {
+        xkbVersion = xcb_xkb_use_extension(connection_, XCB_XKB_MAJOR_VERSION, XCB_XKB_MINOR_VERSION);
+    }
+    if (xinput != nullptr) {
+        xiVersion = xcb_input_xi_query_version(connection_, 2, 2);
+    }
+    if (xkb != nullptr) {
+        auto r = reply<xcb_xkb_use_extension_reply_t>(xkbVersion);
+        extensions_.xkb = r && r->supported != 0;
+        extensions_.xkbFirstEvent = xkb->first_event;
+    }
+    if (xinput != nullptr) {
+        auto r = reply<xcb_input_xi_query_version_reply_t>(xiVersion);
+        extensions_.xinput = r && r->major_version >= 2;
+        extensions_.xinputOpcode = xinput->major_opcode;
+        extensions_.xinputMinor = r ? r->minor_version : 0;
+    }
+}
+
+void X11Connection::selectRootXiEvents(std::uint32_t mask) {
+    if (!extensions_.xinput) {
+        return;
+    }
+    rootXiMask_ |= mask;
+    struct {
+        xcb_input_event_mask_t head;
+        std::uint32_t bits;
+    } select{{XCB_INPUT_DEVICE_ALL_MASTER, 1}, rootXiMask_};
+    xcb_input_xi_select_events(connection_, root(), 1, &select.head);
 }
 
 // A reply already read (sent in the same batch as one waited for) costs nothing; one that is not

@@ -26,10 +26,11 @@ struct Atoms {
 struct Extensions {
     bool randr = false;
     std::uint8_t randrFirstEvent = 0;
-    bool xkb = false;
+    bool xkb = false;  // present, and this client's use of it accepted (UseExtension)
     std::uint8_t xkbFirstEvent = 0;
-    bool xinput = false;
+    bool xinput = false;  // XInput 2.0 or later
     std::uint8_t xinputOpcode = 0;
+    std::uint16_t xinputMinor = 0;  // the XInput 2 minor version agreed with the server
     bool shape = false;
 };
 
@@ -71,6 +72,10 @@ public:
     int fileDescriptor() const { return xcb_get_file_descriptor(connection_); }
     void flush() { xcb_flush(connection_); }
 
+    // Adds XInput2 events to what this connection selects on the root for all master devices. The
+    // server keeps one mask per client, window and device, so every selection goes through here.
+    void selectRootXiEvents(std::uint32_t mask);
+
     // Handlers see every event that arrives; X errors of requests nobody waits for are dropped.
     void addEventHandler(EventHandler handler) { handlers_.push_back(std::move(handler)); }
     // Hands every event already received, or readable without blocking, to the handlers.
@@ -88,6 +93,8 @@ public:
 private:
     X11Connection(xcb_connection_t* connection, int screenNumber);
     bool init();
+    void negotiateInputVersions(const xcb_query_extension_reply_t* xkb,
+                                const xcb_query_extension_reply_t* xinput);
     void* rawReply(unsigned int sequence);
     void dispatch(const xcb_generic_event_t& event);
 
@@ -101,6 +108,7 @@ private:
     std::vector<EventHandler> handlers_;
     std::function<void()> lostHandler_;
     bool lostReported_ = false;
+    std::uint32_t rootXiMask_ = 0;
     std::uint64_t roundTrips_ = 0;
 };
 

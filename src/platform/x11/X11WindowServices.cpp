@@ -1,8 +1,11 @@
 #include "platform/x11/X11WindowServices.h"
 
 #include <algorithm>
+#include <cstdlib>
+#include <string_view>
 
 #include "platform/x11/HighlightFrame.h"
+#include "platform/x11/InputChangeReporter.h"
 #include "platform/x11/Placements.h"
 #include "platform/x11/PrimaryMonitor.h"
 #include "platform/x11/ScrollLockTracker.h"
@@ -15,6 +18,16 @@ namespace core::x11 {
 std::unique_ptr<X11WindowServices> createX11WindowServices() {
     return X11WindowServices::connect(nullptr);
 }
+
+namespace {
+
+// ZEL_NO_INPUT_EVENTS=1 leaves the input to polling, as on a server without the extensions.
+bool inputEventsWanted() {
+    const char* value = std::getenv("ZEL_NO_INPUT_EVENTS");
+    return value == nullptr || std::string_view(value) != "1";
+}
+
+}  // namespace
 
 std::unique_ptr<X11WindowServices> X11WindowServices::connect(const char* displayName) {
     auto connection = X11Connection::open(displayName);
@@ -30,6 +43,9 @@ X11WindowServices::X11WindowServices(std::unique_ptr<X11Connection> connection) 
     placements_ = std::make_unique<Placements>(*x_, *monitor_);
     highlight_ = std::make_unique<HighlightFrame>(*x_);
     queries_ = std::make_unique<WindowQueries>(*x_, *monitor_, *placements_);
+    inputChanges_ = std::make_unique<InputChangeReporter>(*x_, inputEventsWanted());
+    monitor_->setChangedHandler([this] { inputChanges_->report(); });
+    scrollLock_->setChangedHandler([this] { inputChanges_->report(); });
     x_->flush();
 }
 
@@ -110,6 +126,14 @@ InputState X11WindowServices::readInput(InputQuery query) {
         state.scrollLockOn = scrollLock_->on();
     }
     return x_->lost() ? InputState{} : state;
+}
+
+bool X11WindowServices::reportsInputChanges() const {
+    return inputChanges_->active();
+}
+
+void X11WindowServices::setInputChangedHandler(std::function<void()> handler) {
+    inputChanges_->setHandler(std::move(handler));
 }
 
 bool X11WindowServices::exists(WindowHandle window) {

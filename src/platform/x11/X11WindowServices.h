@@ -14,6 +14,7 @@ class ScrollLockTracker;
 class Placements;
 class HighlightFrame;
 class WindowQueries;
+class InputChangeReporter;
 
 // WindowServices on X11, over a connection of its own to $DISPLAY (xcb, EWMH, ICCCM, RandR, XKB,
 // XInput2), so it works whatever toolkit the forms use.
@@ -45,9 +46,17 @@ class WindowQueries;
 // touching the server. A server that stops answering without closing the connection blocks a call
 // as it blocks every X client.
 //
-// Events: the services read the events they asked for (RandR changes, XKB indicators, XInput2 raw
-// keys, window manager replies) at each call, without a round trip. A program with an event loop
-// may also watch fileDescriptor() and call processEvents() when it becomes readable.
+// Events: the services read the events they asked for (RandR changes, XKB indicators and state,
+// XInput2 raw keys and motion, window manager replies) at each call, without a round trip. A program
+// with an event loop watches fileDescriptor() and calls processEvents() when it becomes readable, and
+// after each use of the services: events that arrived while a call waited for a reply are queued
+// inside the connection and do not make the descriptor readable.
+//
+// Input changes: with XInput 2.1 and XKB the input-changed handler runs when the pointer moves (raw
+// motion of any device, also during another client's grab; not for warps), when the Shift bit of the
+// modifier state changes, when ScrollLock may have changed and when RandR reports a change of the
+// screen, a CRTC or an output (see InputChangeReporter). Setting ZEL_NO_INPUT_EVENTS=1 in the
+// environment turns this off, so that the polling fallback can be tried on any server.
 class X11WindowServices final : public WindowServices {
 public:
     // nullptr when no X server answers on displayName ($DISPLAY when null).
@@ -67,6 +76,8 @@ public:
     Size screenSize() override;
     std::optional<Point> pointerPosition() override;
     InputState readInput(InputQuery query) override;
+    bool reportsInputChanges() const override;
+    void setInputChangedHandler(std::function<void()> handler) override;
 
     bool exists(WindowHandle window);
     std::vector<bool> existing(const std::vector<WindowHandle>& windows) override;
@@ -99,6 +110,7 @@ private:
     std::unique_ptr<Placements> placements_;
     std::unique_ptr<HighlightFrame> highlight_;
     std::unique_ptr<WindowQueries> queries_;
+    std::unique_ptr<InputChangeReporter> inputChanges_;
 };
 
 // Creates the X11 window services on their own connection to $DISPLAY; nullptr when no X server
