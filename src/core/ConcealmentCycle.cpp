@@ -48,6 +48,7 @@ void ConcealmentCycle::tick() {
     } else if (!trigger && flags_.concealed && !flags_.held) {
         restore();
     }
+    waitingForTargets_ = trigger && !flags_.concealed;
 }
 
 bool ConcealmentCycle::readTriggers() {

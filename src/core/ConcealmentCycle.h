@@ -40,7 +40,11 @@ public:
     ConcealmentCycle(const ConcealmentCycle&) = delete;
     ConcealmentCycle& operator=(const ConcealmentCycle&) = delete;
 
+    // Reads the triggers and conceals or restores: the same decision whenever it is made.
     void tick();
+    // At the last tick a trigger was on but nothing could be concealed (no target found yet): the
+    // next tick tries again, whether any input changes or not.
+    bool waitingForTargets() const { return waitingForTargets_; }
 
     // The tray icon's left click releases a held concealment.
     void releaseLatch() { flags_.held = false; }
@@ -67,6 +71,7 @@ private:
     // The current concealment muted the sound (and read mutedBefore); only then may a restore
     // write mutedBefore back.
     bool mutedByConcealment_ = false;
+    bool waitingForTargets_ = false;
 };
 
 }  // namespace core

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -175,6 +176,16 @@ public:
 
     // --- state the test sets ---
     std::vector<Window> windows;  // bottom to top
+    // Whether the fake reports input changes, and the handler it reports them to (reportChange).
+    bool reportsChanges = false;
+    std::function<void()> inputChanged;
+    bool reportsInputChanges() const override { return reportsChanges; }
+    void setInputChangedHandler(std::function<void()> handler) override { inputChanged = std::move(handler); }
+    // A trigger input has changed, as the window system would report it.
+    void reportChange() {
+        if (reportsChanges && inputChanged) inputChanged();
+    }
+
     core::Size screen{1024, 768};
     std::optional<core::Point> pointer = core::Point{512, 384};
     bool shiftDown = false;

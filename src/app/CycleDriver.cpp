@@ -1,0 +1,66 @@
+#include "app/CycleDriver.h"
+
+#include <cstdio>
+
+namespace app {
+
+CycleDriver::CycleDriver(core::ConcealmentCycle& cycle, core::WindowServices& services)
+    : cycle_(cycle), services_(services), eventDriven_(services.reportsInputChanges()) {
+    soon_.setSingleShot(true);
+    soon_.setInterval(0);
+    connect(&soon_, &QTimer::timeout, this, &CycleDriver::evaluate);
+    tick_.setObjectName(QStringLiteral("tmrActive"));
+    tick_.setInterval(kTickMs);
+    connect(&tick_, &QTimer::timeout, this, &CycleDriver::evaluate);
+    if (eventDriven_) {
+        // Reported from inside the window system's event handling, many times in a row while the
+        // pointer moves: only noted here, evaluated once the events are all handled.
+        services_.setInputChangedHandler([this] {
+            if (running_) soon_.start();
+        });
+    } else if (static bool said = false; !said) {
+        said = true;
+        std::fprintf(stderr,
+                     "zelmora2nd: the X server does not report pointer and keyboard changes (XInput 2.1 "
+                     "and XKB); the triggers are read every %d ms.\n",
+                     kTickMs);
+    }
+}
+
+CycleDriver::~CycleDriver() {
+    if (eventDriven_) services_.setInputChangedHandler(nullptr);
+}
+
+void CycleDriver::start() {
+    running_ = true;
+    evaluateSoon();
+    if (!eventDriven_) tick_.start();
+}
+
+void CycleDriver::pause() {
+    running_ = false;
+    soon_.stop();
+    tick_.stop();
+}
+
+void CycleDriver::evaluateSoon() {
+    if (running_) soon_.start();
+}
+
+void CycleDriver::evaluate() {
+    if (!running_) return;
+    soon_.stop();
+    cycle_.tick();
+    scheduleTick();
+}
+
+void CycleDriver::scheduleTick() {
+    if (!eventDriven_) return;  // the tick runs throughout
+    if (cycle_.waitingForTargets()) {
+        if (!tick_.isActive()) tick_.start();
+    } else {
+        tick_.stop();
+    }
+}
+
+}  // namespace app
