@@ -1,5 +1,6 @@
 // zelmora2nd: builds the real services (X11, libpulse, the tray icon, Qt's dialogs), runs the
 // start-up, then the event loop until the shut-down has run.
+#include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QFile>
 #include <QGuiApplication>
@@ -136,6 +137,12 @@ int main(int argc, char* argv[]) {
         // A closed connection stays readable: stop watching it.
         if (services->connectionLost()) xEvents.setEnabled(false);
     });
+    // Events that arrived while a call waited for its reply wait in xcb's queue, where the socket no
+    // longer shows them: they are handled before the event loop sleeps.
+    QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &xEvents,
+                     [&services] {
+                         if (!services->connectionLost()) services->processEvents();
+                     });
 
     app::ShutdownSignals shutdownSignals([shutDown](int) { shutDown(); });
     // The session manager asks for a save at a checkpoint and before a log-out, which may yet be

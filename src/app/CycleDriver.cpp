@@ -6,18 +6,13 @@ namespace app {
 
 CycleDriver::CycleDriver(core::ConcealmentCycle& cycle, core::WindowServices& services)
     : cycle_(cycle), services_(services), eventDriven_(services.reportsInputChanges()) {
-    soon_.setSingleShot(true);
-    soon_.setInterval(0);
-    connect(&soon_, &QTimer::timeout, this, &CycleDriver::evaluate);
     tick_.setObjectName(QStringLiteral("tmrActive"));
     tick_.setInterval(kTickMs);
     connect(&tick_, &QTimer::timeout, this, &CycleDriver::evaluate);
     if (eventDriven_) {
         // Reported from inside the window system's event handling, many times in a row while the
         // pointer moves: only noted here, evaluated once the events are all handled.
-        services_.setInputChangedHandler([this] {
-            if (running_) soon_.start();
-        });
+        services_.setInputChangedHandler([this] { evaluateSoon(); });
     } else if (static bool said = false; !said) {
         said = true;
         std::fprintf(stderr,
@@ -39,17 +34,18 @@ void CycleDriver::start() {
 
 void CycleDriver::pause() {
     running_ = false;
-    soon_.stop();
     tick_.stop();
 }
 
 void CycleDriver::evaluateSoon() {
-    if (running_) soon_.start();
+    if (!running_ || due_) return;
+    due_ = true;
+    QMetaObject::invokeMethod(this, &CycleDriver::evaluate, Qt::QueuedConnection);
 }
 
 void CycleDriver::evaluate() {
+    due_ = false;
     if (!running_) return;
-    soon_.stop();
     cycle_.tick();
     scheduleTick();
 }

@@ -34,8 +34,8 @@ public:
     bool eventDriven() const { return eventDriven_; }
     // The tick ("tmrActive"): active only while it is needed.
     QTimer& tickTimer() { return tick_; }
-    // The evaluation due in this pass of the event loop.
-    const QTimer& pendingEvaluation() const { return soon_; }
+    // An evaluation is due in this pass of the event loop.
+    bool evaluationDue() const { return due_; }
 
 private:
     void evaluate();
@@ -45,7 +45,9 @@ private:
     core::WindowServices& services_;
     bool eventDriven_;
     bool running_ = false;
-    QTimer soon_;
+    // Posted rather than a zero timer: a posted call wakes an event loop about to block, also when
+    // the report came from a handler of the loop's aboutToBlock.
+    bool due_ = false;
     QTimer tick_;
 };
 

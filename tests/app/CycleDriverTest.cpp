@@ -24,7 +24,7 @@ protected:
         windows.reportsChanges = true;
     }
 
-    bool idle() { return !driver().tickTimer().isActive() && !driver().pendingEvaluation().isActive(); }
+    bool idle() { return !driver().tickTimer().isActive() && !driver().evaluationDue(); }
     int evaluations() const { return static_cast<int>(windows.inputQueries.size()); }
     app::CycleDriver& driver() {
         if (!driver_) driver_ = std::make_unique<app::CycleDriver>(cycle, windows);
