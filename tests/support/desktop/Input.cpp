@@ -1,23 +1,12 @@
-#include "e2e/support/DesktopInput.h"
+#include "support/desktop/Input.h"
 
-#include <QDir>
-#include <QProcess>
+#include <QStringList>
+#include <utility>
 
-namespace e2e {
+#include "support/desktop/Tools.h"
+#include "support/desktop/Wait.h"
 
-QString runTool(const QString& program, const QStringList& args, int* exitCode) {
-    QProcess process;
-    process.start(program, args);
-    const bool finished = process.waitForFinished(10000);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished();
-    }
-    if (exitCode != nullptr) {
-        *exitCode = finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    }
-    return QString::fromLocal8Bit(process.readAllStandardOutput());
-}
+namespace desktoptest {
 
 namespace {
 
@@ -66,28 +55,29 @@ void pressKey(const QString& key) {
     xdotool({QStringLiteral("key"), key});
 }
 
-QString outputDir() {
-    const QString base = qEnvironmentVariableIsEmpty("ZEL_TEST_OUTPUT")
-                             ? QDir::tempPath()
-                             : qEnvironmentVariable("ZEL_TEST_OUTPUT");
-    const QString dir = base + QStringLiteral("/e2e");
-    QDir().mkpath(dir);
-    return dir;
+void pressButton(int button) {
+    xdotool({QStringLiteral("mousedown"), QString::number(button)});
 }
 
-QString screenshot(const QString& name) {
-    const QString path = outputDir() + QChar(u'/') + name + QStringLiteral(".png");
-    int status = -1;
-    runTool(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), path}, &status);
-    return status == 0 ? path : QString();
+void releaseButton(int button) {
+    xdotool({QStringLiteral("mouseup"), QString::number(button)});
 }
 
-QString sinkMute() {
-    int status = -1;
-    const QString out = runTool(QStringLiteral("pactl"),
-                                {QStringLiteral("get-sink-mute"), QStringLiteral("@DEFAULT_SINK@")}, &status);
-    if (status != 0) return {};
-    return out.section(u':', 1).trimmed();
+HeldKey::HeldKey(QString key) : key_(std::move(key)) {}
+
+HeldKey::~HeldKey() {
+    release();
 }
 
-}  // namespace e2e
+void HeldKey::press() {
+    xdotool({QStringLiteral("keydown"), key_});
+    down_ = true;
+}
+
+void HeldKey::release() {
+    if (!down_) return;
+    xdotool({QStringLiteral("keyup"), key_});
+    down_ = false;
+}
+
+}  // namespace desktoptest
