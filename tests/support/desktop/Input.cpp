@@ -14,11 +14,11 @@ void xdotool(const QStringList& args) {
     runTool(QStringLiteral("xdotool"), args);
 }
 
-QPoint pointerPosition() {
-    const QString out = runTool(QStringLiteral("xdotool"), {QStringLiteral("getmouselocation")});
-    const QStringList fields = out.split(u' ');
-    if (fields.size() < 2) return {-1, -1};
-    return {fields[0].section(u':', 1).toInt(), fields[1].section(u':', 1).toInt()};
+// Where the pointer is, read by the X server's answer rather than by a tool.
+QPoint pointerPosition(Observer& observer) {
+    const core::x11::Owned<xcb_query_pointer_reply_t> reply(
+        xcb_query_pointer_reply(observer.xcb(), xcb_query_pointer(observer.xcb(), observer.root()), nullptr));
+    return reply ? QPoint(reply->root_x, reply->root_y) : QPoint(-1, -1);
 }
 
 }  // namespace
@@ -29,7 +29,8 @@ void movePointer(QPoint position) {
     xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(position.x()),
              QString::number(position.y())});
     const QPoint reachable(std::max(position.x(), 0), std::max(position.y(), 0));
-    waitUntil([&] { return pointerPosition() == reachable; }, 2s);
+    Observer observer;
+    waitUntil([&] { return pointerPosition(observer) == reachable; }, 2s);
 }
 
 void clickAt(QPoint position, int button) {
