@@ -6,11 +6,10 @@
 #include <chrono>
 #include <csignal>
 
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/MainWindowLayout.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
 
 namespace {
 
@@ -26,7 +25,7 @@ protected:
         ASSERT_NE(main, 0u);
     }
 
-    void click(QPoint offset) { clickAt(view.geometry(main).topLeft() + offset, 1); }
+    void click(QPoint offset) { clickAt(view.rootRect(main).topLeft() + offset, 1); }
 
     // Waits for the program's window with that title, pictures it and gives it the keyboard.
     Window dialog(const QString& title, const QString& shot) {
@@ -45,7 +44,7 @@ protected:
         pressKey(QStringLiteral("Return"));
     }
 
-    DesktopView view;
+    Observer view;
     ProgramUnderTest program{testSettings({{"APP/blnRunup", "1"}})};
     Window main = 0;
 };

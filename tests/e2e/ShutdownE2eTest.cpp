@@ -11,12 +11,11 @@
 #include <ostream>
 #include <string>
 
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/MainWindowLayout.h"
 #include "e2e/support/ProgramUnderTest.h"
 #include "lock/MakePassHash.h"
+#include "support/desktop/Observer.h"
 
 namespace {
 
@@ -33,7 +32,7 @@ protected:
         movePointer(kCentre);
     }
 
-    DesktopView view;
+    Observer view;
 };
 
 TEST_F(ShutdownE2eTest, ExitButtonGivesConcealedWindowsBackAndWritesTheSettings) {
@@ -45,7 +44,7 @@ TEST_F(ShutdownE2eTest, ExitButtonGivesConcealedWindowsBackAndWritesTheSettings)
 
     movePointer({0, 0});
     ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); }));
-    clickAt(view.geometry(main).topLeft() + kCmdExit, 1);  // the hold keeps the xterm concealed meanwhile
+    clickAt(view.rootRect(main).topLeft() + kCmdExit, 1);  // the hold keeps the xterm concealed meanwhile
 
     EXPECT_EQ(program.waitForExit(10s), 0);
     EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the concealed xterm did not come back";
@@ -161,7 +160,7 @@ TEST_F(ShutdownE2eTest, LostXServerEndsTheProgramWithItsSettingsWritten) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display.name());
     ASSERT_TRUE(program.start(env));
-    DesktopView privateView(display.name().toLatin1().constData());
+    Observer privateView(display.name().toLatin1().constData());
     ASSERT_TRUE(privateView.connected());
     ASSERT_TRUE(waitUntil([&] { return privateView.findWindow(mainWindowTitle(), program.pid()) != 0; }))
         << "the program did not start on the private display";

@@ -8,11 +8,10 @@
 #include <chrono>
 #include <csignal>
 
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
 #include "lock/MakePassHash.h"
+#include "support/desktop/Observer.h"
 
 namespace {
 
@@ -32,16 +31,20 @@ protected:
         ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
     }
 
-    // Conceals by the top-left corner, then takes the pointer back to the middle.
+    // Conceals by the top-left corner, then takes the pointer back to the middle; the xterm's
+    // events are watched from then on.
     void concealByCorner(const ClientWindow& xterm) {
         movePointer({0, 0});
         ASSERT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "the corner did not conceal";
+        view.watch(xterm.id());
         movePointer(kCentre);
     }
 
-    // The concealment holds: nothing comes back for a second (more than three ticks).
+    // The concealment holds: the xterm was not mapped since it was concealed, nor in the next
+    // second (more than three ticks; the program's tick shows nothing when it changes nothing).
     void expectHeld(const ClientWindow& xterm) {
-        EXPECT_FALSE(waitUntil([&] { return xterm.Shown(); }, 1s)) << "the hold let the window go";
+        EXPECT_FALSE(view.waitForEvent(xterm.id(), isMapNotify, 1s)) << "the hold let the window go";
+        EXPECT_TRUE(xterm.concealed());
     }
 
     // Answers the password prompt with text; a wrong text leaves the "パスワードが違います" box,
@@ -64,7 +67,7 @@ protected:
     }
 
     static constexpr QPoint kCentre{512, 384};
-    DesktopView view;
+    Observer view;
 };
 
 void recordStartup(const ProgramUnderTest& program) {
@@ -105,7 +108,7 @@ TEST_F(TrayE2eTest, StartsAsTheTrayIconAloneAndARightClickOpensTheWindow) {
     EXPECT_TRUE(waitUntil([&] {
         indicators.clear();
         for (const Window window : view.allWindows()) {
-            const QRect rect = view.geometry(window);
+            const QRect rect = view.rootRect(window);
             if (view.pid(window) == program.pid() && view.viewable(window) && rect.width() == 5 &&
                 rect.height() == 5) {
                 indicators.push_back(rect);

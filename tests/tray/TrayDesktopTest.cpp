@@ -9,20 +9,19 @@
 #include <memory>
 #include <vector>
 
-#include "TrayDesktop.h"
 #include "TrayEventNames.h"
+#include "TrayIconPlace.h"
 #include "platform/qt/PictureStore.h"
 #include "platform/qt/QtTrayIcon.h"
+#include "support/desktop/Tools.h"
 
 namespace {
 
 using qtplatform::PictureStore;
 using traytest::dockedInTrayer;
 using traytest::iconWindow;
-using traytest::outputDir;
-using traytest::shareNear;
+using traytest::Observer;
 using traytest::shot;
-using traytest::xdotool;
 
 constexpr int kDockTimeoutMs = 10000;
 
@@ -31,7 +30,7 @@ constexpr int kDockTimeoutMs = 10000;
 class TrayDesktopTest : public testing::Test {
 protected:
     struct Shared {
-        traytest::XTree tree;
+        Observer observer;
         PictureStore store;
         qtplatform::QtTrayIcon icon{store};
     };
@@ -40,12 +39,12 @@ protected:
     static void TearDownTestSuite() { shared_.reset(); }
 
     void SetUp() override {
-        ASSERT_TRUE(tree.usable());
+        ASSERT_TRUE(observer.connected());
         icon.onEvent = [this](core::TrayEvent event) { events.push_back(event); };
         icon.show(PictureStore::kStandbyPicture);
-        ASSERT_TRUE(QTest::qWaitFor([this] { return dockedInTrayer(tree); }, kDockTimeoutMs))
+        ASSERT_TRUE(QTest::qWaitFor([this] { return dockedInTrayer(observer); }, kDockTimeoutMs))
             << "the icon did not dock in trayer";
-        ASSERT_TRUE(QTest::qWaitFor([this] { return traytest::placed(tree, icon.trayIcon()); }))
+        ASSERT_TRUE(QTest::qWaitFor([this] { return traytest::placed(observer, icon.trayIcon()); }))
             << "the icon did not settle in the tray";
     }
     void TearDown() override {
@@ -56,7 +55,7 @@ protected:
     QRect iconArea() const { return icon.trayIcon().geometry(); }
 
     static inline std::unique_ptr<Shared> shared_;
-    traytest::XTree& tree = shared_->tree;
+    Observer& observer = shared_->observer;
     PictureStore& store = shared_->store;
     qtplatform::QtTrayIcon& icon = shared_->icon;
     std::vector<core::TrayEvent> events;
@@ -67,23 +66,26 @@ TEST_F(TrayDesktopTest, TheIconDocksWithTheStandbyPicture) {
     EXPECT_GE(area.width(), 16);
     EXPECT_GE(area.height(), 16);
     EXPECT_TRUE(QGuiApplication::primaryScreen()->geometry().contains(area));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kStandbyColour) > 0.3; }))
-        << "the standby picture is not on the screen";
-    shot(area).save(outputDir() + "/docked-standby.png");
+    ASSERT_TRUE(QTest::qWaitFor([&] {
+        return observer.grab(area).shareNear(desktoptest::kStandbyColour) > 0.3;
+    })) << "the standby picture is not on the screen";
+    shot(area).save(traytest::picturePath(QStringLiteral("docked-standby")));
 }
 
 TEST_F(TrayDesktopTest, ThePictureFollowsSetPicture) {
     const QRect area = iconArea();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kStandbyColour) > 0.3; }));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return observer.grab(area).shareNear(desktoptest::kStandbyColour) > 0.3; }));
     const QImage standby = shot(area);
-    standby.save(outputDir() + "/standby.png");
+    standby.save(traytest::picturePath(QStringLiteral("standby")));
 
     icon.setPicture(PictureStore::kConcealmentPicture);
     ASSERT_TRUE(QTest::qWaitFor([&] { return shot(area) != standby; })) << "the picture did not switch";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kConcealmentColour) > 0.3; }));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return observer.grab(area).shareNear(desktoptest::kConcealmentColour) > 0.3; }));
     const QImage concealment = shot(area);
-    concealment.save(outputDir() + "/concealment.png");
-    EXPECT_LT(shareNear(concealment, traytest::kStandbyColour), 0.05);
+    concealment.save(traytest::picturePath(QStringLiteral("concealment")));
+    EXPECT_LT(observer.grab(area).shareNear(desktoptest::kStandbyColour), 0.05);
 
     // The same picture set again: nothing changes on the screen.
     icon.setPicture(PictureStore::kConcealmentPicture);
@@ -93,9 +95,9 @@ TEST_F(TrayDesktopTest, ThePictureFollowsSetPicture) {
     const core::IconHandle decoy = store.loadFile(QStringLiteral(ZEL_TRAY_TEST_DATA "/decoy.ico"));
     ASSERT_NE(decoy, 0u);
     icon.setPicture(decoy);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), QColor(0xe0, 0xb0, 0x20)) > 0.3; }))
+    ASSERT_TRUE(QTest::qWaitFor([&] { return observer.grab(area).shareNear(0xe0b020) > 0.3; }))
         << "the decoy picture is not on the screen";
-    shot(area).save(outputDir() + "/decoy.png");
+    shot(area).save(traytest::picturePath(QStringLiteral("decoy")));
 
     icon.setPicture(PictureStore::kStandbyPicture);
     EXPECT_TRUE(QTest::qWaitFor([&] { return shot(area) == standby; }))
@@ -105,10 +107,10 @@ TEST_F(TrayDesktopTest, ThePictureFollowsSetPicture) {
 TEST_F(TrayDesktopTest, HideTakesTheIconOutOfTheTrayAndShowBringsItBack) {
     const xcb_window_t window = iconWindow();
     icon.hide();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !dockedInTrayer(tree) && !tree.exists(window); }))
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !dockedInTrayer(observer) && !observer.exists(window); }))
         << "the icon stayed in the tray";
     icon.show(PictureStore::kConcealmentPicture);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(tree); }, kDockTimeoutMs));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(observer); }, kDockTimeoutMs));
 }
 
 // Each case clicks on the icon's centre and then clicks the middle button away from the centre
@@ -147,7 +149,9 @@ TEST_P(TrayClickTest, ClicksReachTheHandlerAsEventsInOrder) {
     QStringList arguments{"mousemove", QString::number(centre.x()), QString::number(centre.y())};
     arguments += GetParam().clicks;
     arguments += {"mousemove", QString::number(marker.x()), QString::number(marker.y()), "click", "2"};
-    ASSERT_EQ(xdotool(arguments), 0);
+    int status = -1;
+    desktoptest::runTool(QStringLiteral("xdotool"), arguments, &status);
+    ASSERT_EQ(status, 0);
 
     std::vector<core::TrayEvent> expected = GetParam().events;
     expected.insert(expected.end(), {MiddlePress, MiddleRelease});

@@ -2,59 +2,28 @@
 // running and the icon docks as soon as a tray appears, and again after the tray restarts.
 #include <gtest/gtest.h>
 
-#include <QProcess>
-#include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
 
-#include "TrayDesktop.h"
+#include "TrayIconPlace.h"
 #include "platform/qt/PictureStore.h"
 #include "platform/qt/QtTrayIcon.h"
+#include "support/desktop/Parts.h"
 
 namespace {
 
 using qtplatform::PictureStore;
 using traytest::dockedInTrayer;
-using traytest::outputDir;
-using traytest::shareNear;
+using traytest::Observer;
 using traytest::shot;
 
 constexpr int kDockTimeoutMs = 10000;
 
-// A trayer of the test's own, started and killed by it, with the desktop script's options.
-class Trayer {
-public:
-    explicit Trayer(const QString& home) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("HOME"), home);
-        process_.setProcessEnvironment(environment);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start(
-            QStringLiteral("trayer"),
-            {"--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24", "--SetDockType",
-             "true", "--SetPartialStrut", "true", "--transparent", "false", "--expand", "true"});
-    }
-    ~Trayer() { kill(); }
-    Trayer(const Trayer&) = delete;
-    Trayer& operator=(const Trayer&) = delete;
-
-    bool started() { return process_.waitForStarted(); }
-    void kill() {
-        if (process_.state() == QProcess::NotRunning) return;
-        process_.kill();
-        process_.waitForFinished();
-    }
-
-private:
-    QProcess process_;
-};
-
 TEST(TrayLateTest, TheIconDocksWhenATrayAppearsAndAgainAfterItRestarts) {
-    traytest::XTree tree;
-    ASSERT_TRUE(tree.usable());
+    Observer observer;
+    ASSERT_TRUE(observer.connected());
     ASSERT_FALSE(QSystemTrayIcon::isSystemTrayAvailable())
         << "this desktop was meant to start without a tray";
-    QTemporaryDir home;
-    ASSERT_TRUE(home.isValid());
 
     PictureStore store;
     qtplatform::QtTrayIcon icon(store);
@@ -63,31 +32,33 @@ TEST(TrayLateTest, TheIconDocksWhenATrayAppearsAndAgainAfterItRestarts) {
     icon.setPicture(PictureStore::kStandbyPicture);
     QCoreApplication::processEvents();
     EXPECT_TRUE(icon.trayIcon().isVisible());
-    EXPECT_FALSE(dockedInTrayer(tree));
+    EXPECT_FALSE(dockedInTrayer(observer));
 
+    // trayer with the desktop script's options, started and killed by the test.
+    desktoptest::TrayHost trayer;
     {
-        Trayer trayer(home.path());
-        ASSERT_TRUE(trayer.started());
-        ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(tree); }, kDockTimeoutMs))
+        ASSERT_TRUE(trayer.start());
+        ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(observer); }, kDockTimeoutMs))
             << "the icon did not dock in the tray that came later";
-        ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(tree, icon.trayIcon()); }));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(observer, icon.trayIcon()); }));
         const QRect area = icon.trayIcon().geometry();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kStandbyColour) > 0.3; }));
-        shot(area).save(outputDir() + "/late-standby.png");
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return observer.grab(area).shareNear(desktoptest::kStandbyColour) > 0.3; }));
+        shot(area).save(traytest::picturePath(QStringLiteral("late-standby")));
 
         // While the tray is gone, the state changes; the icon comes back with the picture of now.
-        trayer.kill();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return !dockedInTrayer(tree); }));
+        trayer.end(SIGKILL);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !dockedInTrayer(observer); }));
         icon.setPicture(PictureStore::kConcealmentPicture);
     }
-    Trayer again(home.path());
-    ASSERT_TRUE(again.started());
-    ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(tree); }, kDockTimeoutMs))
+    ASSERT_TRUE(trayer.start());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return dockedInTrayer(observer); }, kDockTimeoutMs))
         << "the icon did not come back to the restarted tray";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(tree, icon.trayIcon()); }));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return traytest::placed(observer, icon.trayIcon()); }));
     const QRect area = icon.trayIcon().geometry();
-    ASSERT_TRUE(QTest::qWaitFor([&] { return shareNear(shot(area), traytest::kConcealmentColour) > 0.3; }));
-    shot(area).save(outputDir() + "/redocked-concealment.png");
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return observer.grab(area).shareNear(desktoptest::kConcealmentColour) > 0.3; }));
+    shot(area).save(traytest::picturePath(QStringLiteral("redocked-concealment")));
 }
 
 }  // namespace

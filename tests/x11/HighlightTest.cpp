@@ -15,16 +15,17 @@ constexpr int kThickness = 5;
 
 // Top, left, right, bottom; on a window lower than two thicknesses the side bars run between
 // rows h-5 and 5 and overlap the others.
-std::vector<Rect> expectedBars(const Rect& r) {
+std::vector<QRect> expectedBars(const QRect& r) {
     const int t = kThickness;
-    const int sideTop = std::min(t, r.height - t);
-    const int sideHeight = std::abs(r.height - 2 * t);
-    std::vector<Rect> bars = {{r.x, r.y, r.width, t}, {r.x, r.y + r.height - t, r.width, t}};
+    const int sideTop = std::min(t, r.height() - t);
+    const int sideHeight = std::abs(r.height() - 2 * t);
+    std::vector<QRect> bars = {{r.x(), r.y(), r.width(), t}, {r.x(), r.y() + r.height() - t, r.width(), t}};
     if (sideHeight > 0) {
-        bars.push_back({r.x, r.y + sideTop, t, sideHeight});
-        bars.push_back({r.x + r.width - t, r.y + sideTop, t, sideHeight});
+        bars.push_back({r.x(), r.y() + sideTop, t, sideHeight});
+        bars.push_back({r.x() + r.width() - t, r.y() + sideTop, t, sideHeight});
     }
-    std::ranges::sort(bars, {}, [](const Rect& b) { return std::tuple(b.x, b.y, b.width, b.height); });
+    std::ranges::sort(bars, {},
+                      [](const QRect& b) { return std::tuple(b.x(), b.y(), b.width(), b.height()); });
     return bars;
 }
 
@@ -40,14 +41,15 @@ protected:
         baseline = observer.overrideRedirectWindows();
     }
 
-    std::vector<Rect> bars() {
-        std::vector<Rect> result;
+    std::vector<QRect> bars() {
+        std::vector<QRect> result;
         for (Window w : observer.overrideRedirectWindows()) {
             if (std::ranges::count(baseline, w) == 0) {
                 result.push_back(observer.frameRect(w));
             }
         }
-        std::ranges::sort(result, {}, [](const Rect& b) { return std::tuple(b.x, b.y, b.width, b.height); });
+        std::ranges::sort(result, {},
+                          [](const QRect& b) { return std::tuple(b.x(), b.y(), b.width(), b.height()); });
         return result;
     }
 
@@ -61,11 +63,11 @@ TEST_F(HighlightTest, BarsFollowTheOuterRectangleOfFramesChildrenAndLowWindows) 
     ASSERT_EQ(framed.size(), 1u);
     ASSERT_EQ(low.size(), 1u);
     baseline = observer.overrideRedirectWindows();  // the low window is one of them
-    const Rect child = observer.rootRect(framed[0].child);
+    const QRect child = observer.rootRect(framed[0].child);
     struct Case {
         const char* what;
         Window window;
-        Rect outer;
+        QRect outer;
     };
     const Case cases[] = {
         {"client in its frame", framed[0].window, observer.frameRect(framed[0].window)},
@@ -75,32 +77,33 @@ TEST_F(HighlightTest, BarsFollowTheOuterRectangleOfFramesChildrenAndLowWindows) 
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         services->toggleHighlight(c.window);
-        const std::vector<Rect> expected = expectedBars(c.outer);
+        const std::vector<QRect> expected = expectedBars(c.outer);
         EXPECT_TRUE(waitUntil([&] { return bars() == expected; }));
         EXPECT_EQ(bars(), expected) << "outer rectangle " << c.outer;
-        EXPECT_TRUE(reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
-        EXPECT_TRUE(reddish(observer.pixel(c.outer.x + c.outer.width - 1, c.outer.y + c.outer.height - 1)));
+        EXPECT_TRUE(reddish(observer.pixel(c.outer.x() + 2, c.outer.y() + 2)));
+        EXPECT_TRUE(
+            reddish(observer.pixel(c.outer.x() + c.outer.width() - 1, c.outer.y() + c.outer.height() - 1)));
 
         services->toggleHighlight(c.window);
         EXPECT_TRUE(waitUntil([&] { return bars().empty(); }));
-        EXPECT_FALSE(reddish(observer.pixel(c.outer.x + 2, c.outer.y + 2)));
+        EXPECT_FALSE(reddish(observer.pixel(c.outer.x() + 2, c.outer.y() + 2)));
     }
     // The frame of the framed window includes its title bar: its top bar lies above the client.
-    EXPECT_LT(cases[0].outer.y, observer.rootRect(framed[0].window).y - kThickness);
+    EXPECT_LT(cases[0].outer.y(), observer.rootRect(framed[0].window).y() - kThickness);
 }
 
 TEST_F(HighlightTest, MovingFromOneWindowToAnotherLeavesOnlyTheNewFrame) {
     const auto own = programs.client({"--count", "2", "--geometry", "200x150+100+100"}, observer);
     ASSERT_EQ(own.size(), 2u);
     tool("xdotool", {"windowmove", hex(own[1].window), "500", "300"});
-    ASSERT_TRUE(waitUntil([&] { return observer.frameRect(own[1].window).x == 500; }));
+    ASSERT_TRUE(waitUntil([&] { return observer.frameRect(own[1].window).x() == 500; }));
     const Window a = own[0].window;
     const Window b = own[1].window;
 
     services->toggleHighlight(a);
     services->toggleHighlight(b);  // the picker frames the new window, then unframes the old
     services->toggleHighlight(a);
-    const std::vector<Rect> expected = expectedBars(observer.frameRect(b));
+    const std::vector<QRect> expected = expectedBars(observer.frameRect(b));
     EXPECT_TRUE(waitUntil([&] { return bars() == expected; }));
     EXPECT_EQ(bars(), expected);
     services->toggleHighlight(b);

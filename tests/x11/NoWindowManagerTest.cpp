@@ -36,9 +36,9 @@ TEST_F(NoWindowManagerTest, EveryShowCommandShowsTheWindowAtOnce) {
         ASSERT_TRUE(services->setPlacement(w, back));
         // Nobody could iconify or maximise it: it is shown where the placement says.
         EXPECT_TRUE(waitUntil([&] {
-            return observer.viewable(w) && observer.rootRect(w) == Rect{100 + show, 50, 260, 180};
+            return observer.viewable(w) && observer.rootRect(w) == QRect{100 + show, 50, 260, 180};
         }));
-        EXPECT_EQ(observer.rootRect(w), (Rect{100 + show, 50, 260, 180}));
+        EXPECT_EQ(observer.rootRect(w), (QRect{100 + show, 50, 260, 180}));
     }
 }
 
@@ -64,9 +64,9 @@ TEST_F(NoWindowManagerTest, PlacementOfAPlainWindow) {
     moved.clientSize = {200, 100};
     ASSERT_TRUE(services->setPlacement(w, moved));
     EXPECT_TRUE(waitUntil([&] {
-        return observer.viewable(w) && observer.rootRect(w) == Rect{300, 200, 200, 100};
+        return observer.viewable(w) && observer.rootRect(w) == QRect{300, 200, 200, 100};
     }));
-    EXPECT_EQ(observer.rootRect(w), (Rect{300, 200, 200, 100}));
+    EXPECT_EQ(observer.rootRect(w), (QRect{300, 200, 200, 100}));
     WindowPlacement now;
     ASSERT_TRUE(services->placement(w, now));
     EXPECT_EQ(now, moved);

@@ -71,12 +71,12 @@ protected:
             case Step::kMove:
                 tool("xdotool", {"windowmove", id, "321", "234"});
                 ASSERT_TRUE(waitUntil([&] {
-                    const Rect r = observer.frameOrigin(w);
-                    return r.x == 321 && r.y == 234;
+                    const QRect r = observer.frameOrigin(w);
+                    return r.x() == 321 && r.y() == 234;
                 }));
                 break;
             case Step::kResize: {
-                const Rect before = observer.rootRect(w);
+                const QRect before = observer.rootRect(w);
                 tool("xdotool", {"windowsize", id, "410", "290"});
                 ASSERT_TRUE(waitUntil([&] { return observer.rootRect(w) != before; }));
                 break;
@@ -102,7 +102,7 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
     const auto& [c, kind] = GetParam();
     const Window w = open(kind);
     ASSERT_NE(w, 0u);
-    Rect normalRect;
+    QRect normalRect;
     for (Step step : c.steps) {
         if (step == Step::kMaximize) {
             normalRect = observer.frameOrigin(w);
@@ -110,8 +110,8 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
         ASSERT_NO_FATAL_FAILURE(apply(w, step));
     }
     const WindowPlacement before = settledPlacement(w);
-    const Rect clientBefore = observer.rootRect(w);
-    const Rect frameBefore = observer.frameRect(w);
+    const QRect clientBefore = observer.rootRect(w);
+    const QRect frameBefore = observer.frameRect(w);
     SCOPED_TRACE(testing::Message() << "before: client on the root " << clientBefore << ", frame "
                                     << frameBefore);
     EXPECT_EQ(before.showCmd, c.showCmd);

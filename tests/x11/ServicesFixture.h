@@ -5,9 +5,14 @@
 #include <memory>
 
 #include "platform/x11/X11WindowServices.h"
-#include "x11/X11TestSupport.h"
+#include "support/desktop/Clients.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Tools.h"
+#include "support/desktop/Wait.h"
 
 namespace x11test {
+
+using namespace desktoptest;
 
 // The backend under test on the desktop's display, an independent observer and the test's programs.
 class ServicesTest : public testing::Test {

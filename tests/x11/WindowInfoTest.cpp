@@ -227,9 +227,9 @@ TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {
     ASSERT_EQ(own.size(), 1u);
     const Window client = own[0].window;
     const Window child = own[0].child;
-    const Rect c = observer.rootRect(client);
-    const Rect frame = observer.frameRect(client);
-    ASSERT_GT(c.y - frame.y, 5) << "no title bar";
+    const QRect c = observer.rootRect(client);
+    const QRect frame = observer.frameRect(client);
+    ASSERT_GT(c.y() - frame.y(), 5) << "no title bar";
 
     struct Probe {
         const char* where;
@@ -237,10 +237,10 @@ TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {
         Window expected;
     };
     const Probe probes[] = {
-        {"client area", {c.x + 5, c.y + 5}, client},
-        {"child window", {c.x + 40 + 50, c.y + 50 + 30}, child},
-        {"title bar", {frame.x + frame.width / 2, frame.y + (c.y - frame.y) / 2}, client},
-        {"frame border", {frame.x, c.y + 100}, client},
+        {"client area", {c.x() + 5, c.y() + 5}, client},
+        {"child window", {c.x() + 40 + 50, c.y() + 50 + 30}, child},
+        {"title bar", {frame.x() + frame.width() / 2, frame.y() + (c.y() - frame.y()) / 2}, client},
+        {"frame border", {frame.x(), c.y() + 100}, client},
         {"desktop", {900, 700}, observer.root()},
     };
     for (const Probe& probe : probes) {
@@ -248,8 +248,8 @@ TEST_F(WindowInfoTest, WindowFromPointFindsClientChildAndClientUnderTitleBar) {
     }
     // The highlight around the window takes no part.
     services->toggleHighlight(client);
-    EXPECT_EQ(services->windowAt({frame.x + 2, frame.y + 2}), client);
-    EXPECT_EQ(services->windowAt({frame.x + frame.width / 2, frame.y + 1}), client);
+    EXPECT_EQ(services->windowAt({frame.x() + 2, frame.y() + 2}), client);
+    EXPECT_EQ(services->windowAt({frame.x() + frame.width() / 2, frame.y() + 1}), client);
     services->toggleHighlight(client);
 }
 

@@ -48,7 +48,7 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
     tool("wmctrl", {"-i", "-a", hex(w[0])});  // raised to the top, and focused
     ASSERT_TRUE(waitUntil([&] {
         return observer.maximized(w[1]) && observer.hidden(w[3]) && observer.wmState(w[3]) == 3u &&
-               observer.frameOrigin(w[4]).x == 500 && only(observer.stackingList(), w).back() == w[0];
+               observer.frameOrigin(w[4]).x() == 500 && only(observer.stackingList(), w).back() == w[0];
     }));
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }));
     const std::vector<Window> stackBefore = only(observer.stackingList(), w);
@@ -104,7 +104,7 @@ TEST_P(ShownWindowTest, PlacementAppliesToAShownWindow) {
         tool("xdotool", {"windowminimize", hex(w)});
         ASSERT_TRUE(waitUntil([&] { return observer.wmState(w) == 3u; }));
     }
-    const Rect normalBefore = observer.frameOrigin(w);
+    const QRect normalBefore = observer.frameOrigin(w);
 
     ASSERT_TRUE(services->setPlacement(w, target));
     if (c.showCmd == kShowMaximized) {

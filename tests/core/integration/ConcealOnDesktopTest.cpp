@@ -5,18 +5,22 @@
 #include <QCoreApplication>
 #include <memory>
 
-#include "DesktopTools.h"
 #include "core/ConcealmentCycle.h"
 #include "core/MuteSwitch.h"
 #include "core/TargetRegistry.h"
 #include "fakes/FakePrompter.h"
 #include "platform/pulse/PulseSoundOutput.h"
 #include "platform/x11/X11WindowServices.h"
+#include "support/desktop/Clients.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Sound.h"
+#include "support/desktop/Tools.h"
+#include "support/desktop/Wait.h"
 
 namespace coretest {
 namespace {
 
-using namespace desktop;
+using namespace desktoptest;
 
 class RecordingIcon final : public core::TrayIcon {
 public:
@@ -37,13 +41,13 @@ protected:
         controls.zoneMask = core::kZoneTopLeft;
         controls.zoneThickness = 5;
         controls.pictures = {1, 2};
-        command("xdotool", {"mousemove", "500", "400"});
+        tool("xdotool", {"mousemove", "500", "400"});
     }
 
     void TearDown() override {
         if (cycle) cycle->restoreAllForShutdown();
-        command("xdotool", {"keyup", "shift"});
-        command("xdotool", {"mousemove", "500", "400"});
+        tool("xdotool", {"keyup", "shift"});
+        tool("xdotool", {"mousemove", "500", "400"});
     }
 
     void pick(std::uint32_t window) {
@@ -59,14 +63,8 @@ protected:
         });
     }
 
-    static bool allGone(const std::vector<std::uint32_t>& windows) {
-        return waitUntil([&] {
-            const auto list = clientList();
-            for (const auto w : windows) {
-                if (std::find(list.begin(), list.end(), w) != list.end() || look(w).viewable) return false;
-            }
-            return true;
-        });
+    bool allGone(const std::vector<std::uint32_t>& windows) {
+        return waitUntil([&] { return countConcealed(observer, windows) == windows.size(); });
     }
 
     std::unique_ptr<core::WindowServices> services;
@@ -78,29 +76,32 @@ protected:
     core::CycleFlags flags;
     std::unique_ptr<core::TargetRegistry> registry;
     std::unique_ptr<core::ConcealmentCycle> cycle;
-    Clients clients;
+    Observer observer;
+    Programs programs;
 };
 
 TEST_F(ConcealOnDesktopTest, PointerZoneHidesEveryXtermOfTheClassAndBringsEachBackAsItWas) {
     controls.discoverBox = 1;
     registry->setClassList({"XTerm", "XClock"});
-    const std::uint32_t normal = clients.xterm("zel normal", "60x20+40+60");
-    const std::uint32_t moved = clients.xterm("zel moved");
-    const std::uint32_t maximised = clients.xterm("zel maximised");
-    const std::uint32_t minimised = clients.xterm("zel minimised", "50x10+200+300");
-    const std::uint32_t clock = clients.xclock("zel clock");
+    const std::uint32_t normal = programs.xterm("zel normal", "60x20+40+60", observer);
+    const std::uint32_t moved = programs.xterm("zel moved", "60x20+100+100", observer);
+    const std::uint32_t maximised = programs.xterm("zel maximised", "60x20+100+100", observer);
+    const std::uint32_t minimised = programs.xterm("zel minimised", "50x10+200+300", observer);
+    const std::uint32_t clock = programs.xclock("zel clock", "120x120+600+300", observer);
     for (const auto w : {normal, moved, maximised, minimised, clock})
         ASSERT_NE(w, 0u);
-    command("wmctrl", {"-i", "-r", hex(moved), "-e", "0,380,240,-1,-1"});
-    command("wmctrl", {"-i", "-r", hex(maximised), "-b", "add,maximized_vert,maximized_horz"});
-    command("xdotool", {"windowminimize", hex(minimised)});
-    ASSERT_TRUE(waitUntil([&] { return look(maximised).maximized && look(minimised).iconic; }));
+    tool("wmctrl", {"-i", "-r", hex(moved), "-e", "0,380,240,-1,-1"});
+    tool("wmctrl", {"-i", "-r", hex(maximised), "-b", "add,maximized_vert,maximized_horz"});
+    tool("xdotool", {"windowminimize", hex(minimised)});
+    ASSERT_TRUE(waitUntil([&] {
+        return placementOf(observer, maximised).maximised && placementOf(observer, minimised).minimised;
+    }));
     const std::vector<std::uint32_t> all{normal, moved, maximised, minimised, clock};
-    std::vector<Facts> before;
+    std::vector<Placement> before;
     for (const auto w : all)
-        before.push_back(settled(w));
+        before.push_back(settledPlacement(observer, w));
 
-    command("xdotool", {"mousemove", "2", "3"});
+    tool("xdotool", {"mousemove", "2", "3"});
     cycle->tick();
     EXPECT_TRUE(flags.concealed);
     EXPECT_EQ(registry->targetCount(), 5);  // every window of the two classes, found by WM_CLASS
@@ -110,107 +111,111 @@ TEST_F(ConcealOnDesktopTest, PointerZoneHidesEveryXtermOfTheClassAndBringsEachBa
     EXPECT_TRUE(allGone(all));
     EXPECT_EQ(icon.shown, std::vector<core::IconHandle>{2});
 
-    command("xdotool", {"mousemove", "500", "400"});
+    tool("xdotool", {"mousemove", "500", "400"});
     cycle->tick();
     EXPECT_FALSE(flags.concealed);
     for (std::size_t i = 0; i < all.size(); ++i) {
-        waitUntil([&] { return look(all[i]) == before[i]; });
-        EXPECT_EQ(look(all[i]), before[i]) << "window " << i;
+        waitUntil([&] { return placementOf(observer, all[i]) == before[i]; });
+        EXPECT_EQ(placementOf(observer, all[i]), before[i]) << "window " << i;
     }
     EXPECT_EQ(icon.shown, (std::vector<core::IconHandle>{2, 1}));
 }
 
 TEST_F(ConcealOnDesktopTest, ScrollLockConcealsWhileOn) {
     controls.scrollLockMode = true;
-    const std::uint32_t w = clients.xterm("zel scroll");
+    const std::uint32_t w = programs.xterm("zel scroll", "60x20+100+100", observer);
     ASSERT_NE(w, 0u);
     pick(w);
-    const Facts before = settled(w);
+    const Placement before = settledPlacement(observer, w);
 
-    command("xdotool", {"key", "Scroll_Lock"});
+    tool("xdotool", {"key", "Scroll_Lock"});
     ASSERT_TRUE(tickUntilConcealed(true));
     EXPECT_TRUE(allGone({w}));
-    command("xdotool", {"key", "Scroll_Lock"});
+    tool("xdotool", {"key", "Scroll_Lock"});
     ASSERT_TRUE(tickUntilConcealed(false));
-    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
+    EXPECT_TRUE(waitUntil([&] { return placementOf(observer, w) == before; }))
+        << placementOf(observer, w) << " vs " << before;
 }
 
 TEST_F(ConcealOnDesktopTest, ShiftConcealsWhileHeldAndTheLatchHoldsAfterwards) {
     controls.shiftMode = true;
-    const std::uint32_t w = clients.xterm("zel shift");
+    const std::uint32_t w = programs.xterm("zel shift", "60x20+100+100", observer);
     ASSERT_NE(w, 0u);
     pick(w);
-    const Facts before = settled(w);
+    const Placement before = settledPlacement(observer, w);
 
-    command("xdotool", {"keydown", "shift"});
+    tool("xdotool", {"keydown", "shift"});
     ASSERT_TRUE(tickUntilConcealed(true));
     EXPECT_TRUE(allGone({w}));
-    command("xdotool", {"keyup", "shift"});
+    tool("xdotool", {"keyup", "shift"});
     ASSERT_TRUE(tickUntilConcealed(false));
-    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
+    EXPECT_TRUE(waitUntil([&] { return placementOf(observer, w) == before; }))
+        << placementOf(observer, w) << " vs " << before;
 
     controls.holdKeyBox = 1;
-    command("xdotool", {"keydown", "shift"});
+    tool("xdotool", {"keydown", "shift"});
     ASSERT_TRUE(tickUntilConcealed(true));
-    command("xdotool", {"keyup", "shift"});
+    tool("xdotool", {"keyup", "shift"});
     for (int i = 0; i < 3; ++i)
         cycle->tick();
     EXPECT_TRUE(flags.concealed);
-    EXPECT_FALSE(listed(w));
+    EXPECT_FALSE(observer.listed(w));
     cycle->releaseLatch();
     cycle->tick();
     EXPECT_FALSE(flags.concealed);
-    EXPECT_TRUE(waitUntil([&] { return look(w) == before; })) << look(w) << " vs " << before;
+    EXPECT_TRUE(waitUntil([&] { return placementOf(observer, w) == before; }))
+        << placementOf(observer, w) << " vs " << before;
 }
 
 TEST_F(ConcealOnDesktopTest, TheNullSinkIsMutedWhileConcealedAndPutBackAfterwards) {
     controls.muteBox = 1;
     controls.muteRestoreBox = 1;
-    const std::uint32_t w = clients.xterm("zel mute");
+    const std::uint32_t w = programs.xterm("zel mute", "60x20+100+100", observer);
     ASSERT_NE(w, 0u);
     pick(w);
 
     for (const bool mutedBefore : {false, true}) {
         SCOPED_TRACE(mutedBefore ? "muted before" : "sound on before");
         setSinkMute(mutedBefore);
-        command("xdotool", {"mousemove", "0", "0"});
+        tool("xdotool", {"mousemove", "0", "0"});
         cycle->tick();
         ASSERT_TRUE(flags.concealed);
-        EXPECT_TRUE(sinkMuted());
-        command("xdotool", {"mousemove", "500", "400"});
+        EXPECT_EQ(sinkMute(), QStringLiteral("yes"));
+        tool("xdotool", {"mousemove", "500", "400"});
         cycle->tick();
         ASSERT_FALSE(flags.concealed);
-        EXPECT_EQ(sinkMuted(), mutedBefore);
+        EXPECT_EQ(sinkMute(), mutedBefore ? QStringLiteral("yes") : QStringLiteral("no"));
     }
 
     controls.muteRestoreBox = 0;
     setSinkMute(false);
-    command("xdotool", {"mousemove", "0", "0"});
+    tool("xdotool", {"mousemove", "0", "0"});
     cycle->tick();
-    command("xdotool", {"mousemove", "500", "400"});
+    tool("xdotool", {"mousemove", "500", "400"});
     cycle->tick();
-    EXPECT_TRUE(sinkMuted());
+    EXPECT_EQ(sinkMute(), QStringLiteral("yes"));
     setSinkMute(false);
 }
 
 TEST_F(ConcealOnDesktopTest, AWindowClosedWhileConcealedIsDroppedAndTheOthersComeBack) {
-    const std::uint32_t first = clients.xterm("zel first");
-    const std::uint32_t second = clients.xterm("zel second", "40x10+300+300");
+    const std::uint32_t first = programs.xterm("zel first", "60x20+100+100", observer);
+    const std::uint32_t second = programs.xterm("zel second", "40x10+300+300", observer);
     ASSERT_NE(first, 0u);
     ASSERT_NE(second, 0u);
     pick(first);
     pick(second);
-    const Facts before = settled(second);
+    const Placement before = settledPlacement(observer, second);
 
-    command("xdotool", {"mousemove", "0", "0"});
+    tool("xdotool", {"mousemove", "0", "0"});
     cycle->tick();
     ASSERT_TRUE(allGone({first, second}));
-    clients.kill(0);
+    programs.killOwnerOf(first);
     ASSERT_TRUE(waitUntil([&] { return !services->existing({first}).front(); }));
-    command("xdotool", {"mousemove", "500", "400"});
+    tool("xdotool", {"mousemove", "500", "400"});
     cycle->tick();
     EXPECT_FALSE(flags.concealed);
-    EXPECT_TRUE(waitUntil([&] { return look(second) == before; })) << look(second) << " vs " << before;
+    EXPECT_TRUE(waitUntil([&] { return placementOf(observer, second) == before; }))
+        << placementOf(observer, second) << " vs " << before;
     registry->refreshTargetList();
     EXPECT_EQ(registry->targetCount(), 1);
 }

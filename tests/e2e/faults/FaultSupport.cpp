@@ -40,7 +40,7 @@ QString modeName(StubbornWindow::Mode mode) {
 
 }  // namespace
 
-StubbornWindow::StubbornWindow(DesktopView& view, Mode mode, const QString& className, const QString& title,
+StubbornWindow::StubbornWindow(Observer& view, Mode mode, const QString& className, const QString& title,
                                QRect geometry, const QProcessEnvironment& env)
     : view_(view), mode_(mode) {
     process_.setProcessEnvironment(env);

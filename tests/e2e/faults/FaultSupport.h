@@ -11,8 +11,8 @@
 #include <QString>
 #include <string>
 
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
+#include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
 
 namespace e2e {
 
@@ -26,7 +26,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    DesktopView view;
+    Observer view;
 };
 
 // A window of zel-e2e-stubborn; the process is killed with the object.
@@ -34,8 +34,8 @@ class StubbornWindow {
 public:
     enum class Mode { kPlain, kRemap, kDestroy, kOverride };
 
-    StubbornWindow(DesktopView& view, Mode mode, const QString& className, const QString& title,
-                   QRect geometry, const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+    StubbornWindow(Observer& view, Mode mode, const QString& className, const QString& title, QRect geometry,
+                   const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
     ~StubbornWindow();
     StubbornWindow(const StubbornWindow&) = delete;
     StubbornWindow& operator=(const StubbornWindow&) = delete;
@@ -54,7 +54,7 @@ public:
     std::string diagnostics();
 
 private:
-    DesktopView& view_;
+    Observer& view_;
     Mode mode_;
     QProcess process_;
     QByteArray output_;

@@ -19,10 +19,9 @@
 
 #include "e2e/faults/FaultSupport.h"
 #include "e2e/faults/FolderMounts.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
 
 namespace {
 
@@ -75,21 +74,21 @@ protected:
     // corner, or with a hold by a click on the tray icon), the second ended by SIGTERM; the target
     // window comes back where it was each time and the program ends with 0.
     void concealRestoreAndEnd(ProgramUnderTest& program, StubbornWindow& target, QPoint corner, bool held) {
-        const QRect place = view.geometry(target.id());
+        const QRect place = view.rootRect(target.id());
         ASSERT_NE(program.waitForTrayIcon(view, 60s), 0u) << program.standardError().toStdString();
         movePointer(corner);
         ASSERT_TRUE(waitUntil([&] { return target.hidden(); }, 30s)) << "the corner did not conceal";
         movePointer(kScreenCentre);
         if (held) program.clickTrayIcon(view, 1);
         EXPECT_TRUE(waitUntil([&] { return target.Shown(); }, 30s)) << "not restored";
-        EXPECT_EQ(view.geometry(target.id()), place);
+        EXPECT_EQ(view.rootRect(target.id()), place);
         movePointer(corner);
         ASSERT_TRUE(waitUntil([&] { return target.hidden(); }, 30s)) << "no second concealment";
         movePointer(kScreenCentre);
         program.signal(SIGTERM);
         EXPECT_EQ(program.waitForExit(60s), 0) << program.standardError().toStdString();
         EXPECT_TRUE(waitUntil([&] { return target.Shown(); })) << "hidden after the end";
-        EXPECT_EQ(view.geometry(target.id()), place);
+        EXPECT_EQ(view.rootRect(target.id()), place);
     }
 
     // Only the program and its settings file in its folder: no temporary file left by a failed write.

@@ -10,11 +10,10 @@
 #include <string>
 
 #include "e2e/faults/FaultSupport.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopParts.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Parts.h"
 
 namespace {
 
@@ -44,7 +43,7 @@ protected:
         EXPECT_TRUE(waitUntil([&] { return xterm.concealed(); }, kPromptly)) << "not concealed in time";
         movePointer(kScreenCentre);
         EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); }, kPromptly)) << "not restored in time";
-        EXPECT_EQ(view.geometry(xterm.id()), place);
+        EXPECT_EQ(view.rootRect(xterm.id()), place);
     }
 
     // A concealment mutes the sink and the restore unmutes it.
@@ -64,7 +63,7 @@ TEST_P(SoundFaultsE2eTest, ConcealmentGoesOnAndMutingComesBack) {
     ASSERT_TRUE(sound.start()) << "pulseaudio did not start";
     ClientWindow xterm(view, QStringLiteral("e2e-sound-fault"));
     ASSERT_NE(xterm.id(), 0u);
-    const QRect place = view.geometry(xterm.id());
+    const QRect place = view.rootRect(xterm.id());
     ProgramUnderTest program(testSettings({{"MOUSE/blnTrigMouse", "0"}}));
     ASSERT_TRUE(program.start());
     ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();

@@ -8,11 +8,10 @@
 #include <string>
 
 #include "e2e/faults/FaultSupport.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopParts.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Parts.h"
 
 namespace {
 
@@ -39,7 +38,7 @@ TEST_P(TrayFaultsE2eTest, IconDocksAgainInTheNewTray) {
     ASSERT_NE(program.waitForTrayIcon(view), 0u) << program.standardError().toStdString();
 
     tray.end(GetParam().signalNumber);
-    ASSERT_FALSE(TrayHost::present());
+    ASSERT_FALSE(view.trayHostPresent());
     // Without a tray the program conceals (and holds) as before.
     movePointer({0, 0});
     EXPECT_TRUE(waitUntil([&] { return xterm.concealed(); })) << "no concealment without a tray";

@@ -12,13 +12,12 @@
 #include <string>
 
 #include "e2e/faults/FaultSupport.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopParts.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
-#include "e2e/support/HeldInput.h"
 #include "e2e/support/MainWindowLayout.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Input.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Parts.h"
 
 namespace {
 
@@ -88,7 +87,7 @@ protected:
             case Mode::kRemap:
                 return window.said(QStringLiteral("remapped")) >= concealments && window.Shown();
             case Mode::kDestroy:
-                return window.ended() && view.geometry(window.id()).isEmpty();
+                return window.ended() && view.rootRect(window.id()).isEmpty();
             case Mode::kOverride:
             case Mode::kPlain:
                 return !view.viewable(window.id());
@@ -98,8 +97,8 @@ protected:
 
     // After a restore: everything that still exists is back where it was.
     bool restored(StubbornWindow& window, const QRect& place) {
-        if (GetParam().mode == Mode::kDestroy) return view.geometry(window.id()).isEmpty();
-        return window.Shown() && view.geometry(window.id()) == place;
+        if (GetParam().mode == Mode::kDestroy) return view.rootRect(window.id()).isEmpty();
+        return window.Shown() && view.rootRect(window.id()) == place;
     }
 
     // A drag from the reticle onto the window, released once the picker has framed it, and "this
@@ -107,14 +106,14 @@ protected:
     void pick(ProgramUnderTest& program, const QRect& place) {
         const Window main = program.waitForWindow(view, mainWindowTitle());
         ASSERT_NE(main, 0u);
-        movePointer(view.geometry(main).topLeft() + kPicTarget);
+        movePointer(view.rootRect(main).topLeft() + kPicTarget);
         pressButton(1);
         movePointer(kScreenCentre);
         movePointer(place.center());
         const QRect topBar(place.topLeft(), QSize(place.width(), 5));
         const bool framed = waitUntil([&] {
             for (const Window w : view.allWindows()) {
-                if (view.geometry(w) == topBar && view.viewable(w)) return true;
+                if (view.rootRect(w) == topBar && view.viewable(w)) return true;
             }
             return false;
         });
@@ -141,8 +140,8 @@ TEST_P(StubbornWindowE2eTest, ProgramStaysSaneAndNothingStaysHidden) {
     StubbornWindow stubborn(view, c.mode, kStubbornClass, QStringLiteral("e2e-stubborn"), place);
     ASSERT_NE(xterm.id(), 0u);
     ASSERT_NE(stubborn.id(), 0u);
-    const QRect xtermPlace = view.geometry(xterm.id());
-    const QRect stubbornPlace = view.geometry(stubborn.id());
+    const QRect xtermPlace = view.rootRect(xterm.id());
+    const QRect stubbornPlace = view.rootRect(stubborn.id());
     const QString classes =
         c.picked ? ClientWindow::className() : ClientWindow::className() + u',' + kStubbornClass;
     ProgramUnderTest program(
@@ -157,12 +156,12 @@ TEST_P(StubbornWindowE2eTest, ProgramStaysSaneAndNothingStaysHidden) {
     movePointer(kScreenCentre);
     ASSERT_TRUE(program.running()) << program.standardError().toStdString();
     if (c.mode == Mode::kRemap) {
-        EXPECT_EQ(view.geometry(stubborn.id()), stubbornPlace) << "the window that came back moved";
+        EXPECT_EQ(view.rootRect(stubborn.id()), stubbornPlace) << "the window that came back moved";
     }
 
     program.clickTrayIcon(view, 1);  // releases the hold
     EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the release did not restore";
-    EXPECT_EQ(view.geometry(xterm.id()), xtermPlace);
+    EXPECT_EQ(view.rootRect(xterm.id()), xtermPlace);
     EXPECT_TRUE(waitUntil([&] { return restored(stubborn, stubbornPlace); }));
 
     // A second round: the cycle works on, the destroyed window's entry is dropped.
@@ -174,7 +173,7 @@ TEST_P(StubbornWindowE2eTest, ProgramStaysSaneAndNothingStaysHidden) {
     program.signal(SIGTERM);
     EXPECT_EQ(program.waitForExit(10s), 0) << program.standardError().toStdString();
     EXPECT_TRUE(waitUntil([&] { return xterm.Shown(); })) << "the xterm stayed hidden after the end";
-    EXPECT_EQ(view.geometry(xterm.id()), xtermPlace) << "the xterm came back elsewhere";
+    EXPECT_EQ(view.rootRect(xterm.id()), xtermPlace) << "the xterm came back elsewhere";
     EXPECT_TRUE(waitUntil([&] { return restored(stubborn, stubbornPlace); }))
         << "the stubborn window after the end";
     EXPECT_EQ(program.iniValue("APP", "WinClasses"), classes);
@@ -211,7 +210,7 @@ void movePointerOn(const PrivateDesktop& desktop, QPoint position) {
 TEST_P(LostServerE2eTest, EndsWithItsSettingsWrittenWhileWindowsAreConcealed) {
     PrivateDesktop desktop;
     ASSERT_TRUE(desktop.ready());
-    DesktopView privateView(desktop.name().toLatin1().constData());
+    Observer privateView(desktop.name().toLatin1().constData());
     ASSERT_TRUE(privateView.connected());
     StubbornWindow target(privateView, Mode::kPlain, ClientWindow::className(),
                           QStringLiteral("e2e-lost-server"), kStubbornPlace, desktop.environment());

@@ -9,19 +9,18 @@
 #include <QDir>
 #include <QString>
 #include <QStringList>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <map>
 #include <memory>
 #include <vector>
 
-#include "e2e/support/ClientPrograms.h"
-#include "e2e/support/DesktopDetails.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
 #include "e2e/support/TrayPicture.h"
+#include "support/desktop/Clients.h"
+#include "support/desktop/Observer.h"
 
 namespace e2e::scenario {
 
@@ -31,6 +30,9 @@ using namespace std::chrono_literals;
 // for a loaded machine.
 inline constexpr auto kTimeout = 20s;
 // Long enough for three ticks: what has not happened by then does not happen without a cause.
+// The program's tick shows nothing on the desktop when it changes nothing, so a check that
+// something does not happen watches the X events of the windows concerned for this long; it
+// sees every map and unmap, also one undone at once.
 inline constexpr auto kQuiet = 1200ms;
 
 inline constexpr QPoint kCentre{512, 384};
@@ -42,26 +44,15 @@ inline QString targetClass() {
     return ClientWindow::className();
 }
 
-// Sets the default sink's mute switch; true when the sound server did it.
-inline bool setSinkMute(bool muted) {
-    int status = -1;
-    runTool(QStringLiteral("pactl"),
-            {QStringLiteral("set-sink-mute"), QStringLiteral("@DEFAULT_SINK@"),
-             muted ? QStringLiteral("1") : QStringLiteral("0")},
-            &status);
-    return status == 0;
-}
-
 // A picture of the whole screen in $ZEL_TEST_OUTPUT/e2e/scenarios/<name>.png.
 inline QString shot(const QString& name) {
-    QDir().mkpath(outputDir() + QStringLiteral("/scenarios"));
     return screenshot(QStringLiteral("scenarios/") + name);
 }
 
 class ScenarioTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(view.connected() && details.connected()) << "no X display";
+        ASSERT_TRUE(view.connected()) << "no X display";
         ASSERT_NE(view.trayerPanel(), 0u) << "no trayer";
         movePointer(kCentre);
         ASSERT_TRUE(setSinkMute(false)) << "no sound server";
@@ -74,7 +65,7 @@ protected:
     void startDocked(ProgramUnderTest& program, std::uint32_t standbyColour = kStandbyColour) {
         ASSERT_TRUE(program.start());
         ASSERT_NE(program.waitForTrayIcon(view, kTimeout), 0u) << program.standardError().toStdString();
-        ASSERT_TRUE(trayIconShows(program, view, details, standbyColour, kTimeout))
+        ASSERT_TRUE(trayIconShows(program, view, standbyColour, kTimeout))
             << "the icon does not show the standby picture";
     }
 
@@ -91,6 +82,29 @@ protected:
         auto xterm = ClientProgram::xterm(view, title, targetClass(), geometry);
         EXPECT_NE(xterm->id(), 0u) << "xterm " << title.toStdString() << " did not appear";
         return xterm;
+    }
+
+    // Watches the windows' StructureNotify events from now on (see mappedMeanwhile).
+    void watch(const std::vector<Window>& windows) {
+        for (const Window window : windows)
+            view.watch(window);
+    }
+    // Whether one of the watched windows was mapped since watch() or within the next kQuiet.
+    bool mappedMeanwhile(const std::vector<Window>& windows) {
+        return view.waitForEvent(
+            0,
+            [&](const Event& e) { return isMapNotify(e) && std::ranges::count(windows, eventWindow(e)) > 0; },
+            kQuiet);
+    }
+    // Whether a window titled `title` of the program came up on the screen since the root was
+    // watched (SubstructureNotify) or within the next kQuiet. The window manager maps a frame
+    // (a child of the root) once the client in it is mapped, so each frame's MapNotify is a moment
+    // to look; the last look is at the end.
+    bool windowCameMeanwhile(const ProgramUnderTest& program, const QString& title, std::size_t before) {
+        const auto count = [&] { return view.windowsOf(program.pid(), title).size(); };
+        return view.waitForEvent(
+                   0, [&](const Event& e) { return isMapNotify(e) && count() > before; }, kQuiet) ||
+               count() > before;
     }
 
     bool allConcealed(const std::vector<Window>& windows) {
@@ -120,8 +134,7 @@ protected:
             EXPECT_EQ(placementOf(view, window), placement) << "window " << window;
     }
 
-    DesktopView view;
-    DesktopDetails details;
+    Observer view;
 };
 
 }  // namespace e2e::scenario

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "e2e/scenarios/ScenarioFixture.h"
-#include "e2e/support/HeldInput.h"
 #include "e2e/support/MainWindowLayout.h"
+#include "support/desktop/Input.h"
 
 namespace e2e::scenario {
 namespace {
@@ -19,7 +19,7 @@ TEST_F(TargetScenario, EveryWindowOfTheClassAndOnlyThoseUntilTheNextConcealment)
     auto first = openXterm(QStringLiteral("e2e-class-1"), QStringLiteral("50x8+60+120"));
     auto second = openXterm(QStringLiteral("e2e-class-2"), QStringLiteral("50x8+420+120"));
     auto third = openXterm(QStringLiteral("e2e-class-3"), QStringLiteral("50x8+60+420"));
-    auto clock = ClientProgram::XClock(view, QStringLiteral("e2e-clock"));
+    auto clock = ClientProgram::xclock(view, QStringLiteral("e2e-clock"));
     ASSERT_TRUE(first->id() && second->id() && third->id() && clock->id());
     const std::vector<Window> listed{first->id(), second->id(), third->id()};
     ProgramUnderTest program(testSettings({kNoHold}));
@@ -32,8 +32,10 @@ TEST_F(TargetScenario, EveryWindowOfTheClassAndOnlyThoseUntilTheNextConcealment)
     // A window of the class that opens now is not taken in by this concealment.
     auto late = openXterm(QStringLiteral("e2e-class-late"), QStringLiteral("50x8+420+420"));
     ASSERT_NE(late->id(), 0u);
-    EXPECT_FALSE(waitUntil([&] { return !isShown(view, late->id()); }, kQuiet))
+    view.watch(late->id());
+    EXPECT_FALSE(view.waitForEvent(late->id(), isUnmapNotify, kQuiet))
         << "a window opened while concealed was concealed";
+    EXPECT_TRUE(isShown(view, late->id()));
     shot(QStringLiteral("class-late-window-stays"));
 
     movePointer(kCentre);
@@ -55,7 +57,7 @@ TEST_F(TargetScenario, HundredWindowsGoAndComeBack) {
     constexpr int kCount = 100;
     const QString className = QStringLiteral("ZelMany");
     auto many = ClientProgram::manyWindows(view, kCount, QStringLiteral("e2e-many"), className);
-    const std::vector<Window>& windows = many->Windows();
+    const std::vector<Window>& windows = many->windows();
     ASSERT_EQ(windows.size(), static_cast<std::size_t>(kCount)) << "the test client's windows did not appear";
     const std::map<Window, Placement> before = placementsOf(windows);
     ProgramUnderTest program(testSettings({kNoHold, {QStringLiteral("APP/WinClasses"), className}}));
@@ -78,9 +80,9 @@ TEST_F(TargetScenario, HundredWindowsGoAndComeBack) {
 
 TEST_F(TargetScenario, WindowPickedByDragIsConcealedByTheNextTrigger) {
     auto picked =
-        ClientProgram::XClock(view, QStringLiteral("e2e-picked"), QStringLiteral("120x120+720+440"));
+        ClientProgram::xclock(view, QStringLiteral("e2e-picked"), QStringLiteral("120x120+720+440"));
     auto other =
-        ClientProgram::XClock(view, QStringLiteral("e2e-not-picked"), QStringLiteral("120x120+720+120"));
+        ClientProgram::xclock(view, QStringLiteral("e2e-not-picked"), QStringLiteral("120x120+720+120"));
     ASSERT_TRUE(picked->id() && other->id());
     ProgramUnderTest program(testSettings({kNoHold, {QStringLiteral("APP/blnRunup"), QStringLiteral("1")}}));
     ASSERT_TRUE(program.start());
@@ -90,11 +92,11 @@ TEST_F(TargetScenario, WindowPickedByDragIsConcealedByTheNextTrigger) {
 
     // From the reticle onto the xclock's title bar: the frame, not the clock face inside, which is
     // a window of its own.
-    const QRect client = view.geometry(picked->id());
-    const QRect outer = details.outerRect(picked->id());
+    const QRect client = view.rootRect(picked->id());
+    const QRect outer = view.frameRect(picked->id());
     ASSERT_GT(client.top(), outer.top()) << "the xclock has no title bar";
     const QPoint titleBar(outer.center().x(), (outer.top() + client.top()) / 2);
-    movePointer(view.geometry(main).topLeft() + kPicTarget);
+    movePointer(view.rootRect(main).topLeft() + kPicTarget);
     pressButton(1);
     movePointer(kCentre);
     movePointer(titleBar);
@@ -102,8 +104,8 @@ TEST_F(TargetScenario, WindowPickedByDragIsConcealedByTheNextTrigger) {
     const QRect topBar(outer.topLeft(), QSize(outer.width(), 5));
     const bool framed = waitUntil(
         [&] {
-            const std::vector<QRect> bars = details.overrideRedirectRects();
-            return std::find(bars.begin(), bars.end(), topBar) != bars.end();
+            const std::vector<Window> bars = view.overrideRedirectWindows();
+            return std::ranges::any_of(bars, [&](Window bar) { return view.frameRect(bar) == topBar; });
         },
         kTimeout);
     shot(QStringLiteral("picker-framed"));

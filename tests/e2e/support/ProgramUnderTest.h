@@ -10,11 +10,28 @@
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdint>
+#include <memory>
 #include <optional>
 
-#include "e2e/support/DesktopView.h"
+#include "support/desktop/Clients.h"
+#include "support/desktop/Input.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Sound.h"
+#include "support/desktop/Tools.h"
+#include "support/desktop/Wait.h"
 
 namespace e2e {
+
+using namespace desktoptest;
+
+// $ZEL_TEST_OUTPUT/e2e, created on first use.
+inline QString outputDir() {
+    return desktoptest::outputDir(QStringLiteral("e2e"));
+}
+// A picture of the whole screen in outputDir()/name.png; the file's path, empty on failure.
+inline QString screenshot(const QString& name) {
+    return desktoptest::screenshot(outputDir(), name);
+}
 
 // Texts of the program's windows.
 inline QString mainWindowTitle() {
@@ -61,15 +78,15 @@ public:
 
     // Waits until the program's tray icon is docked in trayer and settled at its place (trayer
     // first embeds an icon, then widens its panel and moves it to the screen's edge); 0 on timeout.
-    Window waitForTrayIcon(DesktopView& view, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    Window waitForTrayIcon(Observer& view, std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // The centre of the docked tray icon, in root coordinates; (-1, -1) when not docked.
-    QPoint trayIconCentre(DesktopView& view);
+    QPoint trayIconCentre(Observer& view);
     // Clicks the tray icon with button (1 left, 3 right). Two clicks on one spot within the
     // double-click interval are a double click, which a right button does not report at all: a
     // click waits until that interval has passed since the previous one.
-    void clickTrayIcon(DesktopView& view, int button);
+    void clickTrayIcon(Observer& view, int button);
     // The program's viewable window with that title; 0 when none appears in time.
-    Window waitForWindow(DesktopView& view, const QString& title,
+    Window waitForWindow(Observer& view, const QString& title,
                          std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
     // Runs another start of the same executable to its end; its exit code (-1 on timeout).
@@ -93,22 +110,18 @@ class ClientWindow {
 public:
     static QString className() { return QStringLiteral("ZelE2e"); }
 
-    ClientWindow(DesktopView& view, const QString& title);
-    ~ClientWindow();
-    ClientWindow(const ClientWindow&) = delete;
-    ClientWindow& operator=(const ClientWindow&) = delete;
+    ClientWindow(Observer& view, const QString& title);
 
     // The client window; 0 when it never appeared.
-    Window id() const { return window_; }
+    Window id() const { return xterm_->id(); }
     // Managed by the window manager and on the screen.
-    bool Shown() const;
+    bool Shown() const { return isShown(view_, id()); }
     // Withdrawn: neither managed nor viewable.
-    bool concealed() const;
+    bool concealed() const { return isConcealed(view_, id()); }
 
 private:
-    DesktopView& view_;
-    QProcess process_;
-    Window window_ = 0;
+    Observer& view_;
+    std::unique_ptr<ClientProgram> xterm_;
 };
 
 }  // namespace e2e

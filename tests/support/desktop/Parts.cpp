@@ -1,4 +1,4 @@
-#include "e2e/support/DesktopParts.h"
+#include "support/desktop/Parts.h"
 
 #include <signal.h>
 #include <xcb/xcb.h>
@@ -8,51 +8,20 @@
 #include <cstring>
 #include <memory>
 
-#include "e2e/support/DesktopInput.h"
+#include "support/desktop/Observer.h"
+#include "support/desktop/Tools.h"
+#include "support/desktop/Wait.h"
 
-namespace e2e {
+namespace desktoptest {
 
 namespace {
 
-template <typename T>
-using Reply = std::unique_ptr<T, decltype(&std::free)>;
-
-template <typename T>
-Reply<T> own(T* reply) {
-    return Reply<T>(reply, &std::free);
-}
-
-class Connection {
-public:
-    explicit Connection(const QByteArray& display)
-        : c_(xcb_connect(display.isEmpty() ? nullptr : display.constData(), nullptr)) {}
-    ~Connection() { xcb_disconnect(c_); }
-    Connection(const Connection&) = delete;
-    Connection& operator=(const Connection&) = delete;
-
-    bool Ok() const { return xcb_connection_has_error(c_) == 0; }
-    xcb_connection_t* get() const { return c_; }
-    xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(c_)).data->root; }
-    xcb_atom_t atom(const char* name) const {
-        auto r = own(xcb_intern_atom_reply(
-            c_, xcb_intern_atom(c_, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr));
-        return r ? r->atom : xcb_atom_t{XCB_ATOM_NONE};
-    }
-
-private:
-    xcb_connection_t* c_;
-};
-
 // The first CARDINAL of a root property of display; 0 when unset or the display does not answer.
 std::uint32_t rootCardinal(const QByteArray& display, const char* property) {
-    const Connection c(display);
-    if (!c.Ok()) return 0;
-    auto r = own(xcb_get_property_reply(
-        c.get(), xcb_get_property(c.get(), 0, c.root(), c.atom(property), XCB_ATOM_CARDINAL, 0, 1), nullptr));
-    if (!r || xcb_get_property_value_length(r.get()) < 4) return 0;
-    std::uint32_t value = 0;
-    std::memcpy(&value, xcb_get_property_value(r.get()), sizeof value);
-    return value;
+    Observer observer(display.constData());
+    if (!observer.connected()) return 0;
+    const std::vector<std::uint32_t> values = observer.values(observer.root(), property, XCB_ATOM_CARDINAL);
+    return values.empty() ? 0 : values.front();
 }
 
 // openbox announces itself (_OPENBOX_PID, _NET_SUPPORTING_WM_CHECK) a moment before it handles
@@ -60,27 +29,25 @@ std::uint32_t rootCardinal(const QByteArray& display, const char* property) {
 // manager is ready once a probe window of our own is managed; the probe's map is asked again while
 // it is not.
 bool probeWindowManaged(const QByteArray& display) {
-    const Connection c(display);
-    if (!c.Ok()) return false;
-    const xcb_window_t probe = xcb_generate_id(c.get());
-    xcb_create_window(c.get(), XCB_COPY_FROM_PARENT, probe, c.root(), 0, 0, 16, 16, 0,
+    Observer observer(display.constData());
+    if (!observer.connected()) return false;
+    xcb_connection_t* c = observer.xcb();
+    const xcb_window_t probe = xcb_generate_id(c);
+    xcb_create_window(c, XCB_COPY_FROM_PARENT, probe, observer.root(), 0, 0, 16, 16, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, XCB_COPY_FROM_PARENT, 0, nullptr);
-    const xcb_atom_t wmState = c.atom("WM_STATE");
     auto lastMap = std::chrono::steady_clock::time_point{};
     const bool managed = waitUntil(
         [&] {
             if (std::chrono::steady_clock::now() - lastMap > std::chrono::milliseconds(250)) {
-                xcb_map_window(c.get(), probe);
-                xcb_flush(c.get());
+                xcb_map_window(c, probe);
+                xcb_flush(c);
                 lastMap = std::chrono::steady_clock::now();
             }
-            auto r = own(xcb_get_property_reply(
-                c.get(), xcb_get_property(c.get(), 0, probe, wmState, wmState, 0, 1), nullptr));
-            return r && xcb_get_property_value_length(r.get()) >= 4;
+            return observer.wmState(probe).has_value();
         },
         std::chrono::seconds(15));
-    xcb_destroy_window(c.get(), probe);
-    xcb_flush(c.get());
+    xcb_destroy_window(c, probe);
+    xcb_flush(c);
     return managed;
 }
 
@@ -148,12 +115,8 @@ QProcessEnvironment DesktopPart::environment(const QString& home) const {
     return env;
 }
 
-bool TrayHost::present() {
-    const Connection c(qgetenv("DISPLAY"));
-    if (!c.Ok()) return false;
-    auto r = own(xcb_get_selection_owner_reply(
-        c.get(), xcb_get_selection_owner(c.get(), c.atom("_NET_SYSTEM_TRAY_S0")), nullptr));
-    return r && r->owner != XCB_NONE;
+bool TrayHost::ready() {
+    return Observer().trayHostPresent();
 }
 
 QString TrayHost::program() const {
@@ -280,10 +243,10 @@ void PrivateDesktop::endServer(int signalNumber) {
     endProcess(server_, signalNumber);
     // A server that could not clean up leaves its socket and lock file, which would keep the
     // display number taken.
-    if (!number_.isEmpty() && !Connection(name().toLatin1()).Ok()) {
+    if (!number_.isEmpty() && !Observer(name().toLatin1().constData()).connected()) {
         QFile::remove(QStringLiteral("/tmp/.X11-unix/X") + QString::fromLatin1(number_));
         QFile::remove(QStringLiteral("/tmp/.X") + QString::fromLatin1(number_) + QStringLiteral("-lock"));
     }
 }
 
-}  // namespace e2e
+}  // namespace desktoptest

@@ -13,7 +13,7 @@
 #include <QTemporaryDir>
 #include <cstdint>
 
-namespace e2e {
+namespace desktoptest {
 
 class DesktopPart {
 public:
@@ -51,13 +51,10 @@ private:
 // selection of $DISPLAY.
 class TrayHost final : public DesktopPart {
 public:
-    // Whether some tray host owns _NET_SYSTEM_TRAY_S0 on $DISPLAY.
-    static bool present();
-
 private:
     QString program() const override;
     QStringList arguments() const override;
-    bool ready() override { return present(); }
+    bool ready() override;
 };
 
 // pulseaudio with a null sink as the default sink, listening where $PULSE_SERVER points (the
@@ -101,4 +98,4 @@ private:
     bool ready_ = false;
 };
 
-}  // namespace e2e
+}  // namespace desktoptest
