@@ -153,7 +153,15 @@ sink_unmuted() { [ "$(sink_mute)" = no ]; }
 
 # --- pointer and screenshots -----------------------------------------------------------------
 
-pointer_to() { X xdotool mousemove -- "$1" "$2" || fail "xdotool cannot move the pointer"; }
+# "mousemove" warps the pointer, which a program that listens to the pointer device does not see;
+# a one-pixel step there and back through XTEST ("mousemove_relative") moves it as a hand would.
+pointer_to() {
+    local dx=1 dy=1
+    [ "$1" -gt 0 ] && dx=-1
+    [ "$2" -gt 0 ] && dy=-1
+    X xdotool mousemove -- "$1" "$2" mousemove_relative -- "$dx" "$dy" mousemove_relative -- $((-dx)) $((-dy)) ||
+        fail "xdotool cannot move the pointer"
+}
 
 # shoot NAME CAPTION: a screenshot of the whole screen into the output folder, with the caption
 # below it and the pointer drawn where it is (screenshots of an X server leave the pointer out).

@@ -1,14 +1,19 @@
 #include "app/CycleDriver.h"
 
 #include <cstdio>
+#include <utility>
 
 namespace app {
 
-CycleDriver::CycleDriver(core::ConcealmentCycle& cycle, core::WindowServices& services)
-    : cycle_(cycle), services_(services), eventDriven_(services.reportsInputChanges()) {
-    tick_.setObjectName(QStringLiteral("tmrActive"));
-    tick_.setInterval(kTickMs);
-    connect(&tick_, &QTimer::timeout, this, &CycleDriver::evaluate);
+CycleDriver::CycleDriver(core::WindowServices& services, std::function<void()> tick,
+                         std::function<bool()> waitingForTargets)
+    : services_(services),
+      tick_(std::move(tick)),
+      waitingForTargets_(std::move(waitingForTargets)),
+      eventDriven_(services.reportsInputChanges()) {
+    timer_.setObjectName(QStringLiteral("tmrActive"));
+    timer_.setInterval(kIntervalMs);
+    connect(&timer_, &QTimer::timeout, this, &CycleDriver::evaluate);
     if (eventDriven_) {
         // Reported from inside the window system's event handling, many times in a row while the
         // pointer moves: only noted here, evaluated once the events are all handled.
@@ -18,7 +23,7 @@ CycleDriver::CycleDriver(core::ConcealmentCycle& cycle, core::WindowServices& se
         std::fprintf(stderr,
                      "zelmora2nd: the X server does not report pointer and keyboard changes (XInput 2.1 "
                      "and XKB); the triggers are read every %d ms.\n",
-                     kTickMs);
+                     kIntervalMs);
     }
 }
 
@@ -29,12 +34,12 @@ CycleDriver::~CycleDriver() {
 void CycleDriver::start() {
     running_ = true;
     evaluateSoon();
-    if (!eventDriven_) tick_.start();
+    if (!eventDriven_) timer_.start();
 }
 
-void CycleDriver::pause() {
+void CycleDriver::stop() {
     running_ = false;
-    tick_.stop();
+    timer_.stop();
 }
 
 void CycleDriver::evaluateSoon() {
@@ -46,16 +51,16 @@ void CycleDriver::evaluateSoon() {
 void CycleDriver::evaluate() {
     due_ = false;
     if (!running_) return;
-    cycle_.tick();
+    tick_();
     scheduleTick();
 }
 
 void CycleDriver::scheduleTick() {
-    if (!eventDriven_) return;  // the tick runs throughout
-    if (cycle_.waitingForTargets()) {
-        if (!tick_.isActive()) tick_.start();
+    if (!eventDriven_ || !running_) return;  // without reports the tick runs throughout
+    if (waitingForTargets_ && waitingForTargets_()) {
+        if (!timer_.isActive()) timer_.start();
     } else {
-        tick_.stop();
+        timer_.stop();
     }
 }
 

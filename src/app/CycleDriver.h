@@ -2,53 +2,59 @@
 
 #include <QObject>
 #include <QTimer>
+#include <functional>
 
-#include "core/ConcealmentCycle.h"
 #include "core/WindowServices.h"
 
 namespace app {
 
-// Runs the concealment cycle. Where the window system reports changes of the trigger inputs (the
-// pointer, Shift, ScrollLock, the screen), the cycle is evaluated as soon as one is reported, at
-// most once per pass of the event loop however many come, and nothing runs while nothing
-// changes. A 300 ms tick remains only while a trigger is on and nothing was found to conceal yet
-// (a target may appear), and as the whole mechanism where changes are not reported.
+// What runs the concealment cycle, and the only place that says when it is evaluated. Where the
+// window system reports changes of the trigger inputs (the pointer, Shift, ScrollLock, the
+// screen), the cycle is evaluated as soon as one is reported, at most once per pass of the event
+// loop however many come, and nothing runs while nothing changes. The tick "tmrActive" (300 ms)
+// remains only while a trigger is on and nothing was found to conceal yet (a target may appear),
+// and as the whole mechanism where changes are not reported. A drag of the picker stops the cycle
+// for its length; the shut-down stops it for good.
 class CycleDriver final : public QObject {
     Q_OBJECT
 
 public:
-    static constexpr int kTickMs = 300;
+    static constexpr int kIntervalMs = 300;
 
-    CycleDriver(core::ConcealmentCycle& cycle, core::WindowServices& services);
+    // tick: one evaluation of the cycle. waitingForTargets: whether the last one found a trigger on
+    // but nothing to conceal (none given: never).
+    CycleDriver(core::WindowServices& services, std::function<void()> tick,
+                std::function<bool()> waitingForTargets = {});
     ~CycleDriver() override;
 
-    // Starts (or, after pause, resumes) the cycle with an evaluation at once.
+    // Starts (again) with an evaluation at once.
     void start();
-    // No evaluation until start: the picker's drag.
-    void pause();
+    // No evaluation until the next start.
+    void stop();
     bool running() const { return running_; }
-    // Something besides the inputs changed what the cycle decides (a control, the tray's release
-    // of a held concealment): evaluated in this pass of the event loop.
+    // Something besides the inputs changed what the cycle decides (the settings read at start-up,
+    // a control, the tray's release of a held concealment): evaluated in this pass of the loop.
     void evaluateSoon();
 
     bool eventDriven() const { return eventDriven_; }
-    // The tick ("tmrActive"): active only while it is needed.
-    QTimer& tickTimer() { return tick_; }
     // An evaluation is due in this pass of the event loop.
     bool evaluationDue() const { return due_; }
+    // The tick: active only while it is needed.
+    const QTimer& timer() const { return timer_; }
 
 private:
     void evaluate();
     void scheduleTick();
 
-    core::ConcealmentCycle& cycle_;
     core::WindowServices& services_;
+    std::function<void()> tick_;
+    std::function<bool()> waitingForTargets_;
     bool eventDriven_;
     bool running_ = false;
-    // Posted rather than a zero timer: a posted call wakes an event loop about to block, also when
+    // Posted rather than a zero timer: a posted call wakes an event loop about to sleep, also when
     // the report came from a handler of the loop's aboutToBlock.
     bool due_ = false;
-    QTimer tick_;
+    QTimer timer_;
 };
 
 }  // namespace app

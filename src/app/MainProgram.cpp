@@ -16,19 +16,25 @@ MainProgram::MainProgram(const Platform& platform, QString settingsPath)
       muteRetry_(platform.sound),
       registry_(platform.services, platform.prompter, flags_),
       cycle_(platform.services, registry_, values_, flags_, mute_, platform.trayIcon),
-      form_(std::make_unique<ui::MainWindow>(ui::MainWindow::Parts{
-          values_, platform.services, registry_, platform.prompter, platform.trayIcon, mute_})),
+      form_(std::make_unique<ui::MainWindow>(
+          ui::MainWindow::Parts{values_, platform.services, registry_, mute_})),
+      cycleDriver_(
+          platform.services, [this] { cycle_.tick(); }, [this] { return cycle_.waitingForTargets(); }),
+      picking_({platform.services, registry_, platform.prompter, platform.trayIcon, *form_, cycleDriver_}),
       prompt_(values_, platform.prompter, form_.get()),
       decoy_(values_, platform.pictures, platform.iconFiles, platform.prompter,
              [this](int index, const QIcon& picture) { form_->setIconPicture(index, picture); }),
       tray_(values_, flags_, cycle_, *this) {
     mute_.setRetry(&muteRetry_);
-    wireHooks();
+    cycleDriver_.start();
+    connectCommands();
     form_->installEventFilter(this);
     // Left in place at shut-down (which may run from inside this very handler, in the prompt's event
     // loop): it simply stops acting then.
     platform_.trayIcon.onEvent = [this](core::TrayEvent event) {
-        if (!unloaded_) tray_.onTrayEvent(event);
+        if (unloaded_) return;
+        tray_.onTrayEvent(event);
+        cycleDriver_.evaluateSoon();  // a click may have released a held concealment
     };
 }
 
@@ -37,20 +43,25 @@ MainProgram::~MainProgram() {
     form_->removeEventFilter(this);
 }
 
-void MainProgram::wireHooks() {
-    ui::MainWindow::Hooks& hooks = form_->hooks;
-    hooks.tick = [this] { cycle_.tick(); };
-    hooks.onPasswordClicked = [this] {
-        ui::runPasswordSetting(values_, platform_.prompter, form_.get());
-        ui::showLockState(values_, *form_->lockBox());
-    };
-    hooks.onAboutClicked = [this] {
-        ui::showAbout(
-            {platform_.prompter, {}, {}, platform_.pictures.icon(qtplatform::PictureStore::kStandbyPicture)},
-            form_.get());
-    };
-    hooks.onExitClicked = [this] { shutDown(); };
-    hooks.onLoadPictureClicked = [this](int index) { decoy_.onLoadPictureClicked(index); };
+void MainProgram::connectCommands() {
+    ui::MainWindow* form = form_.get();
+    connect(form, &ui::MainWindow::passwordClicked, this, &MainProgram::onPasswordClicked);
+    connect(form, &ui::MainWindow::aboutClicked, this, &MainProgram::onAboutClicked);
+    connect(form, &ui::MainWindow::exitClicked, this, &MainProgram::shutDown);
+    connect(form, &ui::MainWindow::loadPictureClicked, this,
+            [this](int index) { decoy_.onLoadPictureClicked(index); });
+    connect(form, &ui::MainWindow::triggersChanged, &cycleDriver_, &CycleDriver::evaluateSoon);
+}
+
+void MainProgram::onPasswordClicked() {
+    ui::runPasswordSetting(values_, platform_.prompter, form_.get());
+    ui::showLockState(values_, *form_->lockBox());
+}
+
+void MainProgram::onAboutClicked() {
+    ui::showAbout(
+        {platform_.prompter, {}, {}, platform_.pictures.icon(qtplatform::PictureStore::kStandbyPicture)},
+        form_.get());
 }
 
 bool MainProgram::eventFilter(QObject* watched, QEvent* event) {

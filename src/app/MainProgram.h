@@ -7,7 +7,9 @@
 #include <functional>
 #include <memory>
 
+#include "app/CycleDriver.h"
 #include "app/DecoyIcons.h"
+#include "app/TargetPicking.h"
 #include "app/ThreadedMuteRetry.h"
 #include "app/TrayClicks.h"
 #include "core/ConcealmentCycle.h"
@@ -38,10 +40,10 @@ inline constexpr int kDesignedHeightTwips = ui::kClientHeightTwips + 2 * 45 + 28
 inline constexpr int kCollapsedOuterWidthTwips = 3810;
 
 // The whole program: the main window with every part that lives as long as it (the target
-// registry, the concealment cycle and its flags, the notification-icon record, the password prompt,
-// the decoy icons, the tray's clicks), its start-up from the settings file (start) and its
-// shut-down (shutDown). The platform services are made by main() and handed in, so that tests
-// run the same start-up and shut-down with fakes.
+// registry, the concealment cycle with its flags and its timer, the picker, the notification-icon
+// record, the password prompt, the decoy icons, the tray's clicks), what the window's commands do,
+// its start-up from the settings file (start) and its shut-down (shutDown). The platform services
+// are made by main() and handed in, so that tests run the same start-up and shut-down with fakes.
 class MainProgram final : public QObject, private TrayClickTarget {
     Q_OBJECT
 
@@ -85,6 +87,8 @@ public:
     }
 
     ui::MainWindow& form() { return *form_; }
+    CycleDriver& cycleDriver() { return cycleDriver_; }
+    TargetPicking& picking() { return picking_; }
     core::ControlValues& values() { return values_; }
     core::CycleFlags& flags() { return flags_; }
     core::TargetRegistry& registry() { return registry_; }
@@ -98,7 +102,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void wireHooks();
+    void connectCommands();
+    void onPasswordClicked();
+    void onAboutClicked();
     void placeWindow(const settings::StoredSettings& stored);
     void applyControls(const settings::StoredSettings& stored);
     void showTrayIcon();
@@ -122,6 +128,8 @@ private:
     core::TargetRegistry registry_;
     core::ConcealmentCycle cycle_;
     std::unique_ptr<ui::MainWindow> form_;
+    CycleDriver cycleDriver_;
+    TargetPicking picking_;
     ui::PasswordPrompt prompt_;
     DecoyIcons decoy_;
     TrayClicks tray_;

@@ -18,8 +18,8 @@ void MainProgram::shutDown() {
     unloaded_ = true;
     // No tick, drag step or tray event runs from here on, also not in the event loops of dialogs
     // that are still open.
-    form_->cycleTimer().stop();
-    form_->trackingTimer().stop();
+    cycleDriver_.stop();
+    picking_.trackingTimer().stop();
 
     if (loaded_) {
         lastPosition_ = form_->pos();

@@ -52,6 +52,8 @@ void MainProgram::start() {
     registry_.refreshClassList();
     // Only a complete start-up may be written back.
     loaded_ = true;
+    // The triggers as the settings set them, also a pointer that already rests in a zone.
+    cycleDriver_.evaluateSoon();
 }
 
 // The stored position is the window's top-left relative to the primary screen. A window that

@@ -31,8 +31,8 @@ std::uint32_t zoneCode(Point pointer, Size screen, std::int32_t pixels);
 bool bitTest(const std::uint32_t& value, const std::uint32_t& bits);
 
 // The concealment cycle: at each tick, reads the triggers and conceals or restores the targets.
-// The main window's 300 ms timer calls tick; pausing the cycle (during a drag of the
-// picker) is stopping that timer.
+// The program calls tick when a trigger input may have changed, and on a tick while it waits for
+// targets (waitingForTargets); pausing the cycle (during a drag of the picker) is not calling it.
 class ConcealmentCycle {
 public:
     ConcealmentCycle(WindowServices& services, TargetRegistry& registry, const ControlValues& controls,

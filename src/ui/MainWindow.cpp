@@ -8,11 +8,11 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSpinBox>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
 #include "core/TriggerZones.h"
-#include "ui/AddTargetDialog.h"
 #include "ui/FormLook.h"
 
 namespace ui {
@@ -29,18 +29,6 @@ MainWindow::MainWindow(const Parts& parts)
     for (auto& corner : cornerIndicators_)
         corner = std::make_unique<CornerIndicator>();
 
-    trackingTimer_.setObjectName(QStringLiteral("tmrTarget"));
-    trackingTimer_.setInterval(100);
-    // Only the picker starts this timer, and the picker is made with the controls.
-    connect(&trackingTimer_, &QTimer::timeout, this, [this] {
-        if (picker_) picker_->trackPointer();
-    });
-    cycleTimer_.setObjectName(QStringLiteral("tmrActive"));
-    cycleTimer_.setInterval(300);
-    connect(&cycleTimer_, &QTimer::timeout, this, [this] {
-        if (hooks.tick) hooks.tick();
-    });
-
     auto& registry = parts_.registry;
     registry.onHorizontalExtent = [this](std::int32_t extent) {
         targetExtent_ = extent;
@@ -48,7 +36,6 @@ MainWindow::MainWindow(const Parts& parts)
     };
     registry.setListMetrics(listFont().pointSizeF(), kTwipsPerPixel);
 
-    cycleTimer_.start();
     // The spinner's first value, as its control would start.
     parts_.values.zoneThickness = settings::kMinPixels;
     onThicknessChanged();
@@ -67,13 +54,11 @@ void MainWindow::buildControls() {
     buildSoundAndLock();
     buildIconsAndCommands();
     buildLists();
-    addConfirm_ = new ui::AddTargetDialog(this);
-    picker_ = std::make_unique<core::TargetPicker>(core::TargetPicker::Parts{
-        parts_.services, parts_.registry, *addConfirm_, parts_.prompter, parts_.trayIcon, *this});
     // The values first, so that no handler runs for them again.
     showValues();
     connectControls();
     onListToggled();
+    emit controlsMade();
 }
 
 std::array<std::pair<ValueCheckBox*, int core::ControlValues::*>, 9> MainWindow::checkBoxes() const {
@@ -121,8 +106,8 @@ void MainWindow::connectControls() {
     keepEnabled(muteRestoreBox_, parts_.values.muteRestoreEnabled);
     keepEnabled(lockBox_, parts_.values.lockEnabled);
 
-    connect(pickerBox_, &PickerBox::pressed, this, [this] { picker_->startDrag(); });
-    connect(pickerBox_, &PickerBox::released, this, [this] { picker_->endDrag(); });
+    connect(pickerBox_, &PickerBox::pressed, this, &MainWindow::pickerPressed);
+    connect(pickerBox_, &PickerBox::released, this, &MainWindow::pickerReleased);
 
     auto& registry = parts_.registry;
     connect(targetList_, &QListView::doubleClicked, this,
@@ -175,6 +160,7 @@ void MainWindow::checkBoxClicked(int core::ControlValues::*box) {
     } else if (box == &V::muteBox) {
         onMuteToggled();
     }
+    emit triggersChanged();
 }
 
 void MainWindow::setLockEnabled(bool enabled) {
@@ -186,6 +172,7 @@ void MainWindow::onZoneToggled(int index) {
     const int value = parts_.values.zoneToggles[static_cast<std::size_t>(index)];
     parts_.values.zoneMask ^= core::zoneBit(index);
     if (index < core::kCornerCount) cornerIndicator(index)->setVisible(value == 1 && isVisible());
+    emit triggersChanged();
 }
 
 int MainWindow::indicatorSize() const {
@@ -196,6 +183,7 @@ int MainWindow::indicatorSize() const {
 }
 
 void MainWindow::onThicknessChanged() {
+    emit triggersChanged();
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
     const QRect area = screen->geometry();
@@ -312,22 +300,6 @@ void MainWindow::changeEvent(QEvent* event) {
     }
 }
 
-void MainWindow::setTrackingTimer(bool enabled) {
-    if (enabled) {
-        trackingTimer_.start();
-    } else {
-        trackingTimer_.stop();
-    }
-}
-
-void MainWindow::setCycleTimer(bool enabled) {
-    if (enabled) {
-        cycleTimer_.start();
-    } else {
-        cycleTimer_.stop();
-    }
-}
-
 void MainWindow::setDragPointer(bool reticle) {
     // The grab keeps the reticle as the pointer over other programs' windows too.
     if (reticle) {
@@ -337,8 +309,8 @@ void MainWindow::setDragPointer(bool reticle) {
     }
 }
 
-void MainWindow::showTrackedWindow(const QString& handleText, const QString& title) {
-    handleText_->setText(handleText);
+void MainWindow::showTrackedWindow(const QString& handle, const QString& title) {
+    handleText_->setText(handle);
     titleText_->setText(title);
 }
 

@@ -2,20 +2,16 @@
 
 #include <QCursor>
 #include <QIcon>
-#include <QTimer>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <utility>
 
 #include "core/ControlValues.h"
 #include "core/MuteSwitch.h"
-#include "core/Prompter.h"
-#include "core/TargetPicker.h"
 #include "core/TargetRegistry.h"
-#include "core/TrayIcon.h"
 #include "core/WindowServices.h"
 #include "settings/PixelRange.h"
 #include "ui/CornerIndicator.h"
@@ -27,8 +23,6 @@ class QLineEdit;
 class QSpinBox;
 
 namespace ui {
-
-class AddTargetDialog;
 
 // Client width of the main window, collapsed and expanded. The widths of 3810 and 6840 twips
 // include the fixed dialog border (3 pixels each side); the target lists begin at 3720 twips, just
@@ -48,7 +42,12 @@ inline constexpr int kClientHeightTwips = 6150;
 // the widgets' own code and data come on top. Until then the setters below act on ControlValues as
 // a click on the control would; once the controls exist, they set the control and its handler
 // follows.
-class MainWindow : public QWidget, private core::PickerView {
+//
+// The window carries out only what concerns its own controls. The commands that reach further (the
+// picker, the password, the about box, the decoy pictures, the shut-down) are signals for the
+// program to act on; what the picker tracks comes back through showTrackedWindow and
+// setDragPointer.
+class MainWindow : public QWidget {
     Q_OBJECT
 
 public:
@@ -56,24 +55,11 @@ public:
         core::ControlValues& values;
         core::WindowServices& services;
         core::TargetRegistry& registry;
-        core::Prompter& prompter;
-        core::TrayIcon& trayIcon;
         core::MuteSwitch& mute;
-    };
-
-    // Commands carried out elsewhere. An empty hook does nothing.
-    struct Hooks {
-        std::function<void()> tick;                           // the concealment cycle's tick
-        std::function<void()> onPasswordClicked;              // "パスワード"
-        std::function<void()> onAboutClicked;                 // "読む"
-        std::function<void()> onExitClicked;                  // "終了": shut-down
-        std::function<void(int index)> onLoadPictureClicked;  // "読" of row 0 (standby) or 1 (concealment)
     };
 
     explicit MainWindow(const Parts& parts);
     ~MainWindow() override;
-
-    Hooks hooks;
 
     // Makes the controls and shows ControlValues in them; nothing when they exist already.
     void buildControls();
@@ -124,15 +110,29 @@ public:
         return cornerIndicators_.at(static_cast<std::size_t>(index)).get();
     }
 
-    QTimer& cycleTimer() { return cycleTimer_; }
-    QTimer& trackingTimer() { return trackingTimer_; }
-    core::TargetPicker& picker() { return *built(picker_); }
-    ui::AddTargetDialog& addTargetDialog() { return *built(addConfirm_); }
-
     // The drag pointer, hot spot at (15, 16).
     static QCursor reticleCursor();
 
+    // The reticle as the pointer, held by a grab of the pointer; or the default pointer back.
+    // Only while the controls exist (a drag starts on one of them).
+    void setDragPointer(bool reticle);
+    // handleText and titleText: the window under the pointer during a drag.
+    void showTrackedWindow(const QString& handle, const QString& title);
+
     void setVisible(bool visible) override;
+
+signals:
+    // The controls have just been made (buildControls), all of them.
+    void controlsMade();
+    // A press of any button on the reticle, and the release that ends it.
+    void pickerPressed();
+    void pickerReleased();
+    void passwordClicked();              // "パスワード"
+    void aboutClicked();                 // "読む"
+    void exitClicked();                  // "終了": shut-down
+    void loadPictureClicked(int index);  // "読" of row 0 (standby) or 1 (concealment)
+    // A control that the concealment cycle reads has changed (a zone, the thickness, a check box).
+    void triggersChanged();
 
 protected:
     bool event(QEvent* event) override;
@@ -163,12 +163,6 @@ private:
     void keepEnabled(ValueCheckBox* box, bool& enabled);
     void checkBoxClicked(int core::ControlValues::*box);
     int indicatorSize() const;
-
-    // PickerView
-    void setTrackingTimer(bool enabled) override;
-    void setCycleTimer(bool enabled) override;
-    void setDragPointer(bool reticle) override;
-    void showTrackedWindow(const QString& handleText, const QString& title) override;
 
     Parts parts_;
     bool built_ = false;
@@ -202,12 +196,7 @@ private:
     ExtentListView* targetList_ = nullptr;
     ExtentListView* classList_ = nullptr;
 
-    QTimer cycleTimer_;
-    QTimer trackingTimer_;
-
     std::array<std::unique_ptr<CornerIndicator>, 4> cornerIndicators_;
-    ui::AddTargetDialog* addConfirm_ = nullptr;
-    std::unique_ptr<core::TargetPicker> picker_;
 };
 
 }  // namespace ui

@@ -174,9 +174,7 @@ void MainWindow::buildSoundAndLock() {
     lockBox_->setEnabled(false);
     auto* passwordButton =
         newButton(this, QStringLiteral("パスワード"), "cmdPass", twipRect(2400, 780, 1215, 375));
-    connect(passwordButton, &QPushButton::clicked, this, [this] {
-        if (hooks.onPasswordClicked) hooks.onPasswordClicked();
-    });
+    connect(passwordButton, &QPushButton::clicked, this, &MainWindow::passwordClicked);
 }
 
 void MainWindow::buildIconsAndCommands() {
@@ -196,9 +194,7 @@ void MainWindow::buildIconsAndCommands() {
         pictureLabels_[static_cast<std::size_t>(i)] = image;
         auto* load = newButton(pictureFrame, QStringLiteral("読"), "", twipRect(x + 600, 540, 375, 375));
         load->setObjectName(QStringLiteral("cmdLoad") + index);
-        connect(load, &QPushButton::clicked, this, [this, i] {
-            if (hooks.onLoadPictureClicked) hooks.onLoadPictureClicked(i);
-        });
+        connect(load, &QPushButton::clicked, this, [this, i] { emit loadPictureClicked(i); });
     }
 
     showAtStartBox_ =
@@ -207,13 +203,9 @@ void MainWindow::buildIconsAndCommands() {
     auto* aboutButton = newButton(this, QStringLiteral("読む"), "cmdAbout", twipRect(120, 5640, 1095, 375));
     auto* hideButton = newButton(this, QStringLiteral("閉じる"), "cmdHide", twipRect(1320, 5640, 1095, 375));
     auto* exitButton = newButton(this, QStringLiteral("終了"), "cmdExit", twipRect(2520, 5640, 1095, 375));
-    connect(aboutButton, &QPushButton::clicked, this, [this] {
-        if (hooks.onAboutClicked) hooks.onAboutClicked();
-    });
+    connect(aboutButton, &QPushButton::clicked, this, &MainWindow::aboutClicked);
     connect(hideButton, &QPushButton::clicked, this, &MainWindow::onHideClicked);
-    connect(exitButton, &QPushButton::clicked, this, [this] {
-        if (hooks.onExitClicked) hooks.onExitClicked();
-    });
+    connect(exitButton, &QPushButton::clicked, this, &MainWindow::exitClicked);
 }
 
 void MainWindow::buildLists() {

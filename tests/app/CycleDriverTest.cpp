@@ -24,10 +24,12 @@ protected:
         windows.reportsChanges = true;
     }
 
-    bool idle() { return !driver().tickTimer().isActive() && !driver().evaluationDue(); }
+    bool idle() { return !driver().timer().isActive() && !driver().evaluationDue(); }
     int evaluations() const { return static_cast<int>(windows.inputQueries.size()); }
     app::CycleDriver& driver() {
-        if (!driver_) driver_ = std::make_unique<app::CycleDriver>(cycle, windows);
+        if (!driver_)
+            driver_ = std::make_unique<app::CycleDriver>(
+                windows, [this] { cycle.tick(); }, [this] { return cycle.waitingForTargets(); });
         return *driver_;
     }
 
@@ -71,8 +73,8 @@ TEST_F(CycleDriverTest, ATriggerThatFoundNothingTriesAgainOnTheTick) {
     windows.shiftDown = true;
     windows.reportChange();
     onePass();
-    EXPECT_TRUE(driver().tickTimer().isActive());
-    EXPECT_EQ(driver().tickTimer().interval(), app::CycleDriver::kTickMs);
+    EXPECT_TRUE(driver().timer().isActive());
+    EXPECT_EQ(driver().timer().interval(), app::CycleDriver::kIntervalMs);
 
     const core::WindowHandle target = openAndPick(QStringLiteral("memo"), windows.normal());
     QDeadlineTimer deadline(5000);
@@ -91,7 +93,7 @@ TEST_F(CycleDriverTest, PausedNothingIsEvaluatedAndTheStartCatchesUp) {
     const core::WindowHandle target = openAndPick(QStringLiteral("memo"), windows.normal());
     driver().start();
     onePass();
-    driver().pause();
+    driver().stop();
     windows.pointer = core::Point{0, 0};
     windows.reportChange();
     onePass();
@@ -107,12 +109,12 @@ TEST_F(CycleDriverTest, WithoutReportsTheTickRunsThroughout) {
     windows.reportsChanges = false;
     driver().start();
     EXPECT_FALSE(driver().eventDriven());
-    EXPECT_TRUE(driver().tickTimer().isActive());
-    EXPECT_EQ(driver().tickTimer().objectName(), QStringLiteral("tmrActive"));
+    EXPECT_TRUE(driver().timer().isActive());
+    EXPECT_EQ(driver().timer().objectName(), QStringLiteral("tmrActive"));
     onePass();
-    EXPECT_TRUE(driver().tickTimer().isActive());
-    driver().pause();
-    EXPECT_FALSE(driver().tickTimer().isActive());
+    EXPECT_TRUE(driver().timer().isActive());
+    driver().stop();
+    EXPECT_FALSE(driver().timer().isActive());
 }
 
 }  // namespace

@@ -1,11 +1,13 @@
 // The running program's commands with the real forms under the offscreen platform: the tray's
-// clicks through the password prompt, the decoy icons, the about box.
+// clicks through the password prompt, the decoy icons, the about box, the concealment cycle's timer
+// and the picker on the main window.
 #include <gtest/gtest.h>
 
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTest>
 
 #include "app/AppFixture.h"
 #include "core/TargetEntry.h"
@@ -193,6 +195,55 @@ TEST_F(MainProgramTest, AboutBoxOpensOverTheMainWindow) {
     });
     button("cmdAbout")->click();
     EXPECT_TRUE(opened);
+}
+
+// --- the concealment cycle's timer and the picker ------------------------------------------------
+
+TEST_F(MainProgramTest, CycleTimerTicksTheProgramsCycle) {
+    writeIni({QStringLiteral("[APP]"), QStringLiteral("blnMute=0"), QStringLiteral("blnIE=0")});
+    app::MainProgram& p = start();
+    const QTimer& timer = p.cycleDriver().timer();
+    EXPECT_EQ(timer.objectName(), QStringLiteral("tmrActive"));
+    EXPECT_EQ(timer.interval(), 300);
+    EXPECT_TRUE(timer.isActive());
+
+    const core::WindowHandle target = windows.open(QStringLiteral("XTerm"), QStringLiteral("t"));
+    p.registry().addTargetEntry(core::formatTargetEntry(QStringLiteral("t"), target));
+    p.registry().refreshTargetList();
+    windows.shiftDown = true;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return p.flags().held; }, 5000)) << "no tick conceals";
+    EXPECT_EQ(icon.shown, qtplatform::PictureStore::kConcealmentPicture);
+    p.shutDown();
+}
+
+// A drag on the reticle stops the cycle until the release, and the shut-down stops every timer
+// even in the middle of a drag.
+TEST_F(MainProgramTest, ReticleDragStopsTheCycleTimerUntilTheRelease) {
+    app::MainProgram& p = start();
+    ui::MainWindow& form = p.form();
+    form.show();
+    QTimer& tracking = p.picking().trackingTimer();
+    EXPECT_EQ(tracking.objectName(), QStringLiteral("tmrTarget"));
+    EXPECT_EQ(tracking.interval(), 100);
+    EXPECT_EQ(p.picking().addTargetDialog().parentWidget(), &form);
+
+    QTest::mousePress(form.pickerBox(), Qt::LeftButton);
+    EXPECT_TRUE(tracking.isActive());
+    EXPECT_FALSE(p.cycleDriver().running());
+    // No window under the pointer of the fake services: the step shows window 0, and the release
+    // picks nothing.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return form.handleText()->text() == QStringLiteral("0"); }, 5000))
+        << "no tracking step";
+    QTest::mouseRelease(form.pickerBox(), Qt::LeftButton);
+    EXPECT_FALSE(tracking.isActive());
+    EXPECT_TRUE(p.cycleDriver().running());
+
+    QTest::mousePress(form.pickerBox(), Qt::LeftButton);
+    ASSERT_TRUE(tracking.isActive());
+    p.shutDown();
+    EXPECT_FALSE(tracking.isActive());
+    EXPECT_FALSE(p.cycleDriver().running());
+    QTest::mouseRelease(form.pickerBox(), Qt::LeftButton);
 }
 
 }  // namespace

@@ -294,7 +294,7 @@ TEST_F(StartupTest, ShutdownRunsOnce) {
     ASSERT_EQ(icon.calls.size(), 2u);
     EXPECT_EQ(icon.calls[1].op, fakes::FakeTrayIcon::Op::kHide);
     EXPECT_FALSE(icon.visible);
-    EXPECT_FALSE(p.form().cycleTimer().isActive());
+    EXPECT_FALSE(p.cycleDriver().running());
 
     testfiles::writeBytes(iniPath(), "edited after the shut-down");
     p.shutDown();

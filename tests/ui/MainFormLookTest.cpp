@@ -14,6 +14,8 @@
 #include <QTimer>
 #include <cmath>
 
+#include "app/CycleDriver.h"
+#include "app/TargetPicking.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
 #include "core/MuteSwitch.h"
@@ -65,7 +67,9 @@ protected:
     fakes::FakeSoundOutput sound;
     core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::MainWindow form{{values, windows, registry, prompter, icon, mute}};
+    ui::MainWindow form{{values, windows, registry, mute}};
+    app::CycleDriver cycleDriver{windows, [] {}};
+    app::TargetPicking picking{{windows, registry, prompter, icon, form, cycleDriver}};
 };
 
 TEST_F(MainFormLook, MainWindowCollapsedAndExpanded) {
@@ -97,7 +101,7 @@ TEST_F(MainFormLook, MainWindowCollapsedAndExpanded) {
 }
 
 TEST_F(MainFormLook, AddConfirmation) {
-    ui::AddTargetDialog& dialog = form.addTargetDialog();
+    ui::AddTargetDialog& dialog = picking.addTargetDialog();
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     bool saved = false;

@@ -1,5 +1,6 @@
 // The main window under the offscreen platform: the trigger panel's handlers, the corner
-// indicators, the sound controls, the lists and the picker's wiring.
+// indicators, the sound controls, the lists, the commands' signals, and the picker and the
+// concealment cycle's timer on the window (app::TargetPicking, app::CycleDriver).
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
@@ -11,7 +12,12 @@
 #include <QSpinBox>
 #include <QTest>
 #include <QTimer>
+#include <array>
+#include <string>
+#include <vector>
 
+#include "app/CycleDriver.h"
+#include "app/TargetPicking.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
 #include "core/MuteSwitch.h"
@@ -33,6 +39,8 @@ using ui::MainWindow;
 
 class MainFormTest : public testing::Test {
 protected:
+    MainFormTest() { cycleDriver.start(); }
+
     QRect screenRect() const { return QGuiApplication::primaryScreen()->geometry(); }
 
     void click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -47,7 +55,10 @@ protected:
     fakes::FakeSoundOutput sound;
     core::MuteSwitch mute{sound};
     core::ControlValues values;
-    MainWindow form{{values, screen, registry, prompter, icon, mute}};
+    MainWindow form{{values, screen, registry, mute}};
+    int ticks = 0;
+    app::CycleDriver cycleDriver{screen, [this] { ++ticks; }};
+    app::TargetPicking picking{{screen, registry, prompter, icon, form, cycleDriver}};
 };
 
 // --- zone toggles -------------------------------------------------------------------------------
@@ -382,12 +393,15 @@ TEST_F(MainFormTest, DoubleClickOnAnEntryRemovesItAfterTheQuestion) {
     EXPECT_TRUE(registry.targetList().stringList().first().startsWith(QStringLiteral("t0(")));
 }
 
-TEST_F(MainFormTest, CommandButtonsCallTheirHooks) {
+TEST_F(MainFormTest, CommandButtonsRaiseTheirSignals) {
     std::vector<std::string> called;
-    form.hooks.onPasswordClicked = [&] { called.push_back("pass"); };
-    form.hooks.onAboutClicked = [&] { called.push_back("about"); };
-    form.hooks.onExitClicked = [&] { called.push_back("exit"); };
-    form.hooks.onLoadPictureClicked = [&](int i) { called.push_back("load " + std::to_string(i)); };
+    const std::array connections{
+        QObject::connect(&form, &MainWindow::passwordClicked, [&] { called.push_back("pass"); }),
+        QObject::connect(&form, &MainWindow::aboutClicked, [&] { called.push_back("about"); }),
+        QObject::connect(&form, &MainWindow::exitClicked, [&] { called.push_back("exit"); }),
+        QObject::connect(&form, &MainWindow::loadPictureClicked,
+                         [&](int i) { called.push_back("load " + std::to_string(i)); }),
+    };
     form.show();
     for (const char* name : {"cmdPass", "cmdAbout", "cmdLoad(1)", "cmdLoad(0)", "cmdExit"}) {
         auto* button = form.findChild<QPushButton*>(QString::fromLatin1(name));
@@ -396,21 +410,24 @@ TEST_F(MainFormTest, CommandButtonsCallTheirHooks) {
     }
     EXPECT_EQ(called, (std::vector<std::string>{"pass", "about", "load 1", "load 0", "exit"}));
 
-    form.hooks = {};
+    for (const QMetaObject::Connection& connection : connections)
+        QObject::disconnect(connection);
     for (const char* name : {"cmdPass", "cmdAbout", "cmdLoad(0)", "cmdExit"}) {
-        click(form.findChild<QPushButton*>(QString::fromLatin1(name)));  // no hook: nothing happens
+        click(form.findChild<QPushButton*>(QString::fromLatin1(name)));  // nothing connected: nothing happens
     }
+    EXPECT_EQ(called.size(), 5u);
     click(form.findChild<QPushButton*>(QStringLiteral("cmdHide")));
     EXPECT_FALSE(form.isVisible());
 }
 
-TEST_F(MainFormTest, ActiveTimerRunsTheCycleHook) {
-    EXPECT_TRUE(form.cycleTimer().isActive());
-    EXPECT_EQ(form.cycleTimer().interval(), 300);
-    EXPECT_FALSE(form.trackingTimer().isActive());
-    EXPECT_EQ(form.trackingTimer().interval(), 100);
-    int ticks = 0;
-    form.hooks.tick = [&] { ++ticks; };
+TEST_F(MainFormTest, ActiveTimerRunsTheCycleTick) {
+    EXPECT_TRUE(cycleDriver.running());
+    EXPECT_EQ(cycleDriver.timer().objectName(), QStringLiteral("tmrActive"));
+    EXPECT_EQ(cycleDriver.timer().interval(), 300);
+    EXPECT_FALSE(picking.trackingTimer().isActive());
+    EXPECT_EQ(picking.trackingTimer().objectName(), QStringLiteral("tmrTarget"));
+    EXPECT_EQ(picking.trackingTimer().interval(), 100);
+    ticks = 0;
     EXPECT_TRUE(QTest::qWaitFor([&] { return ticks >= 2; }, 5000));
 }
 
@@ -424,8 +441,8 @@ TEST_F(MainFormTest, DragOnTheReticlePicksAWindow) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
     QTest::mousePress(form.pickerBox(), Qt::LeftButton);
-    EXPECT_TRUE(form.trackingTimer().isActive());
-    EXPECT_FALSE(form.cycleTimer().isActive());
+    EXPECT_TRUE(picking.trackingTimer().isActive());
+    EXPECT_FALSE(cycleDriver.running());
     ASSERT_NE(QGuiApplication::overrideCursor(), nullptr) << "the reticle is the pointer";
     EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(15, 16));
     ASSERT_TRUE(QTest::qWaitFor([&] { return !form.handleText()->text().isEmpty(); }, 5000));
@@ -435,14 +452,15 @@ TEST_F(MainFormTest, DragOnTheReticlePicksAWindow) {
 
     bool asked = false;
     QTimer::singleShot(0, &form, [&] {
-        asked = form.addTargetDialog().isVisible();
-        EXPECT_TRUE(form.cycleTimer().isActive()) << "the cycle runs again while the question is open";
-        QTest::mouseClick(form.addTargetDialog().wholeClassButton(), Qt::LeftButton);
+        asked = picking.addTargetDialog().isVisible();
+        EXPECT_EQ(picking.addTargetDialog().parentWidget(), &form);
+        EXPECT_TRUE(cycleDriver.running()) << "the cycle runs again while the question is open";
+        QTest::mouseClick(picking.addTargetDialog().wholeClassButton(), Qt::LeftButton);
     });
     QTest::mouseRelease(form.pickerBox(), Qt::LeftButton);
     EXPECT_TRUE(asked);
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_FALSE(form.trackingTimer().isActive());
+    EXPECT_FALSE(picking.trackingTimer().isActive());
     EXPECT_TRUE(screen.framed().empty());
     EXPECT_EQ(registry.targetList().stringList(),
               QStringList{QStringLiteral("端末(") + core::handleToHex(target) + QLatin1Char(')')});

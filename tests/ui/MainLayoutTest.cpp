@@ -14,7 +14,6 @@
 #include "core/TargetRegistry.h"
 #include "fakes/FakePrompter.h"
 #include "fakes/FakeSoundOutput.h"
-#include "fakes/FakeTrayIcon.h"
 #include "fakes/FakeWindowServices.h"
 #include "ui/FormLook.h"
 #include "ui/MainWindow.h"
@@ -106,11 +105,10 @@ protected:
     fakes::FakePrompter prompter;
     core::CycleFlags flags;
     core::TargetRegistry registry{windows, prompter, flags};
-    fakes::FakeTrayIcon icon;
     fakes::FakeSoundOutput sound;
     core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::MainWindow form{{values, windows, registry, prompter, icon, mute}};
+    ui::MainWindow form{{values, windows, registry, mute}};
 };
 
 TEST_F(MainLayoutTest, TableControlsSitWhereTheTableSays) {

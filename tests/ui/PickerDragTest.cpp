@@ -15,6 +15,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "app/CycleDriver.h"
+#include "app/TargetPicking.h"
 #include "core/ControlValues.h"
 #include "core/CycleFlags.h"
 #include "core/MuteSwitch.h"
@@ -111,6 +113,7 @@ class PickerDrag : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_NE(services, nullptr) << "no X server";
+        cycleDriver.start();
         xterm.start(QStringLiteral("xterm"), {QStringLiteral("-title"), kTitle, QStringLiteral("-geometry"),
                                               QStringLiteral("50x12+520+200")});
         ASSERT_TRUE(xterm.waitForStarted());
@@ -143,16 +146,16 @@ protected:
     void pressAndTrack(QPoint point, core::WindowHandle expected) {
         moveTo(reticleCentre());
         xdotool({QStringLiteral("mousedown"), QStringLiteral("1")});
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.trackingTimer().isActive(); }, 5000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return picking.trackingTimer().isActive(); }, 5000))
             << "the drag did not start";
-        EXPECT_FALSE(form.cycleTimer().isActive());
+        EXPECT_FALSE(cycleDriver.running());
         // The reticle is the pointer, held by a grab wherever the pointer goes.
         ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
         EXPECT_EQ(QGuiApplication::overrideCursor()->hotSpot(), QPoint(15, 16));
         EXPECT_EQ(QWidget::mouseGrabber(), form.pickerBox());
         moveTo(point);
         // trackedWindow starts at 0 with each drag: the text boxes may still show the last one.
-        ASSERT_TRUE(QTest::qWaitFor([&] { return form.picker().trackedWindow() == expected; }, 5000))
+        ASSERT_TRUE(QTest::qWaitFor([&] { return picking.picker().trackedWindow() == expected; }, 5000))
             << form.handleText()->text().toStdString() << "\n"
             << runTool(QStringLiteral("xwininfo"), {QStringLiteral("-children"), QStringLiteral("-id"),
                                                     QStringLiteral("0x") + form.handleText()->text()})
@@ -163,7 +166,7 @@ protected:
 
     // Lets go of the button; `answer` runs once the question is shown (and, for keys, has the focus).
     void releaseAndAnswer(const std::function<void()>& answer, bool needsFocus) {
-        ui::AddTargetDialog& dialog = form.addTargetDialog();
+        ui::AddTargetDialog& dialog = picking.addTargetDialog();
         QTimer poll;
         bool shown = false;
         bool answered = false;
@@ -186,8 +189,8 @@ protected:
         ASSERT_TRUE(QTest::qWaitFor([&] { return shown; }, 10000)) << "no question";
         ASSERT_TRUE(QTest::qWaitFor([&] { return answered && !dialog.isVisible(); }, 30000))
             << "not answered";
-        EXPECT_FALSE(form.trackingTimer().isActive());
-        EXPECT_TRUE(form.cycleTimer().isActive());
+        EXPECT_FALSE(picking.trackingTimer().isActive());
+        EXPECT_TRUE(cycleDriver.running());
         EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "the default pointer is back";
         EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
     }
@@ -203,7 +206,9 @@ protected:
     fakes::FakeSoundOutput sound;
     core::MuteSwitch mute{sound};
     core::ControlValues values;
-    ui::MainWindow form{{values, live, registry, prompter, icon, mute}};
+    ui::MainWindow form{{values, live, registry, mute}};
+    app::CycleDriver cycleDriver{live, [] {}};
+    app::TargetPicking picking{{live, registry, prompter, icon, form, cycleDriver}};
     QProcess xterm;
     core::WindowHandle target = 0;
     QRect client;  // the xterm's own window
@@ -247,7 +252,7 @@ TEST_F(PickerDrag, DropOnTheTitleBarPicksTheWindowAndFramesItMeanwhile) {
     pressAndTrack(titleBar, target);
     releaseAndAnswer(
         [&] {
-            QPushButton* wholeClassButton = form.addTargetDialog().wholeClassButton();
+            QPushButton* wholeClassButton = picking.addTargetDialog().wholeClassButton();
             moveTo(wholeClassButton->mapToGlobal(wholeClassButton->rect().center()));
             xdotool({QStringLiteral("click"), QStringLiteral("1")});
         },
@@ -264,7 +269,7 @@ TEST_F(PickerDrag, DropInsideTheXtermPicksItsInnerWindow) {
     QString question;
     releaseAndAnswer(
         [&] {
-            question = form.addTargetDialog().messageLabel()->text();
+            question = picking.addTargetDialog().messageLabel()->text();
             xdotool({QStringLiteral("key"), QStringLiteral("Return")});
         },
         true);
@@ -277,10 +282,10 @@ TEST_F(PickerDrag, DropInsideTheXtermPicksItsInnerWindow) {
 TEST_F(PickerDrag, QuickClickOnTheReticlePicksNothing) {
     moveTo(reticleCentre());
     xdotool({QStringLiteral("click"), QStringLiteral("1")});
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return !form.trackingTimer().isActive() && form.cycleTimer().isActive(); }, 5000));
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return !picking.trackingTimer().isActive() && cycleDriver.running(); }, 5000));
     QTest::qWait(0);
-    EXPECT_FALSE(form.addTargetDialog().isVisible());
+    EXPECT_FALSE(picking.addTargetDialog().isVisible());
     EXPECT_TRUE(registry.targetList().stringList().isEmpty());
 }
 

@@ -200,11 +200,8 @@ class LostServerE2eTest : public FaultTest, public testing::WithParamInterface<S
 
 // The pointer is moved on the private display, not on the test's own.
 void movePointerOn(const PrivateDesktop& desktop, QPoint position) {
-    QProcess xdotool;
-    xdotool.setProcessEnvironment(desktop.environment());
-    xdotool.start(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QStringLiteral("--"),
-                                              QString::number(position.x()), QString::number(position.y())});
-    xdotool.waitForFinished(10000);
+    Observer view(desktop.name().toLatin1().constData());
+    movePointer(view, position);
 }
 
 TEST_P(LostServerE2eTest, EndsWithItsSettingsWrittenWhileWindowsAreConcealed) {

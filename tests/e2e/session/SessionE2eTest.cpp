@@ -8,10 +8,9 @@
 #include <chrono>
 
 #include "e2e/session/TestSessionManager.h"
-#include "e2e/support/DesktopInput.h"
-#include "e2e/support/DesktopView.h"
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Observer.h"
 
 namespace {
 
@@ -21,7 +20,7 @@ using namespace std::chrono_literals;
 constexpr QPoint kCentre{512, 384};
 
 TEST(SessionE2eTest, SaveRequestsOnlyWriteTheSettingsAndTheSessionsEndEndsTheProgram) {
-    DesktopView view;
+    Observer view;
     ASSERT_TRUE(view.connected()) << "no X display";
     movePointer(kCentre);
     TestSessionManager session;

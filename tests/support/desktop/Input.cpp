@@ -1,6 +1,10 @@
 #include "support/desktop/Input.h"
 
+#include <xcb/xtest.h>
+
 #include <QStringList>
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include "support/desktop/Tools.h"
@@ -24,12 +28,20 @@ QPoint pointerPosition(Observer& observer) {
 }  // namespace
 
 void movePointer(QPoint position) {
-    // Not "mousemove --sync": it waits for a motion that never comes when the pointer is there
-    // already. The pointer stays on the screen, so a place beyond its edge is reached at the edge.
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--"), QString::number(position.x()),
-             QString::number(position.y())});
-    const QPoint reachable(std::max(position.x(), 0), std::max(position.y(), 0));
     Observer observer;
+    movePointer(observer, position);
+}
+
+void movePointer(Observer& observer, QPoint position) {
+    // Through XTEST, as a real pointer device moves: the server sends the motion events (raw ones
+    // too) that a program watching the pointer sees. xdotool's "mousemove" warps the pointer, which
+    // sends none of them. The pointer stays on the screen, so a place beyond its edge is reached at
+    // the edge.
+    const QPoint reachable(std::max(position.x(), 0), std::max(position.y(), 0));
+    xcb_test_fake_input(observer.xcb(), XCB_MOTION_NOTIFY, 0 /* absolute */, XCB_CURRENT_TIME,
+                        observer.root(), static_cast<std::int16_t>(reachable.x()),
+                        static_cast<std::int16_t>(reachable.y()), 0);
+    observer.sync();
     waitUntil([&] { return pointerPosition(observer) == reachable; }, 2s);
 }
 

@@ -12,6 +12,8 @@ namespace desktoptest {
 
 // Moves the pointer and waits until it is there (at the screen's edge for a place beyond it).
 void movePointer(QPoint position);
+// The same on the display of `observer`.
+void movePointer(Observer& observer, QPoint position);
 // A click of `button` (1 left, 3 right) at the position.
 void clickAt(QPoint position, int button = 1);
 // A double click of the left button at the position.
