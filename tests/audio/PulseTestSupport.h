@@ -11,8 +11,9 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "support/desktop/Wait.h"
 
 extern char** environ;
 
@@ -50,18 +51,7 @@ inline bool setDefaultSinkMute(bool muted, const std::string& sink = "@DEFAULT_S
     return shell("pactl set-sink-mute " + sink + (muted ? " 1" : " 0")).status == 0;
 }
 
-// Polls `ready` with a back-off of 5 ms up to 100 ms for at most `limit`.
-template <class Ready>
-bool waitFor(Ready ready, std::chrono::milliseconds limit = std::chrono::seconds(15)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    auto delay = std::chrono::milliseconds(5);
-    while (!ready()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(delay);
-        delay = std::min(delay * 2, std::chrono::milliseconds(100));
-    }
-    return true;
-}
+using desktoptest::waitUntil;
 
 // A pulseaudio with a null sink on a socket of its own, in a folder of its own; killed (and
 // reaped) when the object goes.
@@ -92,14 +82,17 @@ public:
     const std::string& address() const { return server_; }
     // True once pactl gets an answer from it.
     bool waitReady() {
-        return pid_ > 0 && waitFor([this] {
-                   int status = 0;
-                   if (waitpid(pid_, &status, WNOHANG) == pid_) {
-                       pid_ = -1;
-                       return true;  // died: stop waiting, reported below
-                   }
-                   return shell("PULSE_SERVER=" + server_ + " pactl info").status == 0;
-               }) &&
+        return pid_ > 0 &&
+               waitUntil(
+                   [this] {
+                       int status = 0;
+                       if (waitpid(pid_, &status, WNOHANG) == pid_) {
+                           pid_ = -1;
+                           return true;  // died: stop waiting, reported below
+                       }
+                       return shell("PULSE_SERVER=" + server_ + " pactl info").status == 0;
+                   },
+                   std::chrono::seconds(15)) &&
                pid_ > 0;
     }
     void stop() { kill(pid_, SIGSTOP); }
