@@ -1,5 +1,8 @@
 #include "platform/qt/QtTrayIcon.h"
 
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusInterface>
 #include <QPixmap>
 
 #include "platform/qt/TrayEvents.h"
@@ -23,9 +26,29 @@ QtTrayIcon::QtTrayIcon(const PictureStore& pictures) : pictures_(pictures) {
                      [this](QSystemTrayIcon::ActivationReason reason) { deliver(reason); });
 }
 
+bool QtTrayIcon::statusNotifierHostPresent() {
+    const QString watcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || bus.interface() == nullptr || !bus.interface()->isServiceRegistered(watcher))
+        return false;
+    QDBusInterface properties(watcher, QStringLiteral("/StatusNotifierWatcher"), watcher, bus);
+    return properties.isValid() && properties.property("IsStatusNotifierHostRegistered").toBool();
+}
+
 void QtTrayIcon::show(core::IconHandle picture) {
     setPicture(picture);
+    offerMenu();
     tray_.setVisible(true);
+}
+
+void QtTrayIcon::offerMenu() {
+    // Not on an XEmbed tray: there Qt would open the menu on the right click as well, which already
+    // opens the main window.
+    if (menu_ || !statusNotifierHostPresent()) return;
+    menu_ = std::make_unique<QMenu>();
+    QObject::connect(menu_->addAction(openEntryText()), &QAction::triggered, &tray_,
+                     [this] { deliver(QSystemTrayIcon::Context); });
+    tray_.setContextMenu(menu_.get());
 }
 
 // Sets only what changed: handles are never reused, so the same handle is the same picture.
