@@ -32,6 +32,7 @@ CycleDriver::~CycleDriver() {
 }
 
 void CycleDriver::start() {
+    if (ended_) return;
     running_ = true;
     evaluateSoon();
     if (!eventDriven_) timer_.start();
@@ -40,6 +41,11 @@ void CycleDriver::start() {
 void CycleDriver::stop() {
     running_ = false;
     timer_.stop();
+}
+
+void CycleDriver::end() {
+    ended_ = true;
+    stop();
 }
 
 void CycleDriver::evaluateSoon() {

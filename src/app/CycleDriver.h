@@ -31,6 +31,9 @@ public:
     void start();
     // No evaluation until the next start.
     void stop();
+    // No evaluation ever again, whatever starts it (the shut-down: a picker drag that ends later
+    // must not bring the cycle back).
+    void end();
     bool running() const { return running_; }
     // Something besides the inputs changed what the cycle decides (the settings read at start-up,
     // a control, the tray's release of a held concealment): evaluated in this pass of the loop.
@@ -51,6 +54,7 @@ private:
     std::function<bool()> waitingForTargets_;
     bool eventDriven_;
     bool running_ = false;
+    bool ended_ = false;
     // Posted rather than a zero timer: a posted call wakes an event loop about to sleep, also when
     // the report came from a handler of the loop's aboutToBlock.
     bool due_ = false;

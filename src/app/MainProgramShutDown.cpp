@@ -18,7 +18,7 @@ void MainProgram::shutDown() {
     unloaded_ = true;
     // No tick, drag step or tray event runs from here on, also not in the event loops of dialogs
     // that are still open.
-    cycleDriver_.stop();
+    cycleDriver_.end();
     picking_.trackingTimer().stop();
 
     if (loaded_) {

@@ -244,6 +244,7 @@ TEST_F(MainProgramTest, ReticleDragStopsTheCycleTimerUntilTheRelease) {
     EXPECT_FALSE(tracking.isActive());
     EXPECT_FALSE(p.cycleDriver().running());
     QTest::mouseRelease(form.pickerBox(), Qt::LeftButton);
+    EXPECT_FALSE(p.cycleDriver().running()) << "a drag ended after the shut-down brought the cycle back";
 }
 
 }  // namespace
