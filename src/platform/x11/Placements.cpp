@@ -39,7 +39,7 @@ void withdraw(X11Connection& x, xcb_window_t window) {
 
 }  // namespace
 
-Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor) {
+Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor), serverTime_(x) {
     x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
@@ -69,7 +69,7 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
         }
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (e.atom == x_.atoms().wmState) {
+            if (e.atom == x_.atoms().wmState || e.atom == x_.ewmh()->_NET_WM_STATE) {
                 touched_.insert(e.window);
             }
             break;
@@ -166,7 +166,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     const bool wm = x_.windowManagerRunning();
     const auto stackCookie = xcb_query_tree(c, x_.root());
     const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
-    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactDesktop);
+    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
     const auto stack = x_.reply<xcb_query_tree_reply_t>(stackCookie);
     xcb_window_t active = XCB_NONE;
     if (auto r = x_.reply<xcb_get_property_reply_t>(activeCookie)) {
@@ -182,6 +182,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     };
 
     std::vector<bool> existed;
+    std::vector<xcb_window_t> shaded;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const xcb_window_t window = windows[i];
         const WindowFacts& f = facts[i];
@@ -204,10 +205,58 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         record.stackIndex = stackIndexOf(f.parent == x_.root() ? window : f.parent);
         record.wasActive = active == window;
         record.desktop = f.desktop;
+        record.states = carriedStates(x_.ewmh(), f.netStates);
         withdrawn_[window] = record;
+        if (f.shaded && !record.released) {
+            shaded.push_back(window);
+        }
     }
     x_.flush();
+    concealShaded(shaded);
     return existed;
+}
+
+bool Placements::released(xcb_window_t window, const WindowFacts& f) {
+    const bool gone = !f.managed() && f.parent == x_.root();
+    if (auto it = withdrawn_.find(window); gone && it != withdrawn_.end()) {
+        it->second.released = true;
+    }
+    return gone;
+}
+
+// A window manager that keeps a shaded window through its withdraw (xfwm4) would leave it on the
+// screen: such a window is unshaded, which maps it in its frame, and withdrawn again.
+void Placements::concealShaded(const std::vector<xcb_window_t>& windows) {
+    const unsigned parts = kFactTree | kFactWmState;
+    auto isReleased = [this](xcb_window_t w, const WindowFacts& f) { return released(w, f); };
+    const std::vector<xcb_window_t> kept = waitFor(windows, parts, isReleased);
+    if (kept.empty()) {
+        return;
+    }
+    for (xcb_window_t window : kept) {
+        xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                         x_.ewmh()->_NET_WM_STATE_SHADED, XCB_ATOM_NONE,
+                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+    }
+    // Unshading maps the window, which makes onEvent forget it: its record goes back afterwards.
+    std::vector<Withdrawn> records;
+    for (xcb_window_t window : kept) {
+        records.push_back(withdrawn_.at(window));
+    }
+    waitFor(kept, kFactNetState, [](xcb_window_t, const WindowFacts& f) {
+        return !f.shaded && f.mapState == XCB_MAP_STATE_VIEWABLE;
+    });
+    x_.drainEvents();
+    for (std::size_t i = 0; i < kept.size(); ++i) {
+        xcb_change_save_set(x_.xcb(), XCB_SET_MODE_INSERT, kept[i]);
+        withdraw(x_, kept[i]);
+        withdrawn_[kept[i]] = records[i];
+    }
+    for (xcb_window_t window : waitFor(kept, parts, isReleased)) {
+        // Still held: at least never shown while we say it is concealed.
+        xcb_unmap_window(x_.xcb(), window);
+    }
+    x_.flush();
 }
 
 std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {
