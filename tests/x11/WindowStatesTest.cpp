@@ -3,6 +3,7 @@
 // restored through the backend, and what the window manager then shows is checked.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <string>
 #include <vector>
 
@@ -36,13 +37,53 @@ std::ostream& operator<<(std::ostream& os, const StateCase& c) {
 
 class WindowStatesTest : public ServicesTest {
 protected:
+    // Programs::client waits for frames that sit where _NET_FRAME_EXTENTS says, which metacity's
+    // and mutter's invisible borders never do: here a window is ready once it is managed.
     std::vector<Window> openClients(int count, const char* geometry = "300x200+220+160") {
+        QProcess* process = programs.start(QStringLiteral(ZEL_X11_CLIENT),
+                                           {"--count", QString::number(count), "--geometry", geometry});
         std::vector<Window> windows;
-        for (const auto& w :
-             programs.client({"--count", QString::number(count), "--geometry", geometry}, observer)) {
-            windows.push_back(w.window);
+        while (process != nullptr && static_cast<int>(windows.size()) < count &&
+               (process->canReadLine() || process->waitForReadyRead(10000))) {
+            while (process->canReadLine()) {
+                windows.push_back(
+                    QString::fromLatin1(process->readLine()).split(' ').value(0).toUInt(nullptr, 16));
+            }
+        }
+        for (Window w : windows) {
+            if (!waitUntil([&] { return observer.managed(w) && observer.viewable(w); })) {
+                ADD_FAILURE() << "window " << hex(w).toStdString() << " was not shown";
+                return {};
+            }
         }
         return windows;
+    }
+
+    // The backend's placement once two reads in a row agree (the window manager applies requests
+    // after they return).
+    WindowPlacement steadyPlacement(Window w) {
+        WindowPlacement last;
+        services->placement(w, last);
+        waitUntil([&] {
+            WindowPlacement now;
+            services->placement(w, now);
+            const bool same = now == last;
+            last = now;
+            return same;
+        });
+        return last;
+    }
+
+    // The frame's top-left and the client's size once two reads in a row agree.
+    Rect steadyOrigin(Window w) {
+        Rect last = observer.frameOrigin(w);
+        waitUntil([&] {
+            const Rect now = observer.frameOrigin(w);
+            const bool same = now == last;
+            last = now;
+            return same;
+        });
+        return last;
     }
 
     bool hasStates(Window w, const std::vector<const char*>& atoms) {
@@ -64,7 +105,7 @@ protected:
     void concealAndRestore(const std::vector<Window>& windows) {
         Batch shown;
         for (Window w : windows) {
-            shown.emplace_back(w, settledPlacement(w));
+            shown.emplace_back(w, steadyPlacement(w));
         }
         Batch hidden = shown;
         for (auto& entry : hidden) {
@@ -92,7 +133,7 @@ TEST_P(StateTableTest, StateComesBackWithTheWindow) {
     const std::vector<Window> windows = openClients(1);
     ASSERT_EQ(windows.size(), 1u);
     const Window w = windows.front();
-    const Rect normal = observer.frameOrigin(w);
+    const Rect normal = steadyOrigin(w);
     tool("wmctrl", {"-i", "-r", hex(w), "-b", QStringLiteral("add,") + c.wmctrlStates});
     ASSERT_TRUE(waitUntil([&] { return hasStates(w, c.atoms); }))
         << "the window manager did not take the state";
@@ -106,7 +147,7 @@ TEST_P(StateTableTest, StateComesBackWithTheWindow) {
     if (c.changesRectangle) {
         tool("wmctrl", {"-i", "-r", hex(w), "-b", QStringLiteral("remove,") + c.wmctrlStates});
     }
-    EXPECT_TRUE(waitUntil([&] { return observer.settled(w) && observer.frameOrigin(w) == normal; }))
+    EXPECT_TRUE(waitUntil([&] { return observer.frameOrigin(w) == normal; }))
         << observer.frameOrigin(w) << " instead of " << normal;
 }
 
@@ -154,13 +195,17 @@ TEST_F(WindowStatesTest, StickyWindowStaysOnAllDesktops) {
 TEST_F(WindowStatesTest, FocusGoesBackToTheWindowThatHadIt) {
     const std::vector<Window> w = openClients(3);
     ASSERT_EQ(w.size(), 3u);
-    // The focused window lies below another one, so that mapping in stacking order alone would not
-    // give it the focus.
+    // The focused window lies below another one where the window manager allows it (openbox),
+    // so that mapping in stacking order alone would not give it the focus; window managers that
+    // focus what is raised (xfwm4) keep it on top.
     tool("wmctrl", {"-i", "-a", hex(w[1])});
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
     tool("xdotool", {"windowraise", hex(w[0])});
     ASSERT_TRUE(waitUntil([&] { return only(observer.stackingList(), w).back() == w[0]; }));
-    ASSERT_EQ(observer.activeWindow(), w[1]);
+    if (observer.activeWindow() != w[1]) {
+        tool("wmctrl", {"-i", "-a", hex(w[1])});
+        ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
+    }
 
     concealAndRestore(w);
     EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }))
