@@ -123,6 +123,7 @@ std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std:
         }
     }
     reactivate(restores);
+    restack(restores);
     return existed;
 }
 
@@ -293,6 +294,28 @@ void Placements::reactivate(const std::vector<Restore>& restores) {
     const xcb_timestamp_t time = serverTime_.now(X11Connection::Clock::now() + kWindowManagerTimeout);
     xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), best->window,
                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, XCB_NONE);
+}
+
+// Window managers stack windows they manage anew by their own rules (icewm and kwin by age), and
+// activating one raises it on some (openbox): the restored windows are raised once more, bottom
+// first, which leaves them in their old order above the windows that stayed. Placing them between
+// those windows would take a restack relative to a sibling, which openbox turns into a plain lower
+// or raise.
+void Placements::restack(const std::vector<Restore>& restores) {
+    std::vector<const Restore*> ours;
+    for (const Restore& r : restores) {
+        if (r.record && r.path == Restore::Path::kMap) {
+            ours.push_back(&r);
+        }
+    }
+    if (ours.size() < 2) {
+        return;
+    }
+    std::ranges::stable_sort(ours, {}, [](const Restore* r) { return r->record->stackIndex; });
+    for (const Restore* r : ours) {
+        xcb_ewmh_request_restack_window(x_.ewmh(), x_.screenNumber(), r->window, XCB_NONE,
+                                        XCB_STACK_MODE_ABOVE);
+    }
 }
 
 }  // namespace core::x11

@@ -37,6 +37,21 @@ void withdraw(X11Connection& x, xcb_window_t window) {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, event);
 }
 
+// Many window managers (xfwm4, metacity, mutter, marco, kwin, fluxbox) let a withdrawn window go
+// at its maximised or fullscreen size, and EWMH does not publish the normal one. Asked to end those
+// states just before the withdraw, the window manager handles that request before the withdraw
+// and lets the window go at its normal rectangle. The window is unmapped by the server at once, so
+// nothing of the change is seen; the states themselves come back with the window.
+void giveBackNormalRectangle(X11Connection& x, xcb_window_t window) {
+    xcb_ewmh_connection_t* ewmh = x.ewmh();
+    constexpr auto kPager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
+    xcb_ewmh_request_change_wm_state(ewmh, x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_FULLSCREEN, XCB_ATOM_NONE, kPager);
+    xcb_ewmh_request_change_wm_state(ewmh, x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ,
+                                     kPager);
+}
+
 }  // namespace
 
 Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor), serverTime_(x) {
@@ -198,6 +213,10 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         }
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        const CarriedStates states = carriedStates(x_.ewmh(), f.netStates);
+        if (wm && f.managed() && states.changesRectangle()) {
+            giveBackNormalRectangle(x_, window);
+        }
         withdraw(x_, window);
         Withdrawn record;
         record.released = !wm || f.overrideRedirect || !f.managed();
@@ -205,7 +224,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         record.stackIndex = stackIndexOf(f.parent == x_.root() ? window : f.parent);
         record.wasActive = active == window;
         record.desktop = f.desktop;
-        record.states = carriedStates(x_.ewmh(), f.netStates);
+        record.states = states;
         withdrawn_[window] = record;
         if (f.shaded && !record.released) {
             shaded.push_back(window);

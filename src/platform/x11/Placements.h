@@ -86,6 +86,7 @@ private:
     void mapTogether(std::vector<Restore>& restores);
     void finish(const Restore& r);
     void reactivate(const std::vector<Restore>& restores);
+    void restack(const std::vector<Restore>& restores);
     // Waits until done(facts) holds for every window, or the deadline passes; windows that vanish
     // drop out. The facts read are the given parts.
     // Returns the windows still pending.
