@@ -21,7 +21,9 @@ struct StateCase {
     const char* name;
     const char* wmctrlStates;        // the states as wmctrl -b add names them
     std::vector<const char*> atoms;  // what _NET_WM_STATE then holds
-    bool changesRectangle;           // un-setting the state must give back the normal rectangle
+    // Un-set before the rectangle is compared: the state changes the rectangle (shaded: kwin and
+    // icewm report the client window of a shaded window elsewhere than where it comes back).
+    bool unsetFirst;
 };
 
 std::vector<Window> only(const std::vector<Window>& list, const std::vector<Window>& wanted) {
@@ -146,7 +148,7 @@ TEST_P(StateTableTest, StateComesBackWithTheWindow) {
     // metacity, marco and mutter also mark a shaded window hidden: compare with before.
     EXPECT_EQ(observer.hidden(w), hiddenBefore) << "came back minimised";
 
-    if (c.changesRectangle) {
+    if (c.unsetFirst) {
         tool("wmctrl", {"-i", "-r", hex(w), "-b", QStringLiteral("remove,") + c.wmctrlStates});
     }
     EXPECT_TRUE(waitUntil([&] { return observer.frameOrigin(w) == normal; }))
@@ -169,7 +171,7 @@ INSTANTIATE_TEST_SUITE_P(
                   true},
         StateCase{"MaximizedVertically", "maximized_vert", {"_NET_WM_STATE_MAXIMIZED_VERT"}, true},
         StateCase{"MaximizedHorizontally", "maximized_horz", {"_NET_WM_STATE_MAXIMIZED_HORZ"}, true},
-        StateCase{"Shaded", "shaded", {"_NET_WM_STATE_SHADED"}, false}),
+        StateCase{"Shaded", "shaded", {"_NET_WM_STATE_SHADED"}, true}),
     [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(WindowStatesTest, StickyWindowStaysOnAllDesktops) {

@@ -41,7 +41,8 @@ void withdraw(X11Connection& x, xcb_window_t window) {
 // at its maximised or fullscreen size, and EWMH does not publish the normal one. Asked to end those
 // states just before the withdraw, the window manager handles that request before the withdraw
 // and lets the window go at its normal rectangle. The window is unmapped by the server at once, so
-// nothing of the change is seen; the states themselves come back with the window.
+// nothing of the change is seen; the states themselves come back with the window. (Not so for
+// shaded: unshading maps the client window again after our unmap, and metacity then keeps it.)
 void giveBackNormalRectangle(X11Connection& x, xcb_window_t window) {
     xcb_ewmh_connection_t* ewmh = x.ewmh();
     constexpr auto kPager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
@@ -252,26 +253,30 @@ void Placements::concealShaded(const std::vector<xcb_window_t>& windows) {
     if (kept.empty()) {
         return;
     }
-    for (xcb_window_t window : kept) {
-        xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
-                                         x_.ewmh()->_NET_WM_STATE_SHADED, XCB_ATOM_NONE,
-                                         XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
-    }
     // Unshading maps the window, which makes onEvent forget it: its record goes back afterwards.
-    std::vector<Withdrawn> records;
+    std::unordered_map<xcb_window_t, Withdrawn> records;
     for (xcb_window_t window : kept) {
-        records.push_back(withdrawn_.at(window));
+        if (auto it = withdrawn_.find(window); it != withdrawn_.end()) {
+            records.emplace(window, it->second);
+            xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                             x_.ewmh()->_NET_WM_STATE_SHADED, XCB_ATOM_NONE,
+                                             XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        }
     }
-    waitFor(kept, kFactNetState, [](xcb_window_t, const WindowFacts& f) {
+    std::vector<xcb_window_t> unshaded;
+    for (const auto& entry : records) {
+        unshaded.push_back(entry.first);
+    }
+    waitFor(unshaded, kFactNetState, [](xcb_window_t, const WindowFacts& f) {
         return !f.shaded && f.mapState == XCB_MAP_STATE_VIEWABLE;
     });
-    x_.drainEvents();
-    for (std::size_t i = 0; i < kept.size(); ++i) {
-        xcb_change_save_set(x_.xcb(), XCB_SET_MODE_INSERT, kept[i]);
-        withdraw(x_, kept[i]);
-        withdrawn_[kept[i]] = records[i];
+    x_.drainEvents();  // the MapNotify of each, before its record goes back
+    for (const auto& [window, record] : records) {
+        xcb_change_save_set(x_.xcb(), XCB_SET_MODE_INSERT, window);
+        withdraw(x_, window);
+        withdrawn_[window] = record;
     }
-    for (xcb_window_t window : waitFor(kept, parts, isReleased)) {
+    for (xcb_window_t window : waitFor(unshaded, parts, isReleased)) {
         // Still held: at least never shown while we say it is concealed.
         xcb_unmap_window(x_.xcb(), window);
     }
