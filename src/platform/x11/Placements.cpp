@@ -182,13 +182,23 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     const bool wm = x_.windowManagerRunning();
     const auto stackCookie = xcb_query_tree(c, x_.root());
     const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
+    const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
     const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
     const auto stack = x_.reply<xcb_query_tree_reply_t>(stackCookie);
     xcb_window_t active = XCB_NONE;
     if (auto r = x_.reply<xcb_get_property_reply_t>(activeCookie)) {
         xcb_ewmh_get_active_window_from_reply(&active, r.get());
     }
-    auto stackIndexOf = [&](xcb_window_t topLevel) -> std::size_t {
+    std::vector<xcb_window_t> clientStack;  // bottom to top
+    if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
+        clientStack = values32(r.get());
+    }
+    // The window manager's own order of its clients where it has one: frames of kwin and icewm hold
+    // the client two levels down, so the client's parent is not what the root stacks.
+    auto stackIndexOf = [&](xcb_window_t window, xcb_window_t topLevel) -> std::size_t {
+        if (auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
+            return static_cast<std::size_t>(it - clientStack.begin());
+        }
         if (!stack) {
             return 0;
         }
@@ -222,7 +232,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         Withdrawn record;
         record.released = !wm || f.overrideRedirect || !f.managed();
         record.serial = nextSerial_++;
-        record.stackIndex = stackIndexOf(f.parent == x_.root() ? window : f.parent);
+        record.stackIndex = stackIndexOf(window, f.parent == x_.root() ? window : f.parent);
         record.wasActive = active == window;
         record.desktop = f.desktop;
         record.states = states;
