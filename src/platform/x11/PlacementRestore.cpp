@@ -296,9 +296,9 @@ void Placements::reactivate(const std::vector<Restore>& restores) {
                                           XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, XCB_NONE);
 }
 
-// Window managers stack windows they manage anew by their own rules (icewm and kwin by age), and
-// activating one raises it on some (openbox): the restored windows are raised once more, bottom
-// first, which leaves them in their old order above the windows that stayed. Placing them between
+// Activating a window raises it on some window managers (openbox), whatever its place was: the
+// restored windows are raised once more, bottom first, which leaves them in their old order above
+// the windows that stayed. Placing them between
 // those windows would take a restack relative to a sibling, which openbox turns into a plain lower
 // or raise.
 void Placements::restack(const std::vector<Restore>& restores) {

@@ -36,8 +36,13 @@ namespace core::x11 {
 // EWMH does not publish the normal rectangle of a maximised or fullscreen window: GetWindowPlacement
 // reports the maximised one. Restoring such a window therefore never applies the placement's
 // rectangle; it keeps the window's own rectangle as the window manager left it when it let the
-// withdrawn window go (openbox, icewm and i3 put the normal one back; others leave the maximised
-// one), moves it there and then asks for the state, so that un-maximising returns to it.
+// withdrawn window go, moves it there and then asks for the state, so that un-maximising returns
+// to it. That rectangle is the normal one because hiding asks the window manager to end those
+// states just before the withdraw (openbox, icewm and i3 put the normal one back anyway; the
+// others would let it go at its maximised size).
+//
+// Restored windows are mapped bottom first in their old order (_NET_CLIENT_LIST_STACKING when they
+// were hidden) and raised once more in that order after the activation.
 //
 // Some window managers (xfwm4) ignore the withdraw of a shaded window. Hiding waits for the
 // window manager to let a shaded window go; if it does not, the window is unshaded and withdrawn
