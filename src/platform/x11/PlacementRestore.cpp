@@ -32,12 +32,13 @@ struct Placements::Restore {
     std::optional<Withdrawn> record;  // when we withdrew it
     Path path = Path::kMap;
     bool toMaximized = false;
+    CarriedStates states;       // what the window manager forgot when it let the window go
     bool ownRectKnown = false;  // a withdrawn window going back maximised keeps its own rectangle
     std::int32_t ownX = 0, ownY = 0, ownWidth = 0, ownHeight = 0;
 };
 
-template <typename Done>
-void Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts, Done done) {
+std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts,
+                                              const Done& done) {
     const auto deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
     // Takes its own copy: it removes windows from `pending` as it goes.
     auto settle = [&](const std::vector<xcb_window_t> look) {
@@ -65,6 +66,7 @@ void Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts, Done
             settle(look);
         }
     }
+    return pending;
 }
 
 std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std::size_t>& entries) {
@@ -87,10 +89,15 @@ std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std:
         r.facts = facts[j];
         if (auto it = withdrawn_.find(r.window); it != withdrawn_.end()) {
             r.record = it->second;
+            r.states = it->second.states;
         }
         r.toMaximized =
             r.placement.showCmd == kShowMaximized ||
             (r.placement.showCmd == kShowMinimized && (r.placement.flags & kRestoreToMaximized) != 0);
+        // The placement decides about maximised both ways; one way alone only the record knows.
+        if (r.toMaximized || (r.states.maximizedVert && r.states.maximizedHorz)) {
+            r.states.maximizedVert = r.states.maximizedHorz = r.toMaximized;
+        }
         if (r.facts.parent != x_.root() && !r.facts.wmState && !r.record) {
             r.path = Restore::Path::kSubwindow;
         } else if (!wm || r.facts.overrideRedirect) {
@@ -116,6 +123,7 @@ std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std:
         }
     }
     reactivate(restores);
+    restack(restores);
     return existed;
 }
 
@@ -166,22 +174,18 @@ void Placements::mapTogether(std::vector<Restore>& restores) {
             unreleased.push_back(r->window);
         }
     }
-    waitFor(unreleased, kFactTree | kFactWmState, [this](xcb_window_t w, const WindowFacts& f) {
-        const bool released = !f.managed() && f.parent == x_.root();
-        if (auto it = withdrawn_.find(w); released && it != withdrawn_.end()) {
-            it->second.released = true;
-        }
-        return released;
-    });
+    waitFor(unreleased, kFactTree | kFactWmState,
+            [this](xcb_window_t w, const WindowFacts& f) { return released(w, f); });
+    auto keepsOwnRect = [](const Restore* r) { return r->toMaximized || r->states.changesRectangle(); };
     std::vector<xcb_window_t> own;
     for (const Restore* r : toMap) {
-        if (r->toMaximized) {
+        if (keepsOwnRect(r)) {
             own.push_back(r->window);
         }
     }
     const auto ownFacts = readFacts(x_, own, kFactGeometry);
     for (std::size_t i = 0, k = 0; i < toMap.size(); ++i) {
-        if (toMap[i]->toMaximized) {
+        if (keepsOwnRect(toMap[i])) {
             const WindowFacts& f = ownFacts[k++];
             toMap[i]->ownRectKnown = f.exists;
             toMap[i]->ownX = f.x;
@@ -198,10 +202,21 @@ void Placements::mapTogether(std::vector<Restore>& restores) {
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     for (const Restore* r : toMap) {
         xcb_change_window_attributes(x_.xcb(), r->window, XCB_CW_EVENT_MASK, &mask);
+        presetBeforeMap(*r);
         xcb_map_window(x_.xcb(), r->window);
         mapped.push_back(r->window);
     }
     waitFor(mapped, kFactWmState, [](xcb_window_t, const WindowFacts& f) { return f.managed(); });
+}
+
+// EWMH lets a client set _NET_WM_STATE on a withdrawn window; the window manager reads it when it
+// manages the window, so that it appears in its final layer and shade at once. (The desktop is
+// asked for after the map instead: openbox does not manage a window mapped with a preset desktop
+// other than the current one.)
+void Placements::presetBeforeMap(const Restore& r) {
+    if (r.record) {
+        presetStates(x_, r.window, r.states.kept);
+    }
 }
 
 void Placements::finish(const Restore& r) {
@@ -211,7 +226,7 @@ void Placements::finish(const Restore& r) {
     if (r.ownRectKnown) {
         xcb_ewmh_request_moveresize_window(ewmh, screen, r.window, kWindowGravity, kPager, kMoveResizeAll,
                                            word(r.ownX), word(r.ownY), word(r.ownWidth), word(r.ownHeight));
-    } else if (!r.toMaximized) {
+    } else if (!r.toMaximized && !r.states.changesRectangle()) {
         // The placement's rectangle is the normal one: the frame's top-left and the client's size.
         const MonitorRect monitor = monitor_.rect();
         xcb_ewmh_request_moveresize_window(ewmh, screen, r.window, XCB_GRAVITY_NORTH_WEST, kPager,
@@ -220,12 +235,20 @@ void Placements::finish(const Restore& r) {
                                            word(std::max(1, r.placement.clientSize.width)),
                                            word(std::max(1, r.placement.clientSize.height)));
     }
-    if (r.toMaximized) {
-        // After the move, so that the move sets the normal rectangle.
-        xcb_ewmh_request_change_wm_state(ewmh, screen, r.window, XCB_EWMH_WM_STATE_ADD,
-                                         ewmh->_NET_WM_STATE_MAXIMIZED_VERT,
-                                         ewmh->_NET_WM_STATE_MAXIMIZED_HORZ, kPager);
+    // Again for the window managers that do not read the states preset before the map.
+    requestStates(x_, r.window, r.states.kept);
+    // After the move, so that the move sets the normal rectangle.
+    std::vector<xcb_atom_t> resizing;
+    if (r.states.maximizedVert) {
+        resizing.push_back(ewmh->_NET_WM_STATE_MAXIMIZED_VERT);
     }
+    if (r.states.maximizedHorz) {
+        resizing.push_back(ewmh->_NET_WM_STATE_MAXIMIZED_HORZ);
+    }
+    if (r.states.fullscreen) {
+        resizing.push_back(ewmh->_NET_WM_STATE_FULLSCREEN);
+    }
+    requestStates(x_, r.window, resizing);
     // Before the desktop: openbox ignores iconify requests for windows on other desktops.
     if (r.placement.showCmd == kShowMinimized) {
         auto event = makeClientMessage(r.window, x_.atoms().wmChangeState);
@@ -244,18 +267,54 @@ void Placements::finish(const Restore& r) {
     }
 }
 
-// Mapping gives the focus to the last window mapped; hand it back to the window that had it.
+// Mapping gives the focus to the last window mapped; hand it back to the window that had it, once
+// the window manager shows it (metacity, marco and mutter refuse to focus a window not yet
+// viewable) and with a server timestamp (they refuse CurrentTime).
 void Placements::reactivate(const std::vector<Restore>& restores) {
     const Restore* best = nullptr;
     for (const Restore& r : restores) {
-        if (r.record && r.record->wasActive && r.placement.showCmd != kShowMinimized &&
+        // Activating a shaded window unshades it (openbox): it stays shaded and unfocused.
+        const bool shaded =
+            std::ranges::find(r.states.kept, x_.ewmh()->_NET_WM_STATE_SHADED) != r.states.kept.end();
+        if (r.record && r.record->wasActive && r.placement.showCmd != kShowMinimized && !shaded &&
             (best == nullptr || r.record->serial < best->record->serial)) {
             best = &r;
         }
     }
-    if (best != nullptr) {
-        xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), best->window,
-                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME, XCB_NONE);
+    if (best == nullptr) {
+        return;
+    }
+    // finish() has stopped listening to the window: its MapNotify is needed once more.
+    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+    xcb_change_window_attributes(x_.xcb(), best->window, XCB_CW_EVENT_MASK, &mask);
+    waitFor({best->window}, 0,
+            [](xcb_window_t, const WindowFacts& f) { return f.mapState == XCB_MAP_STATE_VIEWABLE; });
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    xcb_change_window_attributes(x_.xcb(), best->window, XCB_CW_EVENT_MASK, &none);
+    const xcb_timestamp_t time = serverTime_.now(X11Connection::Clock::now() + kWindowManagerTimeout);
+    xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), best->window,
+                                          XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, XCB_NONE);
+}
+
+// Activating a window raises it on some window managers (openbox), whatever its place was: the
+// restored windows are raised once more, bottom first, which leaves them in their old order above
+// the windows that stayed. Placing them between
+// those windows would take a restack relative to a sibling, which openbox turns into a plain lower
+// or raise.
+void Placements::restack(const std::vector<Restore>& restores) {
+    std::vector<const Restore*> ours;
+    for (const Restore& r : restores) {
+        if (r.record && r.path == Restore::Path::kMap) {
+            ours.push_back(&r);
+        }
+    }
+    if (ours.size() < 2) {
+        return;
+    }
+    std::ranges::stable_sort(ours, {}, [](const Restore* r) { return r->record->stackIndex; });
+    for (const Restore* r : ours) {
+        xcb_ewmh_request_restack_window(x_.ewmh(), x_.screenNumber(), r->window, XCB_NONE,
+                                        XCB_STACK_MODE_ABOVE);
     }
 }
 

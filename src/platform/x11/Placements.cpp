@@ -37,9 +37,25 @@ void withdraw(X11Connection& x, xcb_window_t window) {
                    XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY, event);
 }
 
+// Many window managers (xfwm4, metacity, mutter, marco, kwin, fluxbox) let a withdrawn window go
+// at its maximised or fullscreen size, and EWMH does not publish the normal one. Asked to end those
+// states just before the withdraw, the window manager handles that request before the withdraw
+// and lets the window go at its normal rectangle. The window is unmapped by the server at once, so
+// nothing of the change is seen; the states themselves come back with the window. (Not so for
+// shaded: unshading maps the client window again after our unmap, and metacity then keeps it.)
+void giveBackNormalRectangle(X11Connection& x, xcb_window_t window) {
+    xcb_ewmh_connection_t* ewmh = x.ewmh();
+    constexpr auto kPager = XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER;
+    xcb_ewmh_request_change_wm_state(ewmh, x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_FULLSCREEN, XCB_ATOM_NONE, kPager);
+    xcb_ewmh_request_change_wm_state(ewmh, x.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                     ewmh->_NET_WM_STATE_MAXIMIZED_VERT, ewmh->_NET_WM_STATE_MAXIMIZED_HORZ,
+                                     kPager);
+}
+
 }  // namespace
 
-Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor) {
+Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor), serverTime_(x) {
     x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
@@ -69,7 +85,7 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
         }
         case XCB_PROPERTY_NOTIFY: {
             const auto& e = reinterpret_cast<const xcb_property_notify_event_t&>(event);
-            if (e.atom == x_.atoms().wmState) {
+            if (e.atom == x_.atoms().wmState || e.atom == x_.ewmh()->_NET_WM_STATE) {
                 touched_.insert(e.window);
             }
             break;
@@ -166,13 +182,23 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     const bool wm = x_.windowManagerRunning();
     const auto stackCookie = xcb_query_tree(c, x_.root());
     const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
-    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactDesktop);
+    const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
+    const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
     const auto stack = x_.reply<xcb_query_tree_reply_t>(stackCookie);
     xcb_window_t active = XCB_NONE;
     if (auto r = x_.reply<xcb_get_property_reply_t>(activeCookie)) {
         xcb_ewmh_get_active_window_from_reply(&active, r.get());
     }
-    auto stackIndexOf = [&](xcb_window_t topLevel) -> std::size_t {
+    std::vector<xcb_window_t> clientStack;  // bottom to top
+    if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
+        clientStack = values32(r.get());
+    }
+    // The window manager's own order of its clients where it has one: frames of kwin and icewm hold
+    // the client two levels down, so the client's parent is not what the root stacks.
+    auto stackIndexOf = [&](xcb_window_t window, xcb_window_t topLevel) -> std::size_t {
+        if (auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
+            return static_cast<std::size_t>(it - clientStack.begin());
+        }
         if (!stack) {
             return 0;
         }
@@ -182,6 +208,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     };
 
     std::vector<bool> existed;
+    std::vector<xcb_window_t> shaded;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         const xcb_window_t window = windows[i];
         const WindowFacts& f = facts[i];
@@ -197,17 +224,73 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         }
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
+        const CarriedStates states = carriedStates(x_.ewmh(), f.netStates);
+        if (wm && f.managed() && states.changesRectangle()) {
+            giveBackNormalRectangle(x_, window);
+        }
         withdraw(x_, window);
         Withdrawn record;
         record.released = !wm || f.overrideRedirect || !f.managed();
         record.serial = nextSerial_++;
-        record.stackIndex = stackIndexOf(f.parent == x_.root() ? window : f.parent);
+        record.stackIndex = stackIndexOf(window, f.parent == x_.root() ? window : f.parent);
         record.wasActive = active == window;
         record.desktop = f.desktop;
+        record.states = states;
         withdrawn_[window] = record;
+        if (f.shaded && !record.released) {
+            shaded.push_back(window);
+        }
     }
     x_.flush();
+    concealShaded(shaded);
     return existed;
+}
+
+bool Placements::released(xcb_window_t window, const WindowFacts& f) {
+    const bool gone = !f.managed() && f.parent == x_.root();
+    if (auto it = withdrawn_.find(window); gone && it != withdrawn_.end()) {
+        it->second.released = true;
+    }
+    return gone;
+}
+
+// A window manager that keeps a shaded window through its withdraw (xfwm4) would leave it on the
+// screen: such a window is unshaded, which maps it in its frame, and withdrawn again.
+void Placements::concealShaded(const std::vector<xcb_window_t>& windows) {
+    const unsigned parts = kFactTree | kFactWmState;
+    auto isReleased = [this](xcb_window_t w, const WindowFacts& f) { return released(w, f); };
+    const std::vector<xcb_window_t> kept = waitFor(windows, parts, isReleased);
+    if (kept.empty()) {
+        return;
+    }
+    // Unshading maps the window, which makes onEvent forget it: its record goes back afterwards.
+    std::unordered_map<xcb_window_t, Withdrawn> records;
+    for (xcb_window_t window : kept) {
+        if (auto it = withdrawn_.find(window); it != withdrawn_.end()) {
+            records.emplace(window, it->second);
+            xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), window, XCB_EWMH_WM_STATE_REMOVE,
+                                             x_.ewmh()->_NET_WM_STATE_SHADED, XCB_ATOM_NONE,
+                                             XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER);
+        }
+    }
+    std::vector<xcb_window_t> unshaded;
+    for (const auto& entry : records) {
+        unshaded.push_back(entry.first);
+    }
+    waitFor(unshaded, kFactNetState, [](xcb_window_t, const WindowFacts& f) {
+        return !f.shaded && f.mapState == XCB_MAP_STATE_VIEWABLE;
+    });
+    x_.drainEvents();  // the MapNotify of each, before its record goes back
+    for (const auto& [window, record] : records) {
+        xcb_change_save_set(x_.xcb(), XCB_SET_MODE_INSERT, window);
+        withdraw(x_, window);
+        withdrawn_[window] = record;
+    }
+    for (xcb_window_t window : waitFor(unshaded, parts, isReleased)) {
+        // Still held: at least never shown while we say it is concealed.
+        xcb_unmap_window(x_.xcb(), window);
+    }
+    x_.flush();
 }
 
 std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {

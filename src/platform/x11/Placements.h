@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <unordered_map>
@@ -12,7 +13,9 @@
 #include <vector>
 
 #include "core/WindowServices.h"
+#include "platform/x11/CarriedStates.h"
 #include "platform/x11/PrimaryMonitor.h"
+#include "platform/x11/ServerTime.h"
 #include "platform/x11/WindowFacts.h"
 #include "platform/x11/X11Connection.h"
 
@@ -26,10 +29,24 @@ namespace core::x11 {
 // everything back: the frame position and client size, then the maximised state, then iconic state
 // and the desktop. Many windows are mapped together and waited for together.
 //
-// EWMH does not publish the normal rectangle of a maximised window: GetWindowPlacement reports the
-// maximised one. Restoring a window to maximised therefore never applies the placement's rectangle;
-// it keeps the window's own normal rectangle (which the window manager put back on the window when
-// it let the withdrawn window go), so that un-maximising later returns to where it was.
+// The window manager also forgets the rest of _NET_WM_STATE (see CarriedStates): we keep it from
+// the moment of hiding and set it on the withdrawn window before mapping it again. The window that
+// had the focus gets it back once it is viewable, with a server timestamp (see ServerTime).
+//
+// EWMH does not publish the normal rectangle of a maximised or fullscreen window: GetWindowPlacement
+// reports the maximised one. Restoring such a window therefore never applies the placement's
+// rectangle; it keeps the window's own rectangle as the window manager left it when it let the
+// withdrawn window go, moves it there and then asks for the state, so that un-maximising returns
+// to it. That rectangle is the normal one because hiding asks the window manager to end those
+// states just before the withdraw (openbox, icewm and i3 put the normal one back anyway; the
+// others would let it go at its maximised size).
+//
+// Restored windows are mapped bottom first in their old order (_NET_CLIENT_LIST_STACKING when they
+// were hidden) and raised once more in that order after the activation.
+//
+// Some window managers (xfwm4) ignore the withdraw of a shaded window. Hiding waits for the
+// window manager to let a shaded window go; if it does not, the window is unshaded and withdrawn
+// again (and shaded again when it comes back).
 class Placements {
 public:
     Placements(X11Connection& x, PrimaryMonitor& monitor);
@@ -57,6 +74,7 @@ private:
         std::size_t stackIndex = 0;
         bool wasActive = false;
         std::optional<std::uint32_t> desktop;
+        CarriedStates states;
     };
     struct Restore;  // one window on its way back (Placements.cpp)
 
@@ -65,20 +83,26 @@ private:
     void onEvent(const xcb_generic_event_t& event);
     WindowPlacement placementOf(xcb_window_t window, const WindowFacts& facts);
     std::vector<bool> hide(const std::vector<xcb_window_t>& windows);
+    void concealShaded(const std::vector<xcb_window_t>& windows);
+    void presetBeforeMap(const Restore& r);
     std::vector<bool> restore(const Batch& batch, const std::vector<std::size_t>& entries);
     void restoreDirectly(const Restore& r);
     void adjustManaged(const Restore& r);
     void mapTogether(std::vector<Restore>& restores);
     void finish(const Restore& r);
     void reactivate(const std::vector<Restore>& restores);
+    void restack(const std::vector<Restore>& restores);
     // Waits until done(facts) holds for every window, or the deadline passes; windows that vanish
     // drop out. The facts read are the given parts.
-    template <typename Done>
-    void waitFor(std::vector<xcb_window_t> windows, unsigned parts, Done done);
+    // Returns the windows still pending.
+    using Done = std::function<bool(xcb_window_t, const WindowFacts&)>;
+    std::vector<xcb_window_t> waitFor(std::vector<xcb_window_t> windows, unsigned parts, const Done& done);
+    bool released(xcb_window_t window, const WindowFacts& f);
     void forget(xcb_window_t window);
 
     X11Connection& x_;
     PrimaryMonitor& monitor_;
+    ServerTime serverTime_;
     std::unordered_map<xcb_window_t, Withdrawn> withdrawn_;
     std::unordered_set<xcb_window_t> touched_;  // windows with news since the last look
     std::uint64_t nextSerial_ = 1;

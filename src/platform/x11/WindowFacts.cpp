@@ -54,6 +54,8 @@ void readNetState(X11Connection& x, const xcb_get_property_reply_t* r, WindowFac
         f.maximizedVert = f.maximizedVert || atom == x.ewmh()->_NET_WM_STATE_MAXIMIZED_VERT;
         f.maximizedHorz = f.maximizedHorz || atom == x.ewmh()->_NET_WM_STATE_MAXIMIZED_HORZ;
         f.hidden = f.hidden || atom == x.ewmh()->_NET_WM_STATE_HIDDEN;
+        f.shaded = f.shaded || atom == x.ewmh()->_NET_WM_STATE_SHADED;
+        f.netStates.push_back(atom);
     }
 }
 

@@ -42,8 +42,10 @@ struct WindowFacts {
     std::optional<std::uint32_t> wmState;  // empty when the window has no WM_STATE
     bool maximizedVert = false;
     bool maximizedHorz = false;
-    bool hidden = false;          // _NET_WM_STATE_HIDDEN: minimised, for an EWMH window manager
-    bool onOtherDesktop = false;  // on a desktop other than the current one (read with kFactDesktop)
+    bool hidden = false;                // _NET_WM_STATE_HIDDEN: minimised, for an EWMH window manager
+    bool shaded = false;                // _NET_WM_STATE_SHADED: rolled up into its title bar
+    std::vector<xcb_atom_t> netStates;  // every atom of _NET_WM_STATE (read with kFactNetState)
+    bool onOtherDesktop = false;        // on a desktop other than the current one (read with kFactDesktop)
     FrameExtents extents;
     std::optional<std::uint32_t> desktop;  // _NET_WM_DESKTOP (0xFFFFFFFF: all desktops)
     std::int32_t x = 0, y = 0;             // relative to the parent, outside the border
@@ -51,9 +53,10 @@ struct WindowFacts {
     std::int32_t rootX = 0, rootY = 0;  // the window's origin (inside its border) on the root
 
     bool managed() const { return wmState == kNormalState || wmState == kIconicState; }
-    // Openbox (as ICCCM allows) also gives windows on other desktops IconicState; only
-    // _NET_WM_STATE_HIDDEN tells them apart from minimised ones.
-    bool minimized() const { return wmState == kIconicState && (hidden || !onOtherDesktop); }
+    // Openbox (as ICCCM allows) also gives windows on other desktops IconicState, and openbox,
+    // metacity, marco and kwin give it to shaded windows; only _NET_WM_STATE_HIDDEN tells them
+    // apart from minimised ones (a window both shaded and minimised counts as shaded).
+    bool minimized() const { return wmState == kIconicState && !shaded && (hidden || !onOtherDesktop); }
     bool maximized() const { return maximizedVert && maximizedHorz; }
 };
 

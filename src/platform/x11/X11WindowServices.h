@@ -25,10 +25,12 @@ class InputChangeReporter;
 // starts "off": a ScrollLock switched on before the program started, on a keymap where the
 // indicator does not follow the key, is not known.
 //
-// Hiding and restoring: see Placements. Hiding costs no wait; restoring waits (at most 500 ms) for
-// the window manager once for all windows of a call, so the cycle should hand over all its windows
-// in one SetWindowPlacements. Windows we withdrew stay in our save-set until shown again: if this
-// process ends or dies with windows hidden, the X server maps them again.
+// Hiding and restoring: see Placements. Hiding costs no wait (but for shaded windows, which wait
+// for the window manager to let them go); restoring waits (at most 500 ms each) for the window
+// manager once for all windows of a call, then for the window to focus to be shown and for a server
+// timestamp, so the cycle should hand over all its windows in one SetWindowPlacements. Windows we withdrew
+// stay in our save-set until shown again: if this process ends or dies with windows hidden, the X server maps
+// them again.
 //
 // EnumWindows lists what a user can reach: the window manager's clients (WM_STATE Normal or
 // Iconic, minimised ones and those on other desktops included) and the windows we withdrew, bottom
