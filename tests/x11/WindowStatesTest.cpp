@@ -77,10 +77,10 @@ protected:
     }
 
     // The frame's top-left and the client's size once two reads in a row agree.
-    Rect steadyOrigin(Window w) {
-        Rect last = observer.frameOrigin(w);
+    QRect steadyOrigin(Window w) {
+        QRect last = observer.frameOrigin(w);
         waitUntil([&] {
-            const Rect now = observer.frameOrigin(w);
+            const QRect now = observer.frameOrigin(w);
             const bool same = now == last;
             last = now;
             return same;
@@ -135,7 +135,7 @@ TEST_P(StateTableTest, StateComesBackWithTheWindow) {
     const std::vector<Window> windows = openClients(1);
     ASSERT_EQ(windows.size(), 1u);
     const Window w = windows.front();
-    const Rect normal = steadyOrigin(w);
+    const QRect normal = steadyOrigin(w);
     tool("wmctrl", {"-i", "-r", hex(w), "-b", QStringLiteral("add,") + c.wmctrlStates});
     ASSERT_TRUE(waitUntil([&] { return hasStates(w, c.atoms); }))
         << "the window manager did not take the state";
