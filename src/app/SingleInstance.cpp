@@ -178,13 +178,14 @@ QString SingleInstance::defaultRuntimeDir() {
     if (!runtime.isEmpty() && QFileInfo(runtime).isDir() && QFileInfo(runtime).isWritable()) return runtime;
     if (const std::optional<QString> folder = privateFolderIn(QDir::tempPath())) return *folder;
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
-    std::fprintf(stderr,
-                 "zelmora2nd: %s/zelmora2nd-%u belongs to someone else; the lock and the socket go to "
-                 "%s/zelmora2nd instead.\n",
-                 QFile::encodeName(QDir::tempPath()).constData(), static_cast<unsigned>(::getuid()),
-                 QFile::encodeName(cache).constData());
     QDir().mkpath(cache);
-    return privateFolderIn(cache).value_or(cache);
+    const QString folder = privateFolderIn(cache).value_or(cache);
+    std::fprintf(stderr,
+                 "zelmora2nd: %s/zelmora2nd-%u belongs to someone else; the lock and the socket go to %s "
+                 "instead.\n",
+                 QFile::encodeName(QDir::tempPath()).constData(), static_cast<unsigned>(::getuid()),
+                 QFile::encodeName(folder).constData());
+    return folder;
 }
 
 std::optional<QString> SingleInstance::privateFolderIn(const QString& base) {
