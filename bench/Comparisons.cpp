@@ -99,7 +99,7 @@ Samples measureXdotoolEdge(DesktopWatch& watch, int repeats, const std::string& 
         samples.failed = repeats;
         return samples;
     }
-    watch.warp(kMiddleX, kMiddleY);
+    watch.movePointer(kMiddleX, kMiddleY);
     const pid_t edge = spawn({"xdotool", "behave_screen_edge", "--quiesce", "0", "top-left", "exec",
                               "xdotool", "windowunmap", hex(window)},
                              {}, logFolder + "/xdotool.log");
@@ -108,14 +108,14 @@ Samples measureXdotoolEdge(DesktopWatch& watch, int repeats, const std::string& 
     for (int run = 0; run < repeats; ++run) {
         watch.track({window});
         randomPause(100, 300);
-        const auto t0 = watch.warp(0, 0);
+        const auto t0 = watch.movePointer(0, 0);
         const auto hidden = watch.waitAllHidden(std::chrono::seconds(5));
         if (hidden.complete) {
             samples.add(t0, hidden.last);
         } else {
             ++samples.failed;
         }
-        watch.warp(kMiddleX, kMiddleY);
+        watch.movePointer(kMiddleX, kMiddleY);
         watch.map({window});
         watch.waitAllShown(std::chrono::seconds(5));
     }
