@@ -99,25 +99,27 @@ Samples measureXdotoolEdge(DesktopWatch& watch, int repeats, const std::string& 
         samples.failed = repeats;
         return samples;
     }
-    watch.warp(kMiddleX, kMiddleY);
-    const pid_t edge = spawn({"xdotool", "behave_screen_edge", "--quiesce", "0", "top-left", "exec",
+    watch.movePointer(kMiddleX, kMiddleY);
+    // A quiet time of 500 ms after each run of the command: one unmap per entry into the corner.
+    const pid_t edge = spawn({"xdotool", "behave_screen_edge", "--quiesce", "500", "top-left", "exec",
                               "xdotool", "windowunmap", hex(window)},
                              {}, logFolder + "/xdotool.log");
     // xdotool gives no sign when it listens; give it a moment to select the pointer events.
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
     for (int run = 0; run < repeats; ++run) {
         watch.track({window});
-        randomPause(100, 300);
-        const auto t0 = watch.warp(0, 0);
+        randomPause(600, 900);
+        const auto t0 = watch.movePointer(0, 0);
         const auto hidden = watch.waitAllHidden(std::chrono::seconds(5));
         if (hidden.complete) {
             samples.add(t0, hidden.last);
         } else {
             ++samples.failed;
         }
-        watch.warp(kMiddleX, kMiddleY);
+        watch.movePointer(kMiddleX, kMiddleY);
         watch.map({window});
-        watch.waitAllShown(std::chrono::seconds(5));
+        if (!watch.waitAllShown(std::chrono::seconds(5)).complete)
+            std::fprintf(stderr, "bench: xdotool's xterm did not come back\n");
     }
     Stop(edge);
     closeXterm(watch, xterm, window);

@@ -45,7 +45,7 @@ bench::DesktopWatch* watch = nullptr;
 // The cycle as the main window builds it, with the settings' defaults: the top-left corner, 5
 // pixels, Shift and ScrollLock watched, discovery by class, mute with automatic restore.
 struct Cycle {
-    cycle() {
+    Cycle() {
         registry.setClassList({QString::fromLatin1(kClass)});
         controls.zoneMask = core::kZoneTopLeft;
         controls.zoneThickness = 5;
@@ -64,8 +64,7 @@ struct Cycle {
     fakes::FakeSoundOutput device;
     core::MuteSwitch mixer{device};
     fakes::FakeTrayIcon icon;
-    core::TrayIconData trayIconData;
-    core::ConcealmentCycle cycle{*services, registry, controls, flags, mixer, icon, trayIconData};
+    core::ConcealmentCycle cycle{*services, registry, controls, flags, mixer, icon};
 };
 
 // N windows of the test client, managed by the window manager; ended with the object.
@@ -102,7 +101,7 @@ double millis(Clock::duration d) {
 }
 
 void BM_CycleIdleTick(benchmark::State& state) {
-    watch->warp(kMiddleX, kMiddleY);
+    watch->movePointer(kMiddleX, kMiddleY);
     Cycle c;
     c.cycle.tick();
     const auto before = services->roundTrips();
@@ -122,12 +121,12 @@ void BM_CycleConcealRestore(benchmark::State& state) {
         return;
     }
     watch->track(windows.windows());
-    watch->warp(kMiddleX, kMiddleY);
+    watch->movePointer(kMiddleX, kMiddleY);
     Cycle c;
     std::vector<double> concealTick, withdrawn, hidden, restoreTick, shown;
     double concealTrips = 0, restoreTrips = 0;  // of the last iteration
     for (auto _ : state) {
-        watch->warp(0, 0);
+        watch->movePointer(0, 0);
         const auto trips0 = services->roundTrips();
         const auto t0 = Clock::now();
         c.cycle.tick();
@@ -135,7 +134,7 @@ void BM_CycleConcealRestore(benchmark::State& state) {
         concealTrips = static_cast<double>(services->roundTrips() - trips0);
         const auto off = watch->waitAllHidden(std::chrono::seconds(5));
         settleForATick();
-        watch->warp(kMiddleX, kMiddleY);
+        watch->movePointer(kMiddleX, kMiddleY);
         const auto trips2 = services->roundTrips();
         const auto t2 = Clock::now();
         c.cycle.tick();

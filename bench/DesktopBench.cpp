@@ -1,9 +1,14 @@
 // zel-bench-desktop: the whole zelmora2nd as a user runs it, measured from outside on the headless
 // desktop (run through bench/run.sh), beside xdotool behave_screen_edge and kdocker:
 //   - start-up until the tray icon is viewable in trayer's panel;
-//   - idle CPU time and memory over a quiet stretch;
+//   - idle CPU time, wake-ups and memory over a quiet stretch;
+//   - CPU time while the pointer moves without pause (XTEST, in circles in the middle);
 //   - pointer into the top-left corner until the last of N windows is off the screen, and pointer
-//     out until the last is back (N = 1 and 10 xterms, 100 windows of the light test client).
+//     out until the last is back (N = 1 and 10 xterms, 100 windows of the light test client);
+//   - for 1 xterm and the moving pointer, the same program with the input left to its 300 ms
+//     polling (ZEL_NO_INPUT_EVENTS=1) and with at most one evaluation per 16 ms
+//     (ZEL_CYCLE_MIN_GAP_MS=16) instead of one per pass of its event loop.
+// The pointer moves through XTEST, as a device does: a warp sends no raw motion.
 // Prints one Markdown table on stdout (with the Google Benchmark results of --gbench FILE); the
 // progress goes to stderr.
 //
@@ -11,6 +16,7 @@
 //                     [--gbench FILE] [--no-kdocker] [--logs FOLDER]
 #include <QCoreApplication>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <thread>
 
@@ -24,6 +30,10 @@ namespace bench {
 namespace {
 
 constexpr int kMiddleX = 500, kMiddleY = 400;
+// The moving pointer: one motion every 8 ms for 10 s, in a circle of 150 pixels around the middle.
+constexpr auto kMotionStep = std::chrono::milliseconds(8);
+constexpr auto kMotionLength = std::chrono::seconds(10);
+constexpr int kMotionRadius = 150;
 const char* const kClientClass = "ZelBench";
 
 struct Options {
@@ -75,10 +85,10 @@ struct Latency {
 Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
     Latency latency;
     watch.track(windows);
-    watch.warp(kMiddleX, kMiddleY);
+    watch.movePointer(kMiddleX, kMiddleY);
     for (int run = 0; run < repeats; ++run) {
         randomPause(400, 700);
-        const auto in = watch.warp(0, 0);
+        const auto in = watch.movePointer(0, 0);
         const auto off = watch.waitAllHidden(std::chrono::seconds(10));
         if (off.complete) {
             latency.withdrawn.add(in, off.lastClient);
@@ -88,7 +98,7 @@ Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
             ++latency.hidden.failed;
         }
         randomPause(400, 700);
-        const auto out = watch.warp(kMiddleX, kMiddleY);
+        const auto out = watch.movePointer(kMiddleX, kMiddleY);
         const auto on = watch.waitAllShown(std::chrono::seconds(10));
         if (on.complete) {
             latency.shown.add(out, on.last);
@@ -97,6 +107,36 @@ Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
         }
     }
     return latency;
+}
+
+// The program started with one environment variable set: its CPU while the pointer moves, and the
+// corner to 1 xterm off the screen and back.
+struct Variant {
+    IdleProbe moving;
+    Latency latency;
+};
+
+Variant measureVariant(DesktopWatch& watch, ProgramFolder& folder, const Options& options, const char* name,
+                       const char* value, const std::string& log) {
+    Variant variant;
+    setenv(name, value, 1);
+    Samples startup;
+    const pid_t program = folder.start(watch, startup, log);
+    unsetenv(name);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    variant.moving = IdleProbe(program);
+    watch.circle(kMiddleX, kMiddleY, kMotionRadius, kMotionStep, kMotionLength);
+    variant.moving.finish();
+    {
+        TargetWindows windows(watch, options.client, 1, true);
+        if (windows.windows().size() == 1) {
+            variant.latency = measureLatency(watch, windows.windows(), options.repeats);
+        } else {
+            variant.latency.hidden.failed = variant.latency.shown.failed = options.repeats;
+        }
+    }
+    Stop(program, std::chrono::seconds(10));
+    return variant;
 }
 
 void progress(const char* text) {
@@ -149,7 +189,7 @@ int run(const Options& options) {
     const std::string logs = options.logs.empty() ? scratch.path() : options.logs;
     const std::string programLog = logs + "/zelmora2nd.log";
     ProgramFolder folder(options.program);
-    watch->warp(kMiddleX, kMiddleY);
+    watch->movePointer(kMiddleX, kMiddleY);
 
     progress("start-up until the tray icon shows");
     Samples startup;
@@ -169,7 +209,7 @@ int run(const Options& options) {
     const pid_t program = folder.start(*watch, startup, programLog);
     const pid_t xdotool = startXdotoolIdle(logs);
     const pid_t pollLoop = startPollLoop(pollLoopPath());
-    watch->warp(kMiddleX, kMiddleY);
+    watch->movePointer(kMiddleX, kMiddleY);
     // Let the start-ups settle (Qt loads fonts and plugins, kdocker its icons) before measuring.
     std::this_thread::sleep_for(std::chrono::seconds(3));
     const std::string idleText = "idle CPU over " + std::to_string(options.idleSeconds) + " s";
@@ -178,6 +218,12 @@ int run(const Options& options) {
     std::this_thread::sleep_for(std::chrono::seconds(options.idleSeconds));
     for (IdleProbe* probe : {&ours, &edge, &docker, &floor})
         probe->finish();
+    progress("CPU while the pointer moves");
+    IdleProbe oursMoving(program), edgeMoving(xdotool), floorMoving(pollLoop);
+    const int moves = watch->circle(kMiddleX, kMiddleY, kMotionRadius, kMotionStep, kMotionLength);
+    for (IdleProbe* probe : {&oursMoving, &edgeMoving, &floorMoving})
+        probe->finish();
+    watch->movePointer(kMiddleX, kMiddleY);
     Stop(xdotool);
     Stop(pollLoop);
     Stop(kdocker.heldXterm);
@@ -199,11 +245,26 @@ int run(const Options& options) {
     const auto memoryAfter = memoryOf(program);
     const bool endedByTerm = Stop(program, std::chrono::seconds(10));
     reapExited();
+    progress("the same with the input polled every 300 ms (ZEL_NO_INPUT_EVENTS=1)");
+    const Variant polled = measureVariant(*watch, folder, options, "ZEL_NO_INPUT_EVENTS", "1", programLog);
+    progress("the same with at most one evaluation per 16 ms (ZEL_CYCLE_MIN_GAP_MS=16)");
+    const Variant gap16 = measureVariant(*watch, folder, options, "ZEL_CYCLE_MIN_GAP_MS", "16", programLog);
 
     Table table;
     table.Row("Idle CPU, pointer in the middle (% of one core)", ours.cpuCell(), edge.cpuCell(),
               kdocker.holder > 0 ? docker.cpuCell() : "not measured (kdocker missing or it failed)",
-              "below 0.1 %; floor, a bare 300 ms poll loop: " + floor.cpuCell());
+              "goal 0.005 %; a bare 300 ms poll loop: " + floor.cpuCell());
+    table.Row("Idle wake-ups (context switches, by thread)", ours.wakeupsCell(), edge.wakeupsCell(),
+              kdocker.holder > 0 ? docker.wakeupsCell() : "not measured",
+              "goal 0; a bare 300 ms poll loop: " + floor.wakeupsCell());
+    const std::string motion = std::to_string(moves) + " XTEST moves in " +
+                               std::to_string(kMotionLength.count()) + " s (every " +
+                               std::to_string(kMotionStep.count()) + " ms)";
+    table.Row("CPU while the pointer moves without pause (% of one core)",
+              oursMoving.cpuCell() + "; wake-ups " + oursMoving.wakeupsCell(), edgeMoving.cpuCell(), "—",
+              "goal 0.5 %; " + motion + "; at most one evaluation per 16 ms: " + gap16.moving.cpuCell() +
+                  "; input polled every 300 ms: " + polled.moving.cpuCell() +
+                  "; a bare 300 ms poll loop: " + floorMoving.cpuCell());
     table.Row("Memory at the end of the idle stretch (RSS / PSS)", ours.memoryCell(), edge.memoryCell(),
               kdocker.holder > 0 ? docker.memoryCell() + ", holding one withdrawn xterm" : "not measured",
               "bare poll loop: " + floor.memoryCell());
@@ -215,7 +276,7 @@ int run(const Options& options) {
     for (const auto& [count, latency] : latencies) {
         const std::string what = count <= 10 ? " xterm" : " test-client window";
         const std::string windows = std::to_string(count) + what + (count > 1 ? "s" : "");
-        const std::string limit = count == 100 ? "one tick (300 ms) + 20 ms" : "one tick (300 ms) + work";
+        const std::string limit = count == 100 ? "the motion event + 20 ms" : "the motion event + work";
         table.Row("Pointer into the corner → " + windows + " off the screen (median / max)",
                   medianMax(latency.hidden), count == 1 ? medianMax(xdotoolEdge) + " ¹" : "—",
                   count == 1 && kdocker.available
@@ -224,7 +285,16 @@ int run(const Options& options) {
                   limit + "; all withdrawn " + medianMax(latency.withdrawn) +
                       "; first withdrawn → last off " + medianMax(latency.work));
         table.Row("Pointer out → " + windows + " back (median / max)", medianMax(latency.shown), "—", "—",
-                  "one tick (300 ms) + the window manager");
+                  "the motion event + the window manager");
+    }
+    for (const auto& [variant, what] :
+         {std::pair{&gap16, "at most one evaluation per 16 ms"},
+          std::pair{&polled, "input polled every 300 ms (ZEL_NO_INPUT_EVENTS=1)"}}) {
+        table.Row(
+            std::string("Pointer into the corner → 1 xterm off the screen, ") + what + " (median / max)",
+            medianMax(variant->latency.hidden), "—", "—",
+            "all withdrawn " + medianMax(variant->latency.withdrawn) + "; pointer out → back " +
+                medianMax(variant->latency.shown));
     }
     if (!options.gbench.empty()) addCoreRows(table, readBenchmarkJson(options.gbench));
     table.print(stdout);

@@ -1,6 +1,11 @@
 #include "DesktopWatch.h"
 
 #include <poll.h>
+#include <xcb/xtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
 
 #include <cstdlib>
 #include <cstring>
@@ -44,14 +49,44 @@ DesktopWatch::~DesktopWatch() {
     xcb_disconnect(c_);
 }
 
-Clock::time_point DesktopWatch::warp(int x, int y) {
-    xcb_warp_pointer(c_, XCB_NONE, root_, 0, 0, 0, 0, static_cast<std::int16_t>(x),
-                     static_cast<std::int16_t>(y));
+void DesktopWatch::fakeMotion(int x, int y) {
+    xcb_test_fake_input(c_, XCB_MOTION_NOTIFY, 0 /* absolute */, XCB_CURRENT_TIME, root_,
+                        static_cast<std::int16_t>(x), static_cast<std::int16_t>(y), 0);
     xcb_flush(c_);
+}
+
+Clock::time_point DesktopWatch::movePointer(int x, int y) {
+    fakeMotion(x, y);
     const auto sent = Clock::now();
-    // The reply comes after the server has carried out the warp.
-    own(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    // The fake device event may be handled after the request's reply: look until the pointer is
+    // there (the screen clamps it, as for a real device).
+    const auto deadline = sent + std::chrono::seconds(2);
+    while (Clock::now() < deadline) {
+        auto pointer = own(xcb_query_pointer_reply(c_, xcb_query_pointer(c_, root_), nullptr));
+        if (!pointer || (pointer->root_x == std::max(x, 0) && pointer->root_y == std::max(y, 0))) break;
+        std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
     return sent;
+}
+
+int DesktopWatch::circle(int x, int y, int radius, std::chrono::milliseconds step,
+                         std::chrono::milliseconds length) {
+    const auto start = Clock::now();
+    auto next = start;
+    int moves = 0;
+    while (next - start < length) {
+        // A full turn every 2 s.
+        const double angle = 2 * std::numbers::pi * std::chrono::duration<double>(next - start).count() / 2.0;
+        fakeMotion(x + static_cast<int>(radius * std::cos(angle)),
+                   y + static_cast<int>(radius * std::sin(angle)));
+        ++moves;
+        next += step;
+        std::this_thread::sleep_until(next);
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
+            std::free(event);
+    }
+    own(xcb_get_input_focus_reply(c_, xcb_get_input_focus(c_), nullptr));
+    return moves;
 }
 
 void DesktopWatch::map(const std::vector<xcb_window_t>& windows) {

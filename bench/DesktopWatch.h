@@ -1,12 +1,13 @@
 #pragma once
 
 // An outside observer of the desktop for the benchmark: a separate X client that moves the pointer
-// and timestamps (steady clock, CLOCK_MONOTONIC) when other programs' windows leave or reach the
-// screen, from the structure events that the X server reports.
+// (through XTEST, as a device does) and timestamps (steady clock, CLOCK_MONOTONIC) when other programs'
+// windows leave or reach the screen, from the structure events that the X server reports.
 
 #include <sys/types.h>
 #include <xcb/xcb.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -25,9 +26,14 @@ public:
     DesktopWatch(const DesktopWatch&) = delete;
     DesktopWatch& operator=(const DesktopWatch&) = delete;
 
-    // Warps the pointer and returns once the server has moved it; the time is taken when the
-    // request has been sent.
-    Clock::time_point warp(int x, int y);
+    // Moves the pointer through XTEST, as a pointer device does (the server sends motion events,
+    // raw ones too; a warp sends no raw motion, so a program listening to it would not see a warp),
+    // and returns once the pointer is there; the time is taken when the request has been sent.
+    Clock::time_point movePointer(int x, int y);
+
+    // Moves the pointer without pause for `length`, one XTEST motion every `step`, in a circle of
+    // `radius` pixels around (x, y). Returns the number of moves sent.
+    int circle(int x, int y, int radius, std::chrono::milliseconds step, std::chrono::milliseconds length);
 
     // Maps the windows again, as their own program would (the window manager manages them anew).
     void map(const std::vector<xcb_window_t>& windows);
@@ -68,6 +74,8 @@ private:
     enum class Goal { kHidden, kShown };
 
     explicit DesktopWatch(xcb_connection_t* c, xcb_window_t root);
+    // One XTEST motion to (x, y), absolute.
+    void fakeMotion(int x, int y);
     xcb_atom_t atom(const char* name);
     std::string classOf(xcb_window_t window);
     std::uint32_t pidOf(xcb_window_t window);

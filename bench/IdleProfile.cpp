@@ -1,12 +1,15 @@
 // zel-bench-idle: where the idle zelmora2nd spends its CPU time (run through bench/profile-idle.sh).
 // With the pointer in the middle of the screen and nothing to conceal, it reports
 //   - per thread: wake-ups (voluntary context switches) and CPU time over the stretch, and the same
-//     per 300 ms tick, beside a bare 300 ms poll loop (zel-bench-poll) as the floor;
-//   - the system calls made meanwhile (strace -c -f), over a second stretch of the same length;
+//     per minute, beside a bare 300 ms poll loop (zel-bench-poll) as the floor;
+//   - the system calls made meanwhile, each with its time and thread, and their counts (strace),
+//     over a second stretch of the same length;
 //   - with --callgrind: the instructions run in user space meanwhile (valgrind's callgrind, switched
 //     on only after the start-up), with the functions that run them.
 //
-//   zel-bench-idle --program PATH [--seconds 30] [--callgrind] [--logs FOLDER]
+// With --moving, the pointer moves without pause during the stretches (XTEST, every 8 ms).
+//
+//   zel-bench-idle --program PATH [--seconds 30] [--callgrind] [--moving] [--logs FOLDER]
 #include <signal.h>
 
 #include <cstdio>
@@ -58,7 +61,7 @@ std::map<std::string, ThreadSample> threads(pid_t pid) {
 
 void printThreads(const char* who, const std::map<std::string, ThreadSample>& before,
                   const std::map<std::string, ThreadSample>& after, int seconds) {
-    const double ticks = seconds / 0.3;
+    const double minutes = seconds / 60.0;
     long wakeups = 0;
     double cpuMs = 0;
     for (const auto& [id, end] : after) {
@@ -70,8 +73,8 @@ void printThreads(const char* who, const std::map<std::string, ThreadSample>& be
         cpuMs += ms;
         std::printf("| %s | %s | %ld | %.2f |\n", who, end.name.c_str(), w, ms);
     }
-    std::printf("| %s | all: per 300 ms tick | %.1f | %.1f µs |\n", who, static_cast<double>(wakeups) / ticks,
-                cpuMs * 1000 / ticks);
+    std::printf("| %s | all: per minute | %.1f | %.2f |\n", who, static_cast<double>(wakeups) / minutes,
+                cpuMs / minutes);
 }
 
 void section(const std::string& title) {
@@ -88,7 +91,7 @@ void show(const std::string& command) {
     std::fflush(stdout);
 }
 
-void callgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const std::string& logs) {
+void profileCallgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const std::string& logs) {
     section("User-space instructions over " + std::to_string(seconds) + " s (callgrind)");
     const std::string out = logs + "/callgrind.out";
     Samples ignored;
@@ -115,13 +118,24 @@ void callgrind(DesktopWatch& watch, ProgramFolder& folder, int seconds, const st
 
 }  // namespace
 
-int runIdleProfile(const std::string& program, int seconds, bool callgrind, const std::string& logs) {
+// Waits out a stretch: idle, or with the pointer moving without pause (XTEST, every 8 ms, in circles
+// in the middle of the screen).
+void stretch(DesktopWatch& watch, int seconds, bool moving) {
+    if (moving) {
+        watch.circle(500, 400, 150, std::chrono::milliseconds(8), std::chrono::seconds(seconds));
+    } else {
+        std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    }
+}
+
+int runIdleProfile(const std::string& program, int seconds, bool callgrind, bool moving,
+                   const std::string& logs) {
     auto watch = DesktopWatch::connect();
     if (!watch) {
         std::fprintf(stderr, "zel-bench-idle: no X server on DISPLAY\n");
         return 1;
     }
-    watch->warp(500, 400);
+    watch->movePointer(500, 400);
     ProgramFolder folder(program);
     Samples startup;
     const pid_t pid = folder.start(*watch, startup, logs + "/zelmora2nd.log");
@@ -135,24 +149,27 @@ int runIdleProfile(const std::string& program, int seconds, bool callgrind, cons
     }
     std::this_thread::sleep_for(std::chrono::seconds(5));
 
-    section("Wake-ups and CPU time over " + std::to_string(seconds) + " s, pointer in the middle");
+    section("Wake-ups and CPU time over " + std::to_string(seconds) + " s, pointer " +
+            (moving ? "moving in the middle" : "in the middle"));
     std::printf("| Process | Thread | Wake-ups | CPU ms |\n|---|---|---|---|\n");
     const auto ours = threads(pid), bare = threads(floor);
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    stretch(*watch, seconds, moving);
     printThreads("zelmora2nd", ours, threads(pid), seconds);
     printThreads("bare poll loop", bare, threads(floor), seconds);
     Stop(floor);
 
-    section("System calls over " + std::to_string(seconds) + " s (strace -c -f)");
+    // Every call with its time and thread (the first 40 lines), then the counts: what ends each sleep.
+    section("System calls over " + std::to_string(seconds) + " s (strace -f -tt -C)");
     const std::string straceOut = logs + "/strace.txt";
-    const pid_t strace = spawn({"strace", "-c", "-f", "-o", straceOut, "-p", std::to_string(pid)});
-    std::this_thread::sleep_for(std::chrono::seconds(seconds));
+    const pid_t strace = spawn({"strace", "-f", "-tt", "-C", "-o", straceOut, "-p", std::to_string(pid)});
+    stretch(*watch, seconds, moving);
     kill(strace, SIGINT);
     waitForExit(strace, std::chrono::seconds(10));
-    show("cat " + straceOut);
+    show("head -40 " + straceOut + "; echo ...; grep -A30 '% time' " + straceOut +
+         " || echo 'no system call ended (the threads slept throughout)'");
     Stop(pid, std::chrono::seconds(10));
 
-    if (callgrind) callgrind(*watch, folder, seconds, logs);
+    if (callgrind) profileCallgrind(*watch, folder, seconds, logs);
     return 0;
 }
 
@@ -161,11 +178,13 @@ int runIdleProfile(const std::string& program, int seconds, bool callgrind, cons
 int main(int argc, char** argv) {
     std::string program, logs = "/tmp";
     int seconds = 30;
-    bool callgrind = false;
+    bool callgrind = false, moving = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--callgrind") {
             callgrind = true;
+        } else if (arg == "--moving") {
+            moving = true;
         } else if (arg == "--program" && i + 1 < argc) {
             program = argv[++i];
         } else if (arg == "--seconds" && i + 1 < argc) {
@@ -178,9 +197,10 @@ int main(int argc, char** argv) {
         }
     }
     if (program.empty()) {
-        std::fprintf(stderr,
-                     "usage: zel-bench-idle --program PATH [--seconds 30] [--callgrind] [--logs FOLDER]\n");
+        std::fprintf(
+            stderr,
+            "usage: zel-bench-idle --program PATH [--seconds 30] [--callgrind] [--moving] [--logs FOLDER]\n");
         return 2;
     }
-    return bench::runIdleProfile(program, seconds, callgrind, logs);
+    return bench::runIdleProfile(program, seconds, callgrind, moving, logs);
 }

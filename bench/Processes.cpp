@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -42,7 +43,7 @@ std::string readAll(const std::string& path) {
     return text.str();
 }
 
-// The value of a "Key:   123 kB" line.
+// The value of a "Key:   123 kB" (or "Key:\t123") line.
 long kbField(const std::string& text, const std::string& key) {
     std::istringstream lines(text);
     std::string line;
@@ -106,9 +107,18 @@ std::optional<CpuTime> cpuOf(pid_t pid) {
     }
     CpuTime cpu;
     cpu.statMs = (utime + stime) * 1000.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
-    for (const auto& task : std::filesystem::directory_iterator(base + "/task")) {
-        const std::string sched = readAll(task.path().string() + "/schedstat");
+    std::error_code gone;
+    for (const auto& task : std::filesystem::directory_iterator(base + "/task", gone)) {
+        const std::string path = task.path().string();
+        const std::string sched = readAll(path + "/schedstat");
         cpu.schedMs += std::strtod(sched.c_str(), nullptr) / 1e6;
+        const std::string status = readAll(path + "/status");
+        const long switches = std::max(0L, kbField(status, "voluntary_ctxt_switches")) +
+                              std::max(0L, kbField(status, "nonvoluntary_ctxt_switches"));
+        std::string name = readAll(path + "/comm");
+        if (!name.empty() && name.back() == '\n') name.pop_back();
+        cpu.switches += switches;
+        cpu.switchesByThread[name] += switches;
     }
     return cpu;
 }

@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <chrono>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,10 +28,13 @@ bool Stop(pid_t pid, std::chrono::milliseconds grace = std::chrono::seconds(3));
 // Reaps children that ended by themselves (kdocker's second starts hand over and exit).
 void reapExited();
 
-// CPU time used by a process (all its threads), in milliseconds.
+// CPU time used by a process (all its threads), in milliseconds, and how often its threads were
+// switched in: voluntary (it slept and was woken) and involuntary context switches.
 struct CpuTime {
     double statMs = 0;   // utime + stime of /proc/PID/stat: whole clock ticks (10 ms)
     double schedMs = 0;  // sum over the threads of /proc/PID/task/*/schedstat: nanoseconds
+    long switches = 0;   // sum over the threads of /proc/PID/task/*/status
+    std::map<std::string, long> switchesByThread;  // by the thread's name (comm)
 };
 std::optional<CpuTime> cpuOf(pid_t pid);
 

@@ -68,6 +68,21 @@ std::string IdleProbe::cpuCell() const {
            fixed(seconds, 0) + " s; utime+stime " + fixed(last_.statMs - first_.statMs, 0) + " ms)";
 }
 
+std::string IdleProbe::wakeupsCell() const {
+    if (!valid_) return "not running";
+    const double seconds = std::chrono::duration<double>(end_ - start_).count();
+    const long count = last_.switches - first_.switches;
+    std::string text = fixed(seconds > 0 ? static_cast<double>(count) * 60 / seconds : 0, 1) + " a minute (" +
+                       std::to_string(count) + " in " + fixed(seconds, 0) + " s";
+    std::string threads;
+    for (const auto& [name, switches] : last_.switchesByThread) {
+        const auto before = first_.switchesByThread.find(name);
+        const long delta = switches - (before == first_.switchesByThread.end() ? 0 : before->second);
+        if (delta != 0) threads += (threads.empty() ? ": " : ", ") + name + " " + std::to_string(delta);
+    }
+    return text + threads + ")";
+}
+
 std::string memoryText(const Memory& memory) {
     return fixed(static_cast<double>(memory.rssKb) / 1024.0, 1) + " MB / " +
            fixed(static_cast<double>(memory.pssKb) / 1024.0, 1) + " MB";
@@ -139,12 +154,15 @@ void addCoreRows(Table& table, const BenchmarkResults& results) {
     } else {
         // Times in microseconds, as the benchmark declares; 200 ticks a minute.
         const double cpuUs = field(*idle, "cpu_time");
-        table.Row("Core: one idle tick, tmrActive_Timer on the X11 backend (CPU / wall)",
-                  fixed(cpuUs, 1) + " µs / " + fixed(field(*idle, "real_time"), 1) + " µs, " +
-                      fixed(field(*idle, "round_trips"), 1) + " round trip",
-                  "—", "—",
-                  "× 200 ticks a minute = " + fixed(cpuUs * 200 / 1000, 2) + " ms CPU a minute (" +
-                      fixed(cpuUs * 200 / 60e6 * 100, 4) + " % of a core)");
+        table.Row(
+            "Core: one evaluation of the cycle with nothing to conceal, on the X11 backend (CPU / wall)",
+            fixed(cpuUs, 1) + " µs / " + fixed(field(*idle, "real_time"), 1) + " µs, " +
+                fixed(field(*idle, "round_trips"), 1) + " round trip",
+            "—", "—",
+            "once per pass of the event loop that had input changes, none while idle; where the input "
+            "is polled, × 200 a minute = " +
+                fixed(cpuUs * 200 / 1000, 2) + " ms CPU a minute (" + fixed(cpuUs * 200 / 60e6 * 100, 4) +
+                " % of a core)");
     }
     if (const auto* steps = find(results, "BM_ConcealSteps/100")) {
         std::string text;
@@ -162,16 +180,17 @@ void addCoreRows(Table& table, const BenchmarkResults& results) {
         if (cycle == nullptr) continue;
         const std::string windows = std::to_string(count) + (count == 1 ? " window" : " windows");
         table.Row(
-            "Core: tick that sees the trigger → " + windows + " withdrawn / off the screen (median / max)",
+            "Core: evaluation that sees the trigger → " + windows +
+                " withdrawn / off the screen (median / max)",
             medianMaxOf(*cycle, "withdrawn") + "; " + medianMaxOf(*cycle, "hidden"), "—", "—",
-            (count == 100 ? "limit 20 ms; " : std::string()) + "the tick itself " +
+            (count == 100 ? "limit 20 ms; " : std::string()) + "the evaluation itself " +
                 fixed(field(*cycle, "conceal_tick_ms"), 1) + " ms and " +
                 fixed(field(*cycle, "conceal_round_trips"), 0) +
                 " reply waits (discovery, placements, withdraw); off the screen: the window manager has let "
                 "go");
-        table.Row("Core: tick after the pointer left → " + windows + " back (median / max)",
+        table.Row("Core: evaluation after the pointer left → " + windows + " back (median / max)",
                   medianMaxOf(*cycle, "shown"), "—", "—",
-                  "the tick itself " + fixed(field(*cycle, "restore_tick_ms"), 1) + " ms and " +
+                  "the evaluation itself " + fixed(field(*cycle, "restore_tick_ms"), 1) + " ms and " +
                       fixed(field(*cycle, "restore_round_trips"), 0) +
                       " reply waits (map, wait for the window manager, placements)");
     }

@@ -24,7 +24,8 @@ double max(const std::vector<double>& values);
 // "152 / 298 ms" (median / max), with the failed runs named; "not measured" when empty.
 std::string medianMax(const Samples& samples);
 
-// CPU time of a process over an idle stretch, and its memory at the end.
+// CPU time and wake-ups of a process over a stretch (idle, or the pointer moving), and its memory
+// at the end.
 class IdleProbe {
 public:
     IdleProbe() = default;
@@ -34,6 +35,8 @@ public:
     std::string cpuCell() const;
     // "45.1 MB / 30.2 MB" (RSS / PSS).
     std::string memoryCell() const;
+    // "2.0 a minute (2 in 60 s: zelmora2nd 2)": context switches, with the threads that had them.
+    std::string wakeupsCell() const;
     double cpuPercent() const;
 
 private:

@@ -102,7 +102,7 @@ private:
     std::vector<xcb_window_t> windows_;
 };
 
-Batch hidden(const Batch& shown) {
+Batch withdrawnCopy(const Batch& shown) {
     Batch hidden = shown;
     for (auto& entry : hidden) {
         entry.second.showCmd = core::kShowHide;
@@ -153,7 +153,7 @@ void hideRestore(benchmark::State& state, bool batched) {
         state.SkipWithError("the windows were not managed");
         return;
     }
-    const Batch hidden = hidden(shown);
+    const Batch hidden = withdrawnCopy(shown);
     auto apply = [batched](const Batch& batch) {
         if (batched) {
             services->setPlacements(batch);

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Where the idle zelmora2nd spends its CPU time: wake-ups and CPU per thread beside a bare 300 ms
-# poll loop, the system calls (strace -c), and with --callgrind the user-space instructions
-# (valgrind; adds about a minute). Builds like bench/run.sh and runs on a headless desktop of its own.
+# poll loop, the system calls (strace: each with its time and thread, and their counts), and with
+# --callgrind the user-space instructions (valgrind; adds about a minute). With --moving, the same
+# while the pointer moves without pause (XTEST). Builds like bench/run.sh and runs on a headless
+# desktop of its own.
 #
-#   bench/profile-idle.sh [--seconds S] [--callgrind]
+#   bench/profile-idle.sh [--seconds S] [--callgrind] [--moving]
 set -euo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The performance figures in one command: installs what it needs (scripts/install-deps.sh --bench),
 # builds in Release (in build-bench/ unless ZEL_BENCH_BUILD says otherwise), starts a headless
-# desktop of its own (Xvfb, openbox, trayer, pulseaudio) and prints one table: zelmora2nd's idle CPU,
-# memory, start-up and trigger-to-hidden times beside xdotool behave_screen_edge and kdocker, and the
-# core benchmark of the concealment cycle (Google Benchmark). Takes about three minutes.
+# desktop of its own (Xvfb, openbox, trayer, pulseaudio) and prints one table: zelmora2nd's idle CPU
+# and wake-ups, CPU while the pointer moves, memory, start-up and trigger-to-hidden times (also with
+# the input polled, ZEL_NO_INPUT_EVENTS=1) beside xdotool behave_screen_edge, kdocker and a bare 300 ms
+# poll loop, and the core benchmark of the concealment cycle (Google Benchmark). The pointer moves
+# through XTEST, as a device does. Takes about four minutes.
 #
 #   bench/run.sh [--repeats N] [--idle-seconds S] [--no-kdocker]
 #

@@ -1,9 +1,25 @@
 #include "app/CycleDriver.h"
 
+#include <QElapsedTimer>
 #include <cstdio>
 #include <utility>
 
 namespace app {
+
+namespace {
+
+// For the benchmarks only: ZEL_CYCLE_MIN_GAP_MS=N evaluates at most once per N ms (the first
+// change at once, later ones at the end of the gap) instead of once per pass of the event loop.
+int minGapMs() {
+    static const int gap = qEnvironmentVariableIntValue("ZEL_CYCLE_MIN_GAP_MS");
+    return gap;
+}
+QElapsedTimer& lastEvaluation() {
+    static QElapsedTimer last;
+    return last;
+}
+
+}  // namespace
 
 CycleDriver::CycleDriver(core::WindowServices& services, std::function<void()> tick,
                          std::function<bool()> waitingForTargets)
@@ -51,12 +67,18 @@ void CycleDriver::end() {
 void CycleDriver::evaluateSoon() {
     if (!running_ || due_) return;
     due_ = true;
+    const qint64 wait = lastEvaluation().isValid() ? minGapMs() - lastEvaluation().elapsed() : 0;
+    if (wait > 0) {
+        QTimer::singleShot(static_cast<int>(wait), this, &CycleDriver::evaluate);
+        return;
+    }
     QMetaObject::invokeMethod(this, &CycleDriver::evaluate, Qt::QueuedConnection);
 }
 
 void CycleDriver::evaluate() {
     due_ = false;
     if (!running_) return;
+    if (minGapMs() > 0) lastEvaluation().start();
     tick_();
     scheduleTick();
 }
