@@ -17,6 +17,8 @@
 #                    among them); default: all ten
 #     --jobs N       desktops run at once (default 1; the machine has 2 cores)
 #     --keep DIR     keep each run's output in DIR (default: a temporary folder, removed)
+#     --from DIR     run nothing: read the output kept in DIR (by --keep, also of a run that is
+#                    still going; runs not ended yet show as "not run")
 # Uses the build in build/ (or $ZEL_BUILD_DIR). Needs `scripts/install-deps.sh --matrix`. Not
 # part of scripts/test.sh.
 set -euo pipefail
@@ -28,20 +30,23 @@ desktop="$here/headless-desktop.sh"
 
 all_wms=(openbox xfwm4 xfwm4-compositing metacity mutter kwin_x11 marco icewm fluxbox i3)
 wms=("${all_wms[@]}")
-table="" jobs=1 keep=""
+table="" jobs=1 keep="" from=""
 while [ $# -gt 0 ]; do
     case $1 in
         --table) table=${2:?--table needs a file}; shift ;;
         --wm) read -r -a wms <<<"${2:?--wm needs names}"; shift ;;
         --jobs) jobs=${2:?--jobs needs a number}; shift ;;
         --keep) keep=${2:?--keep needs a folder}; shift ;;
-        -h | --help) sed -n '2,22p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --from) from=${2:?--from needs a folder}; shift ;;
+        -h | --help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "matrix-tests: unknown argument $1" >&2; exit 2 ;;
     esac
     shift
 done
 
-if [ -n "$keep" ]; then
+if [ -n "$from" ]; then
+    out=$from
+elif [ -n "$keep" ]; then
     out=$keep
     mkdir -p "$out"
 else
@@ -98,13 +103,15 @@ run_one() {
 }
 
 # Runs at most $jobs at once.
-for run in "${runs[@]}"; do
-    while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
-        wait -n || true
+if [ -z "$from" ]; then
+    for run in "${runs[@]}"; do
+        while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do
+            wait -n || true
+        done
+        run_one "$run" &
     done
-    run_one "$run" &
-done
-wait
+    wait
+fi
 
 # row BINARY TEST: the table row that a test belongs to.
 row() {
@@ -143,6 +150,10 @@ results="$out/results"
 passed=0 failed=0
 for run in "${runs[@]}"; do
     IFS='|' read -r id combination binary filter options <<<"$run"
+    if [ ! -e "$out/$id.status" ]; then
+        printf '%-36s %-20s not run\n' "${binary##*/}" "$combination"
+        continue
+    fi
     status=$(cat "$out/$id.status")
     log="$out/$id.log"
     name=${binary##*/}
@@ -190,7 +201,7 @@ cell() {
         $1 == c && $2 == r { n++; if ($4 == "OK") ok++; else if ($4 == "SKIPPED") sk++;
                              else { t = $3; sub(/.*[.\/]/, "", t); bad = bad (bad ? ", " : "") t } }
         END {
-            if (!n) print "";
+            if (!n) print "not run";
             else if (bad) print "FAIL: " bad;
             else if (ok) print "yes";
             else print "—";
