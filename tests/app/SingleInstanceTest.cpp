@@ -105,8 +105,17 @@ class SingleInstanceTest : public testing::Test {
 protected:
     QString ini(const char* name) const { return dir.filePath(QString::fromLatin1(name)); }
 
+    // The running program: holds the lock, listens, and counts the requests to open its window.
+    bool startFirst() {
+        if (!first.tryLock() || !first.listen()) return false;
+        first.onShowRequest = [this] { ++requests; };
+        return true;
+    }
+
     QApplication& app = uitest::app();
     QTemporaryDir dir;
+    app::SingleInstance first{ini("zelmora2nd.ini"), ":5", dir.path()};
+    int requests = 0;
 };
 
 TEST_F(SingleInstanceTest, KeyTellsSettingsFilesAndDisplaysApart) {
@@ -119,11 +128,7 @@ TEST_F(SingleInstanceTest, KeyTellsSettingsFilesAndDisplaysApart) {
 }
 
 TEST_F(SingleInstanceTest, LaterStartFindsTheLockAndAsksForTheWindow) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
 
     app::SingleInstance second(ini("zelmora2nd.ini"), ":5.0", dir.path());
     EXPECT_FALSE(second.tryLock());
@@ -161,9 +166,7 @@ TEST_F(SingleInstanceTest, LeftoversOfAnEndedProgramAreTakenOver) {
 
 // The socket is its user's alone: nobody else may open the window of a running program.
 TEST_F(SingleInstanceTest, OnlyItsUserCanConnect) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
+    ASSERT_TRUE(startFirst());
     struct stat info {};
     ASSERT_EQ(::stat(QFile::encodeName(first.socketPath()).constData(), &info), 0);
     EXPECT_TRUE(S_ISSOCK(info.st_mode));
@@ -174,11 +177,7 @@ TEST_F(SingleInstanceTest, OnlyItsUserCanConnect) {
 // several writes counts once, other lines count never, and a peer that sends on and on without a
 // line end is cut off, while later starts are still served.
 TEST_F(SingleInstanceTest, OnlyWholeRequestLinesCountAndFloodingPeersAreCutOff) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
 
     RawPeer split(first.socketPath());
     ASSERT_TRUE(split.connected());
@@ -186,7 +185,7 @@ TEST_F(SingleInstanceTest, OnlyWholeRequestLinesCountAndFloodingPeersAreCutOff) 
     pumpUntil([] { return false; }, 100);
     EXPECT_EQ(requests, 0);
     ASSERT_TRUE(split.send("ow\nhello\nshow please\n"));
-    EXPECT_TRUE(pumpUntil([&requests] { return requests == 1; }));
+    EXPECT_TRUE(pumpUntil([this] { return requests == 1; }));
 
     RawPeer flood(first.socketPath());
     ASSERT_TRUE(flood.connected());
@@ -195,7 +194,7 @@ TEST_F(SingleInstanceTest, OnlyWholeRequestLinesCountAndFloodingPeersAreCutOff) 
 
     app::SingleInstance second(ini("zelmora2nd.ini"), ":5", dir.path());
     EXPECT_TRUE(second.askToShow(2s));
-    EXPECT_TRUE(pumpUntil([&requests] { return requests == 2; }));
+    EXPECT_TRUE(pumpUntil([this] { return requests == 2; }));
     pumpUntil([] { return false; }, 100);
     EXPECT_EQ(requests, 2);
 }
@@ -203,11 +202,7 @@ TEST_F(SingleInstanceTest, OnlyWholeRequestLinesCountAndFloodingPeersAreCutOff) 
 // A request repeated on one connection, or streamed lines that are not requests, take one line of
 // the peer: the window opens once and the connection ends.
 TEST_F(SingleInstanceTest, APeerIsHeardForOneLineAndRepeatedRequestsOpenTheWindowOnce) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
 
     std::string manyShows;
     for (int i = 0; i < 10000; ++i)
@@ -232,11 +227,7 @@ TEST_F(SingleInstanceTest, APeerIsHeardForOneLineAndRepeatedRequestsOpenTheWindo
 // Connections that never send anything hold no more than a few descriptors, and not for long; a
 // later start is still heard.
 TEST_F(SingleInstanceTest, IdlePeersBeyondTheLimitAreDroppedAndLaterStartsStillHeard) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
 
     const int before = openDescriptors();
     std::vector<std::unique_ptr<RawPeer>> idle;
@@ -252,7 +243,7 @@ TEST_F(SingleInstanceTest, IdlePeersBeyondTheLimitAreDroppedAndLaterStartsStillH
 
     app::SingleInstance second(ini("zelmora2nd.ini"), ":5", dir.path());
     EXPECT_TRUE(second.askToShow(2s));
-    EXPECT_TRUE(pumpUntil([&requests] { return requests == 1; }));
+    EXPECT_TRUE(pumpUntil([this] { return requests == 1; }));
     EXPECT_TRUE(pumpUntil([&idle] {
         return std::all_of(idle.begin(), idle.end(), [](const auto& peer) { return peer->closedByServer(); });
     }));
@@ -261,11 +252,7 @@ TEST_F(SingleInstanceTest, IdlePeersBeyondTheLimitAreDroppedAndLaterStartsStillH
 // Thousands of connections from another process at once: the program never holds more than a few
 // of them, stays responsive, and the later start queued behind them is heard.
 TEST_F(SingleInstanceTest, AFloodOfConnectionsNeitherExhaustsDescriptorsNorShutsOutALaterStart) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
     const sockaddr_un address = addressOf(first.socketPath());
 
     int ready[2];
@@ -317,11 +304,7 @@ TEST_F(SingleInstanceTest, AFloodOfConnectionsNeitherExhaustsDescriptorsNorShuts
 // the socket readable and the event loop spinning; once descriptors are free again, later starts
 // are heard.
 TEST_F(SingleInstanceTest, OutOfDescriptorsTheWaitingConnectionIsClosedAndLaterStartsHeardAgain) {
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
 
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &saved), 0);
@@ -343,7 +326,7 @@ TEST_F(SingleInstanceTest, OutOfDescriptorsTheWaitingConnectionIsClosedAndLaterS
     ::setrlimit(RLIMIT_NOFILE, &saved);
     app::SingleInstance second(ini("zelmora2nd.ini"), ":5", dir.path());
     EXPECT_TRUE(second.askToShow(2s));
-    EXPECT_TRUE(pumpUntil([&requests] { return requests == 1; }));
+    EXPECT_TRUE(pumpUntil([this] { return requests == 1; }));
 }
 
 // Without a runtime folder of the session, the lock and the socket live in a folder of the user's
@@ -402,11 +385,7 @@ TEST_F(SingleInstanceTest, ThePrivateFolderIsTheUsersAndPlantedNamesAreRefused) 
 // Another user who reaches the socket is not heard.
 TEST_F(SingleInstanceTest, OtherUsersAreNotHeard) {
     if (::geteuid() != 0) GTEST_SKIP() << "connecting as another user needs root";
-    app::SingleInstance first(ini("zelmora2nd.ini"), ":5", dir.path());
-    ASSERT_TRUE(first.tryLock());
-    ASSERT_TRUE(first.listen());
-    int requests = 0;
-    first.onShowRequest = [&requests] { ++requests; };
+    ASSERT_TRUE(startFirst());
     // Opened up so that the other user can reach the socket at all.
     ASSERT_EQ(::chmod(QFile::encodeName(dir.path()).constData(), 0711), 0);
     ASSERT_EQ(::chmod(QFile::encodeName(first.socketPath()).constData(), 0666), 0);
