@@ -137,11 +137,24 @@ int main(int argc, char* argv[]) {
         // A closed connection stays readable: stop watching it.
         if (services->connectionLost()) xEvents.setEnabled(false);
     });
+    // A restore waiting for the window manager moves on when the wait ends, also without events.
+    QTimer restoreStep;
+    restoreStep.setSingleShot(true);
+    restoreStep.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&restoreStep, &QTimer::timeout, &app, [&services] {
+        if (!services->connectionLost()) services->processEvents();
+    });
     // Events that arrived while a call waited for its reply wait in xcb's queue, where the socket no
     // longer shows them: they are handled before the event loop sleeps.
     QObject::connect(QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &xEvents,
-                     [&services] {
-                         if (!services->connectionLost()) services->processEvents();
+                     [&services, &restoreStep] {
+                         if (services->connectionLost()) return;
+                         services->processEvents();
+                         if (const auto wait = services->timeUntilNextStep()) {
+                             restoreStep.start(*wait);
+                         } else {
+                             restoreStep.stop();
+                         }
                      });
 
     app::ShutdownSignals shutdownSignals([shutDown](int) { shutDown(); });

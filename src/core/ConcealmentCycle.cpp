@@ -110,6 +110,8 @@ void ConcealmentCycle::restoreAllForShutdown() {
     // give it back, or it would stay muted after the program has gone.
     if (flags_.concealed) putMuteBack();
     mutedByConcealment_ = false;
+    // The windows must be back before the program goes.
+    services_.finishRestores();
 }
 
 void ConcealmentCycle::putMuteBack() {

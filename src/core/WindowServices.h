@@ -117,6 +117,12 @@ public:
     // The same for many windows at once, in order; windows that are gone are skipped. Restoring many
     // windows costs one wait for the window manager, not one per window.
     virtual void setPlacements(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) = 0;
+    // A backend may return from a restore before the window manager has taken the windows back: they
+    // are then restoring, and read as the placement they are being given; hiding one again takes it
+    // out of its restore.
+    virtual bool restoring() const { return false; }
+    // Waits until every window asked back is back, or its window manager did not answer in time.
+    virtual void finishRestores() {}
 
     // Draws a highlight frame 5 pixels thick along the inside of the window's outer rectangle, or
     // removes it when this window already carries it. Nothing for 0 or a window that is gone.

@@ -34,6 +34,7 @@ TEST_F(NoWindowManagerTest, EveryShowCommandShowsTheWindowAtOnce) {
         back.showCmd = show;
         back.framePosition = {100 + show, 50};
         ASSERT_TRUE(services->setPlacement(w, back));
+        services->finishRestores();
         // Nobody could iconify or maximise it: it is shown where the placement says.
         EXPECT_TRUE(waitUntil([&] {
             return observer.viewable(w) && observer.rootRect(w) == QRect{100 + show, 50, 260, 180};
@@ -63,6 +64,7 @@ TEST_F(NoWindowManagerTest, PlacementOfAPlainWindow) {
     moved.framePosition = {300, 200};
     moved.clientSize = {200, 100};
     ASSERT_TRUE(services->setPlacement(w, moved));
+    services->finishRestores();
     EXPECT_TRUE(waitUntil([&] {
         return observer.viewable(w) && observer.rootRect(w) == QRect{300, 200, 200, 100};
     }));

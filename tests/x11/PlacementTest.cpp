@@ -130,6 +130,7 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
     EXPECT_TRUE(services->exists(w));
 
     ASSERT_TRUE(services->setPlacement(w, before));
+    services->finishRestores();
     WindowPlacement after;
     EXPECT_TRUE(waitUntil([&] {
         after = settledPlacement(w);

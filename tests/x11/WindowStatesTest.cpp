@@ -119,6 +119,7 @@ protected:
                 << "window " << hex(w).toStdString() << " is still on the screen";
         }
         services->setPlacements(shown);
+        services->finishRestores();
         for (Window w : windows) {
             ASSERT_TRUE(waitUntil([&] { return observer.managed(w); })) << "window " << hex(w).toStdString();
         }

@@ -66,6 +66,7 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
     EXPECT_TRUE(waitUntil([&] { return only(observer.clientList(), w).empty(); }));
 
     services->setPlacements(shown);
+    services->finishRestores();
     for (const auto& [window, placement] : shown) {
         WindowPlacement now;
         EXPECT_TRUE(waitUntil([&] {
@@ -107,6 +108,7 @@ TEST_P(ShownWindowTest, PlacementAppliesToAShownWindow) {
     const QRect normalBefore = observer.frameOrigin(w);
 
     ASSERT_TRUE(services->setPlacement(w, target));
+    services->finishRestores();
     if (c.showCmd == kShowMaximized) {
         // The placement of a maximised window carries no normal rectangle: the window keeps its own.
         EXPECT_TRUE(waitUntil([&] { return observer.maximized(w) && observer.wmState(w) == 1u; }));
@@ -165,6 +167,7 @@ TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     ASSERT_TRUE(waitUntil([&] { return !observer.wmState(w[0]); }));
     if (GetParam() == ShownBy::kUs) {
         ASSERT_TRUE(services->setPlacement(w[0], shown));
+        services->finishRestores();
     } else {
         tool("xdotool", {"windowmap", hex(w[0])});
     }

@@ -1,5 +1,5 @@
-// Bringing withdrawn windows back: map them together, wait for the window manager once, then hand
-// back their rectangle, state and desktop.
+// Bringing withdrawn windows back: map them together, let the window manager take them, then hand
+// back their rectangle, state and desktop, the focus and the order; never waiting inside a call.
 #include <algorithm>
 #include <limits>
 
@@ -23,25 +23,13 @@ std::uint32_t word(std::int32_t value) {
 
 }  // namespace
 
-struct Placements::Restore {
-    enum class Path { kSubwindow, kUnmanaged, kManaged, kMap };
-
-    xcb_window_t window = XCB_NONE;
-    WindowPlacement placement;
-    WindowFacts facts;
-    std::optional<Withdrawn> record;  // when we withdrew it
-    Path path = Path::kMap;
-    bool toMaximized = false;
-    CarriedStates states;       // what the window manager forgot when it let the window go
-    bool ownRectKnown = false;  // a withdrawn window going back maximised keeps its own rectangle
-    std::int32_t ownX = 0, ownY = 0, ownWidth = 0, ownHeight = 0;
-};
-
 std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts,
                                               const Done& done) {
     const auto deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
+    // The news of this wait stay news for the restores under way.
+    std::unordered_set<xcb_window_t> seen = std::move(touched_);
     // Takes its own copy: it removes windows from `pending` as it goes.
-    auto settle = [&](const std::vector<xcb_window_t> look) {
+    auto settleNow = [&](const std::vector<xcb_window_t> look) {
         const std::vector<WindowFacts> facts = readFacts(x_, look, parts);
         for (std::size_t i = 0; i < look.size(); ++i) {
             if (!facts[i].exists || done(look[i], facts[i])) {
@@ -51,10 +39,11 @@ std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending,
     };
     touched_.clear();
     if (!pending.empty()) {
-        settle(pending);
+        settleNow(pending);
     }
     // Look again only at windows that the events say have changed.
     while (!pending.empty() && !x_.lost()) {
+        seen.insert(touched_.begin(), touched_.end());
         touched_.clear();
         if (!x_.waitForEvents(deadline)) {
             break;
@@ -63,9 +52,10 @@ std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending,
         std::ranges::copy_if(pending, std::back_inserter(look),
                              [this](xcb_window_t w) { return touched_.contains(w); });
         if (!look.empty()) {
-            settle(look);
+            settleNow(look);
         }
     }
+    touched_.insert(seen.begin(), seen.end());
     return pending;
 }
 
@@ -74,10 +64,15 @@ std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std:
     std::vector<xcb_window_t> windows;
     for (std::size_t i : entries) {
         windows.push_back(batch[i].first);
+        // Asked back again: the newer placement wins.
+        Restore older;
+        takeOutOfRestore(batch[i].first, older);
+        rehiding_.erase(batch[i].first);
+        shownWhileRehiding_.erase(batch[i].first);
     }
     const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
     std::vector<bool> existed;
-    std::vector<Restore> restores;
+    Job job;
     for (std::size_t j = 0; j < entries.size(); ++j) {
         existed.push_back(facts[j].exists);
         if (!facts[j].exists) {
@@ -107,24 +102,173 @@ std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std:
             // it as managed: it has not yet handled the withdraw, and will.
             r.path = Restore::Path::kManaged;
         }
-        restores.push_back(r);
-    }
-    for (const Restore& r : restores) {
         if (r.path == Restore::Path::kSubwindow || r.path == Restore::Path::kUnmanaged) {
             restoreDirectly(r);
         } else if (r.path == Restore::Path::kManaged) {
+            // A window the window manager still holds: only its state changes.
             adjustManaged(r);
-        }
-    }
-    mapTogether(restores);
-    for (const Restore& r : restores) {
-        if (r.path == Restore::Path::kManaged || r.path == Restore::Path::kMap) {
             finish(r);
+        } else {
+            job.restores.push_back(std::move(r));
+            if (job.restores.back().record && !job.restores.back().record->released) {
+                job.pending.push_back(job.restores.back().window);
+            }
         }
     }
-    reactivate(restores);
-    restack(restores);
+    if (!job.restores.empty()) {
+        job.begin(Job::Step::kRelease);
+        jobs_.push_back(std::move(job));
+        // Mostly nothing is left to release: the windows are mapped before this call returns.
+        if (advance(jobs_.back())) {
+            jobs_.pop_back();
+        }
+        touched_.clear();
+    }
     return existed;
+}
+
+void Placements::advance() {
+    if (x_.lost()) {
+        jobs_.clear();
+        rehiding_.clear();
+        shownWhileRehiding_.clear();
+        return;
+    }
+    rewithdrawLate();
+    std::erase_if(jobs_, [this](Job& job) { return advance(job); });
+    touched_.clear();
+    x_.flush();
+}
+
+std::optional<X11Connection::Clock::time_point> Placements::nextDeadline() const {
+    std::optional<X11Connection::Clock::time_point> next;
+    auto consider = [&next](X11Connection::Clock::time_point t) {
+        if (!next || t < *next) {
+            next = t;
+        }
+    };
+    for (const Job& job : jobs_) {
+        consider(job.deadline);
+    }
+    for (const auto& entry : rehiding_) {
+        consider(entry.second);
+    }
+    return next;
+}
+
+void Placements::finishRestores() {
+    x_.drainEvents();
+    advance();
+    while (restoring() && !x_.lost()) {
+        x_.waitForEvents(*nextDeadline());
+        advance();
+    }
+}
+
+// Reads the pending windows of the job (at a step's start all of them, later those with news) and
+// drops those that are done or gone.
+void Placements::settle(Job& job, unsigned parts, const Done& done) {
+    std::vector<xcb_window_t> look;
+    std::ranges::copy_if(job.pending, std::back_inserter(look),
+                         [&](xcb_window_t w) { return job.lookAtAll || touched_.contains(w); });
+    job.lookAtAll = false;
+    if (look.empty()) {
+        return;
+    }
+    const std::vector<WindowFacts> facts = readFacts(x_, look, parts);
+    for (std::size_t i = 0; i < look.size(); ++i) {
+        if (!facts[i].exists || done(look[i], facts[i])) {
+            std::erase(job.pending, look[i]);
+        }
+    }
+}
+
+// One job as far as it can go now; true when it has ended.
+bool Placements::advance(Job& job) {
+    for (;;) {
+        const bool waitOver = X11Connection::Clock::now() >= job.deadline;
+        switch (job.step) {
+            case Job::Step::kRelease:
+                settle(job, kFactTree | kFactWmState,
+                       [this](xcb_window_t w, const WindowFacts& f) { return released(w, f); });
+                if (!job.pending.empty() && !waitOver) {
+                    return false;
+                }
+                mapTogether(job);
+                job.begin(Job::Step::kManage);
+                break;
+            case Job::Step::kManage: {
+                settle(job, kFactWmState, [](xcb_window_t, const WindowFacts& f) { return f.managed(); });
+                if (!job.pending.empty() && !waitOver) {
+                    return false;
+                }
+                for (const Restore& r : job.restores) {
+                    finish(r);
+                }
+                const Restore* best = toActivate(job);
+                if (best == nullptr) {
+                    restack(job);
+                    return true;
+                }
+                job.activating = best->window;
+                // finish() has stopped listening to the window: its MapNotify is needed once more.
+                const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+                xcb_change_window_attributes(x_.xcb(), job.activating, XCB_CW_EVENT_MASK, &mask);
+                job.pending = {job.activating};
+                job.begin(Job::Step::kShow);
+                break;
+            }
+            case Job::Step::kShow: {
+                settle(job, 0, [](xcb_window_t, const WindowFacts& f) {
+                    return f.mapState == XCB_MAP_STATE_VIEWABLE;
+                });
+                if (!job.pending.empty() && !waitOver) {
+                    return false;
+                }
+                const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+                xcb_change_window_attributes(x_.xcb(), job.activating, XCB_CW_EVENT_MASK, &none);
+                serverTime_.ask();
+                job.begin(Job::Step::kTime);
+                break;
+            }
+            case Job::Step::kTime:
+                if (!serverTime_.answer() && !waitOver) {
+                    return false;
+                }
+                activate(job.activating, serverTime_.answer().value_or(XCB_CURRENT_TIME));
+                restack(job);
+                return true;
+        }
+    }
+}
+
+bool Placements::takeOutOfRestore(xcb_window_t window, Restore& taken) {
+    for (Job& job : jobs_) {
+        auto it = std::ranges::find(job.restores, window, &Restore::window);
+        if (it == job.restores.end()) {
+            continue;
+        }
+        taken = std::move(*it);
+        job.restores.erase(it);
+        std::erase(job.pending, window);
+        if (job.activating == window) {
+            // Nothing left to focus: the job ends at its next step.
+            job.activating = XCB_NONE;
+            job.step = Job::Step::kTime;
+            job.deadline = X11Connection::Clock::now();
+        }
+        return true;
+    }
+    return false;
+}
+
+const Placements::Restore* Placements::inRestore(xcb_window_t window) const {
+    for (const Job& job : jobs_) {
+        if (auto it = std::ranges::find(job.restores, window, &Restore::window); it != job.restores.end()) {
+            return &*it;
+        }
+    }
+    return nullptr;
 }
 
 // No window manager takes part: the window is placed and shown by ourselves.
@@ -159,54 +303,40 @@ void Placements::adjustManaged(const Restore& r) {
     }
 }
 
-void Placements::mapTogether(std::vector<Restore>& restores) {
-    std::vector<Restore*> toMap;
-    for (Restore& r : restores) {
-        if (r.path == Restore::Path::kMap) {
-            toMap.push_back(&r);
-        }
-    }
-    // The window manager must have let go of windows withdrawn a moment ago before they are mapped,
-    // or the map would reach it as a request about a window it is still releasing.
-    std::vector<xcb_window_t> unreleased;
-    for (const Restore* r : toMap) {
-        if (r->record && !r->record->released) {
-            unreleased.push_back(r->window);
-        }
-    }
-    waitFor(unreleased, kFactTree | kFactWmState,
-            [this](xcb_window_t w, const WindowFacts& f) { return released(w, f); });
-    auto keepsOwnRect = [](const Restore* r) { return r->toMaximized || r->states.changesRectangle(); };
+void Placements::mapTogether(Job& job) {
+    auto keepsOwnRect = [](const Restore& r) { return r.toMaximized || r.states.changesRectangle(); };
     std::vector<xcb_window_t> own;
-    for (const Restore* r : toMap) {
+    for (const Restore& r : job.restores) {
         if (keepsOwnRect(r)) {
-            own.push_back(r->window);
+            own.push_back(r.window);
         }
     }
     const auto ownFacts = readFacts(x_, own, kFactGeometry);
-    for (std::size_t i = 0, k = 0; i < toMap.size(); ++i) {
-        if (keepsOwnRect(toMap[i])) {
+    std::size_t k = 0;
+    for (Restore& r : job.restores) {
+        if (keepsOwnRect(r)) {
             const WindowFacts& f = ownFacts[k++];
-            toMap[i]->ownRectKnown = f.exists;
-            toMap[i]->ownX = f.x;
-            toMap[i]->ownY = f.y;
-            toMap[i]->ownWidth = f.width;
-            toMap[i]->ownHeight = f.height;
+            r.ownRectKnown = f.exists;
+            r.ownX = f.x;
+            r.ownY = f.y;
+            r.ownWidth = f.width;
+            r.ownHeight = f.height;
         }
     }
     // The window manager stacks windows in the order they are mapped: bottom first.
-    std::ranges::stable_sort(toMap, {}, [](const Restore* r) {
-        return r->record ? r->record->stackIndex : std::numeric_limits<std::size_t>::max();
+    std::ranges::stable_sort(job.restores, {}, [](const Restore& r) {
+        return r.record ? r.record->stackIndex : std::numeric_limits<std::size_t>::max();
     });
-    std::vector<xcb_window_t> mapped;
+    job.pending.clear();
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    for (const Restore* r : toMap) {
-        xcb_change_window_attributes(x_.xcb(), r->window, XCB_CW_EVENT_MASK, &mask);
-        presetBeforeMap(*r);
-        xcb_map_window(x_.xcb(), r->window);
-        mapped.push_back(r->window);
+    for (Restore& r : job.restores) {
+        xcb_change_window_attributes(x_.xcb(), r.window, XCB_CW_EVENT_MASK, &mask);
+        presetBeforeMap(r);
+        xcb_map_window(x_.xcb(), r.window);
+        r.mapped = true;
+        job.pending.push_back(r.window);
     }
-    waitFor(mapped, kFactWmState, [](xcb_window_t, const WindowFacts& f) { return f.managed(); });
+    x_.flush();
 }
 
 // EWMH lets a client set _NET_WM_STATE on a withdrawn window; the window manager reads it when it
@@ -267,12 +397,10 @@ void Placements::finish(const Restore& r) {
     }
 }
 
-// Mapping gives the focus to the last window mapped; hand it back to the window that had it, once
-// the window manager shows it (metacity, marco and mutter refuse to focus a window not yet
-// viewable) and with a server timestamp (they refuse CurrentTime).
-void Placements::reactivate(const std::vector<Restore>& restores) {
+// Mapping gives the focus to the last window mapped: it goes back to the window that had it.
+const Placements::Restore* Placements::toActivate(const Job& job) const {
     const Restore* best = nullptr;
-    for (const Restore& r : restores) {
+    for (const Restore& r : job.restores) {
         // Activating a shaded window unshades it (openbox): it stays shaded and unfocused.
         const bool shaded =
             std::ranges::find(r.states.kept, x_.ewmh()->_NET_WM_STATE_SHADED) != r.states.kept.end();
@@ -281,19 +409,14 @@ void Placements::reactivate(const std::vector<Restore>& restores) {
             best = &r;
         }
     }
-    if (best == nullptr) {
-        return;
+    return best;
+}
+
+void Placements::activate(xcb_window_t window, xcb_timestamp_t time) {
+    if (window != XCB_NONE) {
+        xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), window,
+                                              XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, XCB_NONE);
     }
-    // finish() has stopped listening to the window: its MapNotify is needed once more.
-    const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-    xcb_change_window_attributes(x_.xcb(), best->window, XCB_CW_EVENT_MASK, &mask);
-    waitFor({best->window}, 0,
-            [](xcb_window_t, const WindowFacts& f) { return f.mapState == XCB_MAP_STATE_VIEWABLE; });
-    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-    xcb_change_window_attributes(x_.xcb(), best->window, XCB_CW_EVENT_MASK, &none);
-    const xcb_timestamp_t time = serverTime_.now(X11Connection::Clock::now() + kWindowManagerTimeout);
-    xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), best->window,
-                                          XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, time, XCB_NONE);
 }
 
 // Activating a window raises it on some window managers (openbox), whatever its place was: the
@@ -301,10 +424,10 @@ void Placements::reactivate(const std::vector<Restore>& restores) {
 // the windows that stayed. Placing them between
 // those windows would take a restack relative to a sibling, which openbox turns into a plain lower
 // or raise.
-void Placements::restack(const std::vector<Restore>& restores) {
+void Placements::restack(const Job& job) {
     std::vector<const Restore*> ours;
-    for (const Restore& r : restores) {
-        if (r.record && r.path == Restore::Path::kMap) {
+    for (const Restore& r : job.restores) {
+        if (r.record) {
             ours.push_back(&r);
         }
     }

@@ -77,7 +77,10 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
             // Shown again, by us or by its own program: no longer hidden by us, and not to be
             // mapped by the server when we go.
             const auto window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
-            if (withdrawn_.erase(window) > 0) {
+            if (rehiding_.contains(window)) {
+                // The window manager shows a window hidden again on its way back: see rewithdrawLate.
+                shownWhileRehiding_.insert(window);
+            } else if (withdrawn_.erase(window) > 0) {
                 xcb_change_save_set(x_.xcb(), XCB_SET_MODE_DELETE, window);
             }
             touched_.insert(window);
@@ -106,12 +109,16 @@ bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
 
 std::vector<std::optional<WindowPlacement>> Placements::get(std::span<const xcb_window_t> windows) {
     x_.drainEvents();
+    advance();
     const std::vector<WindowFacts> facts = readFacts(x_, windows, kFactAll);
     std::vector<std::optional<WindowPlacement>> placements(windows.size());
     for (std::size_t i = 0; i < windows.size(); ++i) {
-        if (facts[i].exists) {
-            placements[i] = placementOf(windows[i], facts[i]);
+        if (!facts[i].exists) {
+            continue;
         }
+        // On its way back, a window is what it is being made.
+        const Restore* back = inRestore(windows[i]);
+        placements[i] = back != nullptr ? back->placement : placementOf(windows[i], facts[i]);
     }
     if (x_.lost()) {
         return std::vector<std::optional<WindowPlacement>>(windows.size());
@@ -143,6 +150,7 @@ WindowPlacement Placements::placementOf(xcb_window_t window, const WindowFacts& 
 
 std::vector<bool> Placements::apply(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) {
     x_.drainEvents();
+    advance();
     std::vector<bool> existed(batch.size(), false);
     std::vector<xcb_window_t> hides;
     std::vector<std::size_t> hideIndex;
@@ -180,6 +188,15 @@ std::vector<bool> Placements::apply(const std::vector<std::pair<WindowHandle, Wi
 std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     xcb_connection_t* c = x_.xcb();
     const bool wm = x_.windowManagerRunning();
+    // Windows on their way back: one not yet mapped simply stays withdrawn; one mapped already
+    // is withdrawn again with what it is being given back, as the window manager may not have
+    // taken it yet.
+    std::unordered_map<xcb_window_t, Restore> returning;
+    for (xcb_window_t window : windows) {
+        if (Restore back; takeOutOfRestore(window, back) && back.mapped) {
+            returning.emplace(window, std::move(back));
+        }
+    }
     const auto stackCookie = xcb_query_tree(c, x_.root());
     const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
     const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
@@ -213,7 +230,10 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         const xcb_window_t window = windows[i];
         const WindowFacts& f = facts[i];
         existed.push_back(f.exists);
-        if (!f.exists || withdrawnByUs(window) || (!f.managed() && f.mapState == XCB_MAP_STATE_UNMAPPED)) {
+        const auto back = returning.find(window);
+        const Restore* returned = back != returning.end() ? &back->second : nullptr;
+        if (!f.exists || (returned == nullptr && (withdrawnByUs(window) ||
+                                                  (!f.managed() && f.mapState == XCB_MAP_STATE_UNMAPPED)))) {
             continue;  // gone, or nothing to hide
         }
         // First the save-set: from here on the server maps the window again if we die.
@@ -224,19 +244,24 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         }
         const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
         xcb_change_window_attributes(c, window, XCB_CW_EVENT_MASK, &mask);
-        const CarriedStates states = carriedStates(x_.ewmh(), f.netStates);
+        const bool fromRecord = returned != nullptr && returned->record;
+        const CarriedStates states = fromRecord ? returned->states : carriedStates(x_.ewmh(), f.netStates);
         if (wm && f.managed() && states.changesRectangle()) {
             giveBackNormalRectangle(x_, window);
         }
         withdraw(x_, window);
         Withdrawn record;
-        record.released = !wm || f.overrideRedirect || !f.managed();
+        record.released = !wm || f.overrideRedirect || (!f.managed() && returned == nullptr);
         record.serial = nextSerial_++;
-        record.stackIndex = stackIndexOf(window, f.parent == x_.root() ? window : f.parent);
-        record.wasActive = active == window;
-        record.desktop = f.desktop;
+        record.stackIndex = fromRecord ? returned->record->stackIndex
+                                       : stackIndexOf(window, f.parent == x_.root() ? window : f.parent);
+        record.wasActive = fromRecord ? returned->record->wasActive : active == window;
+        record.desktop = fromRecord ? returned->record->desktop : f.desktop;
         record.states = states;
         withdrawn_[window] = record;
+        if (returned != nullptr && wm) {
+            rehiding_[window] = X11Connection::Clock::now() + kWindowManagerTimeout;
+        }
         if (f.shaded && !record.released) {
             shaded.push_back(window);
         }
@@ -291,6 +316,20 @@ void Placements::concealShaded(const std::vector<xcb_window_t>& windows) {
         xcb_unmap_window(x_.xcb(), window);
     }
     x_.flush();
+}
+
+// A window hidden again while its map was still on its way to the window manager may be shown by the
+// window manager after that; it is withdrawn again then.
+void Placements::rewithdrawLate() {
+    const auto now = X11Connection::Clock::now();
+    for (xcb_window_t window : shownWhileRehiding_) {
+        if (withdrawnByUs(window)) {
+            xcb_change_save_set(x_.xcb(), XCB_SET_MODE_INSERT, window);
+            withdraw(x_, window);
+        }
+    }
+    shownWhileRehiding_.clear();
+    std::erase_if(rehiding_, [&](const auto& entry) { return now >= entry.second; });
 }
 
 std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {

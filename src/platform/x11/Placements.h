@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <list>
 #include <optional>
 #include <span>
 #include <unordered_map>
@@ -28,6 +29,13 @@ namespace core::x11 {
 // position, state and desktop, so restoring maps it, waits until it is managed again and hands
 // everything back: the frame position and client size, then the maximised state, then iconic state
 // and the desktop. Many windows are mapped together and waited for together.
+//
+// Restoring never waits inside a call: apply() sends what can be sent at once and returns; the rest
+// of each restore (see Job in PlacementRestore.cpp) moves on in advance(), which the owner calls
+// after the events were read and when nextDeadline() has come (each wait for the window manager
+// ends after kWindowManagerTimeout). A window on its way back reads as the placement it is being
+// given; hiding it again takes it out of its restore, and a window mapped already is withdrawn once
+// more, again when the window manager turns out to have managed it after that.
 //
 // The window manager also forgets the rest of _NET_WM_STATE (see CarriedStates): we keep it from
 // the moment of hiding and set it on the withdrawn window before mapping it again. The window that
@@ -62,6 +70,16 @@ public:
 
     // Windows that we withdrew and have not shown again, and that still exist.
     bool withdrawnByUs(xcb_window_t window) const { return withdrawn_.contains(window); }
+
+    // Some window asked back is still waiting for the window manager.
+    bool restoring() const { return !jobs_.empty() || !rehiding_.empty(); }
+    // Moves every restore on as far as the events read so far allow, and past waits whose deadline
+    // has come.
+    void advance();
+    // When advance() is due next even without events; empty when nothing waits.
+    std::optional<X11Connection::Clock::time_point> nextDeadline() const;
+    // Waits here until every restore has ended (each wait at most kWindowManagerTimeout).
+    void finishRestores();
     // The same windows, in the order they were hidden.
     std::vector<xcb_window_t> withdrawnInHidingOrder() const;
 
@@ -76,7 +94,48 @@ private:
         std::optional<std::uint32_t> desktop;
         CarriedStates states;
     };
-    struct Restore;  // one window on its way back (Placements.cpp)
+    // One window on its way back.
+    struct Restore {
+        enum class Path { kSubwindow, kUnmanaged, kManaged, kMap };
+
+        xcb_window_t window = XCB_NONE;
+        WindowPlacement placement;
+        WindowFacts facts;
+        std::optional<Withdrawn> record;  // when we withdrew it
+        Path path = Path::kMap;
+        bool toMaximized = false;
+        CarriedStates states;       // what the window manager forgot when it let the window go
+        bool ownRectKnown = false;  // a withdrawn window going back maximised keeps its own rectangle
+        std::int32_t ownX = 0, ownY = 0, ownWidth = 0, ownHeight = 0;
+        bool mapped = false;  // its map has been sent
+    };
+
+    // The windows of one apply() that the window manager takes back, step by step. Each step waits for
+    // the window manager to answer for every window in `pending`, or for the deadline:
+    //   kRelease  windows withdrawn a moment ago are let go by the window manager (a map sent before
+    //             would reach it as a request about a window it is still releasing);
+    //   kManage   the windows are mapped, bottom first; they are managed again;
+    //   kShow     their rectangle, states and desktop were handed back; the window that had the focus
+    //             is viewable (metacity, marco and mutter refuse to focus a window not yet shown);
+    //   kTime     a server timestamp for its activation has come (they refuse CurrentTime);
+    // then the window is activated and the windows are raised in their old order.
+    struct Job {
+        enum class Step { kRelease, kManage, kShow, kTime };
+
+        Step step = Step::kRelease;
+        X11Connection::Clock::time_point deadline;
+        // The step has just begun: every pending window is read, not only those with news.
+        bool lookAtAll = true;
+        std::vector<Restore> restores;
+        std::vector<xcb_window_t> pending;
+        xcb_window_t activating = XCB_NONE;
+
+        void begin(Step next) {
+            step = next;
+            deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
+            lookAtAll = true;
+        }
+    };
 
     using Batch = std::vector<std::pair<WindowHandle, WindowPlacement>>;
 
@@ -88,16 +147,23 @@ private:
     std::vector<bool> restore(const Batch& batch, const std::vector<std::size_t>& entries);
     void restoreDirectly(const Restore& r);
     void adjustManaged(const Restore& r);
-    void mapTogether(std::vector<Restore>& restores);
+    bool advance(Job& job);
+    void mapTogether(Job& job);
     void finish(const Restore& r);
-    void reactivate(const std::vector<Restore>& restores);
-    void restack(const std::vector<Restore>& restores);
+    const Restore* toActivate(const Job& job) const;
+    void activate(xcb_window_t window, xcb_timestamp_t time);
+    void restack(const Job& job);
+    // Takes the window out of the restore it is in, if any.
+    bool takeOutOfRestore(xcb_window_t window, Restore& taken);
+    const Restore* inRestore(xcb_window_t window) const;
+    void rewithdrawLate();
     // Waits until done(facts) holds for every window, or the deadline passes; windows that vanish
     // drop out. The facts read are the given parts.
     // Returns the windows still pending.
     using Done = std::function<bool(xcb_window_t, const WindowFacts&)>;
     std::vector<xcb_window_t> waitFor(std::vector<xcb_window_t> windows, unsigned parts, const Done& done);
     bool released(xcb_window_t window, const WindowFacts& f);
+    void settle(Job& job, unsigned parts, const Done& done);
     void forget(xcb_window_t window);
 
     X11Connection& x_;
@@ -106,6 +172,11 @@ private:
     std::unordered_map<xcb_window_t, Withdrawn> withdrawn_;
     std::unordered_set<xcb_window_t> touched_;  // windows with news since the last look
     std::uint64_t nextSerial_ = 1;
+    std::list<Job> jobs_;
+    // Windows hidden again while their map was on its way to the window manager, until when: if the
+    // window manager shows one after all, it is withdrawn once more.
+    std::unordered_map<xcb_window_t, X11Connection::Clock::time_point> rehiding_;
+    std::unordered_set<xcb_window_t> shownWhileRehiding_;
 };
 
 }  // namespace core::x11

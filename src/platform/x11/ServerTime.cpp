@@ -23,9 +23,9 @@ void ServerTime::onEvent(const xcb_generic_event_t& event) {
     }
 }
 
-xcb_timestamp_t ServerTime::now(X11Connection::Clock::time_point deadline) {
+void ServerTime::ask() {
     if (x_.lost()) {
-        return XCB_CURRENT_TIME;
+        return;
     }
     if (window_ == XCB_NONE) {
         window_ = xcb_generate_id(x_.xcb());
@@ -36,9 +36,7 @@ xcb_timestamp_t ServerTime::now(X11Connection::Clock::time_point deadline) {
     seen_.reset();
     xcb_change_property(x_.xcb(), XCB_PROP_MODE_APPEND, window_, XCB_ATOM_WM_NAME, XCB_ATOM_STRING, 8, 0,
                         nullptr);
-    while (!seen_ && x_.waitForEvents(deadline)) {
-    }
-    return seen_.value_or(XCB_CURRENT_TIME);
+    x_.flush();
 }
 
 }  // namespace core::x11

@@ -18,8 +18,10 @@ public:
     ServerTime(const ServerTime&) = delete;
     ServerTime& operator=(const ServerTime&) = delete;
 
-    // The server's time now; XCB_CURRENT_TIME when the answer did not come before the deadline.
-    xcb_timestamp_t now(X11Connection::Clock::time_point deadline);
+    // Asks for the server's time; the answer comes with the events read later.
+    void ask();
+    // The time of the last ask, once its answer has been read.
+    std::optional<xcb_timestamp_t> answer() const { return seen_; }
 
 private:
     void onEvent(const xcb_generic_event_t& event);

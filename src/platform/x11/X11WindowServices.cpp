@@ -66,6 +66,26 @@ int X11WindowServices::fileDescriptor() const {
 void X11WindowServices::processEvents() {
     if (usable()) {
         x_->drainEvents();
+        placements_->advance();
+    }
+}
+
+std::optional<std::chrono::milliseconds> X11WindowServices::timeUntilNextStep() const {
+    const auto next = placements_->nextDeadline();
+    if (!next) {
+        return std::nullopt;
+    }
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(*next - X11Connection::Clock::now());
+    return std::max(left, std::chrono::milliseconds{0});
+}
+
+bool X11WindowServices::restoring() const {
+    return placements_->restoring();
+}
+
+void X11WindowServices::finishRestores() {
+    if (usable()) {
+        placements_->finishRestores();
     }
 }
 

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "core/WindowServices.h"
 
@@ -26,11 +28,13 @@ class InputChangeReporter;
 // indicator does not follow the key, is not known.
 //
 // Hiding and restoring: see Placements. Hiding costs no wait (but for shaded windows, which wait
-// for the window manager to let them go); restoring waits (at most 500 ms each) for the window
-// manager once for all windows of a call, then for the window to focus to be shown and for a server
-// timestamp, so the cycle should hand over all its windows in one SetWindowPlacements. Windows we withdrew
-// stay in our save-set until shown again: if this process ends or dies with windows hidden, the X server maps
-// them again.
+// for the window manager to let them go). Restoring maps the windows and returns; the window
+// manager's part (it takes the windows, then they get their rectangle, states and desktop, the
+// focus and their order) follows in processEvents() as its answers arrive, each wait ending after
+// 500 ms at most, for all windows of a call together: the cycle should hand over all its windows in
+// one setPlacements. finishRestores() waits for all of it (the shut-down). Windows we withdrew stay
+// in our save-set until shown again: if this process ends or dies with windows hidden, the X server
+// maps them again.
 //
 // EnumWindows lists what a user can reach: the window manager's clients (WM_STATE Normal or
 // Iconic, minimised ones and those on other desktops included) and the windows we withdrew, bottom
@@ -69,6 +73,10 @@ public:
     bool connectionLost() const;
     int fileDescriptor() const;
     void processEvents();
+    // Restores move on as events arrive, in processEvents(), and when a wait for the window manager
+    // ends: processEvents() is due again after this long even without events (empty: not before
+    // the next event).
+    std::optional<std::chrono::milliseconds> timeUntilNextStep() const;
     // Round trips to the server since the connection opened (replies that had to be waited for).
     std::uint64_t roundTrips() const;
     // Whether ScrollLock is read from the keyboard's indicator (the keymap drives it) rather than
@@ -94,6 +102,8 @@ public:
     std::vector<PlacementAndClass> placementsAndClassNames(const std::vector<WindowHandle>& windows) override;
     bool setPlacement(WindowHandle window, const WindowPlacement& placement) override;
     void setPlacements(const std::vector<std::pair<WindowHandle, WindowPlacement>>& batch) override;
+    bool restoring() const override;
+    void finishRestores() override;
 
     void toggleHighlight(WindowHandle window) override;
 

@@ -55,12 +55,15 @@ protected:
         registry->refreshTargetList();
     }
 
-    // Ticks until the cycle reaches the state (the backend may see a key a moment after xdotool).
+    // Ticks until the cycle reaches the state (the backend may see a key a moment after xdotool);
+    // windows brought back are let finish their way back, as the program's event loop does.
     bool tickUntilConcealed(bool concealed) {
-        return waitUntil([&] {
+        const bool reached = waitUntil([&] {
             cycle->tick();
             return flags.concealed == concealed;
         });
+        services->finishRestores();
+        return reached;
     }
 
     bool allGone(const std::vector<std::uint32_t>& windows) {
@@ -113,6 +116,7 @@ TEST_F(ConcealOnDesktopTest, PointerZoneHidesEveryXtermOfTheClassAndBringsEachBa
 
     tool("xdotool", {"mousemove", "500", "400"});
     cycle->tick();
+    services->finishRestores();
     EXPECT_FALSE(flags.concealed);
     for (std::size_t i = 0; i < all.size(); ++i) {
         waitUntil([&] { return placementOf(observer, all[i]) == before[i]; });
@@ -162,6 +166,7 @@ TEST_F(ConcealOnDesktopTest, ShiftConcealsWhileHeldAndTheLatchHoldsAfterwards) {
     EXPECT_FALSE(observer.listed(w));
     cycle->releaseLatch();
     cycle->tick();
+    services->finishRestores();
     EXPECT_FALSE(flags.concealed);
     EXPECT_TRUE(waitUntil([&] { return placementOf(observer, w) == before; }))
         << placementOf(observer, w) << " vs " << before;
@@ -213,6 +218,7 @@ TEST_F(ConcealOnDesktopTest, AWindowClosedWhileConcealedIsDroppedAndTheOthersCom
     ASSERT_TRUE(waitUntil([&] { return !services->existing({first}).front(); }));
     tool("xdotool", {"mousemove", "500", "400"});
     cycle->tick();
+    services->finishRestores();
     EXPECT_FALSE(flags.concealed);
     EXPECT_TRUE(waitUntil([&] { return placementOf(observer, second) == before; }))
         << placementOf(observer, second) << " vs " << before;
