@@ -150,9 +150,6 @@ std::optional<X11Connection::Clock::time_point> Placements::nextDeadline() const
     for (const Job& job : jobs_) {
         consider(job.deadline);
     }
-    for (const auto& entry : rehiding_) {
-        consider(entry.second);
-    }
     return next;
 }
 

@@ -64,6 +64,7 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
         case XCB_DESTROY_NOTIFY: {
             const auto window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
             withdrawn_.erase(window);
+            rehiding_.erase(window);
             touched_.insert(window);
             break;
         }
@@ -77,7 +78,8 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
             // Shown again, by us or by its own program: no longer hidden by us, and not to be
             // mapped by the server when we go.
             const auto window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
-            if (rehiding_.contains(window)) {
+            const auto rehiding = rehiding_.find(window);
+            if (rehiding != rehiding_.end() && X11Connection::Clock::now() < rehiding->second) {
                 // The window manager shows a window hidden again on its way back: see rewithdrawLate.
                 shownWhileRehiding_.insert(window);
             } else if (withdrawn_.erase(window) > 0) {
@@ -238,7 +240,8 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         }
         // First the save-set: from here on the server maps the window again if we die.
         xcb_change_save_set(c, XCB_SET_MODE_INSERT, window);
-        if (!isTopLevel(x_, f, false)) {
+        // A window on its way back is a top-level one, also while the window manager is framing it.
+        if (returned == nullptr && !isTopLevel(x_, f, false)) {
             xcb_unmap_window(c, window);
             continue;
         }
@@ -260,7 +263,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         record.states = states;
         withdrawn_[window] = record;
         if (returned != nullptr && wm) {
-            rehiding_[window] = X11Connection::Clock::now() + kWindowManagerTimeout;
+            rehiding_[window] = X11Connection::Clock::now() + kRehidingWatch;
         }
         if (f.shaded && !record.released) {
             shaded.push_back(window);
@@ -329,7 +332,7 @@ void Placements::rewithdrawLate() {
         }
     }
     shownWhileRehiding_.clear();
-    std::erase_if(rehiding_, [&](const auto& entry) { return now >= entry.second; });
+    std::erase_if(rehiding_, [now](const auto& entry) { return now >= entry.second; });
 }
 
 std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {

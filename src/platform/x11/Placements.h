@@ -72,7 +72,7 @@ public:
     bool withdrawnByUs(xcb_window_t window) const { return withdrawn_.contains(window); }
 
     // Some window asked back is still waiting for the window manager.
-    bool restoring() const { return !jobs_.empty() || !rehiding_.empty(); }
+    bool restoring() const { return !jobs_.empty(); }
     // Moves every restore on as far as the events read so far allow, and past waits whose deadline
     // has come.
     void advance();
@@ -84,6 +84,9 @@ public:
     std::vector<xcb_window_t> withdrawnInHidingOrder() const;
 
     static constexpr std::chrono::milliseconds kWindowManagerTimeout{500};
+    // How long a window hidden again on its way back is withdrawn once more if the window manager
+    // shows it: the window manager may still hold its map request that long (a hung one longer).
+    static constexpr std::chrono::seconds kRehidingWatch{5};
 
 private:
     struct Withdrawn {
@@ -174,7 +177,7 @@ private:
     std::uint64_t nextSerial_ = 1;
     std::list<Job> jobs_;
     // Windows hidden again while their map was on its way to the window manager, until when: if the
-    // window manager shows one after all, it is withdrawn once more.
+    // window manager shows one after all, it is withdrawn once more (rewithdrawLate).
     std::unordered_map<xcb_window_t, X11Connection::Clock::time_point> rehiding_;
     std::unordered_set<xcb_window_t> shownWhileRehiding_;
 };

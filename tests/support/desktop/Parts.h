@@ -98,4 +98,20 @@ private:
     bool ready_ = false;
 };
 
+// The headless desktop's window manager stopped (SIGSTOP) for the object's life: it answers
+// nothing, as a window manager busy elsewhere, and catches up when it goes on.
+class PausedWindowManager {
+public:
+    PausedWindowManager();
+    ~PausedWindowManager();
+    PausedWindowManager(const PausedWindowManager&) = delete;
+    PausedWindowManager& operator=(const PausedWindowManager&) = delete;
+
+    // False when the desktop's window manager was not found ($ZEL_DESKTOP_STATE/pids).
+    bool paused() const { return pid_ > 0; }
+
+private:
+    int pid_ = 0;
+};
+
 }  // namespace desktoptest
