@@ -1,7 +1,8 @@
 // The triggers of the real program as they happen, moved and pressed through XTEST like real
 // devices: a pass through the corner far shorter than any polling interval, Shift pressed and
 // released, the pointer moved while another program holds a pointer grab, and the polling that
-// takes over where the X server does not report input changes.
+// takes over where the X server does not report input changes; and the tray icon answering while a
+// hundred windows are on their way back.
 #include <gtest/gtest.h>
 
 #include <xcb/xcb.h>
@@ -10,11 +11,15 @@
 #include <chrono>
 #include <csignal>
 #include <cstdint>
+#include <memory>
+#include <thread>
 
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/ProgramUnderTest.h"
 #include "support/desktop/Input.h"
 #include "support/desktop/Observer.h"
+#include "support/desktop/Parts.h"
+#include "support/desktop/Tools.h"
 
 namespace {
 
@@ -114,6 +119,123 @@ TEST_F(TriggerE2eTest, WithoutReportedChangesTheCornerStillConceals) {
     EXPECT_EQ(program.waitForExit(10s), 0);
     EXPECT_TRUE(program.standardError().contains(QStringLiteral("every 300 ms")))
         << program.standardError().toStdString();
+}
+
+// A hundred windows on their way back while the window manager does not answer (paused here, as a
+// busy one): the program keeps answering, and the pointer back in the corner conceals them again.
+//   - The answer: a _NET_WM_PING to the tray icon's window comes back (Qt answers it in the
+//     program's event loop) before the restore gives up waiting, after half a second, and hands the
+//     windows their placements (_NET_MOVERESIZE_WINDOW messages). A program waiting inside the
+//     restore would do it the other way round. (A click cannot be the probe: a paused openbox holds
+//     every click on the windows it manages, the tray's panel included.)
+//   - Concealed again: once the window manager goes on it shows the windows it was asked to; the
+//     program withdraws them again, and none stays on the screen.
+class HundredWindowsTest : public TriggerE2eTest {
+protected:
+    void SetUp() override {
+        TriggerE2eTest::SetUp();
+        windows =
+            ClientProgram::manyWindows(view, 100, QStringLiteral("e2e-hundred"), ClientWindow::className());
+        ASSERT_EQ(windows->windows().size(), 100u);
+        ASSERT_TRUE(program.start());
+        trayIcon = program.waitForTrayIcon(view);
+        ASSERT_NE(trayIcon, 0u) << program.standardError().toStdString();
+        movePointer({0, 0});
+        ASSERT_TRUE(waitUntil([&] { return concealed() == 100u; }));
+    }
+
+    std::size_t concealed() { return countConcealed(view, windows->windows()); }
+    void expectConcealedAgainWhileComingBack();
+
+    void ping(Window window) {
+        xcb_client_message_event_t event{};
+        event.response_type = XCB_CLIENT_MESSAGE;
+        event.format = 32;
+        event.window = window;
+        event.type = view.atom("WM_PROTOCOLS");
+        event.data.data32[0] = view.atom("_NET_WM_PING");
+        event.data.data32[1] = XCB_CURRENT_TIME;
+        event.data.data32[2] = window;
+        xcb_send_event(view.xcb(), 0, window, XCB_EVENT_MASK_NO_EVENT, reinterpret_cast<const char*>(&event));
+        view.sync();
+    }
+
+    std::unique_ptr<ClientProgram> windows;
+    ProgramUnderTest program{testSettings({{"MOUSE/blnTrigMouse", "0"}})};
+    Window trayIcon = 0;
+};
+
+TEST_F(HundredWindowsTest, TheProgramAnswersWhileTheyComeBack) {
+    const xcb_atom_t moveResize = view.atom("_NET_MOVERESIZE_WINDOW");
+    const xcb_atom_t pingAtom = view.atom("_NET_WM_PING");
+    bool answered = false;
+    {
+        PausedWindowManager wm;
+        ASSERT_TRUE(wm.paused());
+        // Qt sends the answer to the root for StructureNotify; the requests to the window manager go
+        // for SubstructureNotify.
+        view.watch(view.root(), XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+        movePointer(kCentre);
+        ping(trayIcon);
+        ASSERT_TRUE(view.waitForEvent(
+            0,
+            [&](const Event& event) {
+                if (eventType(event) != XCB_CLIENT_MESSAGE) return false;
+                const auto& message = reinterpret_cast<const xcb_client_message_event_t&>(event);
+                answered = message.data.data32[0] == pingAtom && message.data.data32[2] == trayIcon;
+                return answered || message.type == moveResize;
+            },
+            10s))
+            << "the program did neither";
+    }
+    EXPECT_TRUE(answered) << "the restore went on before the program answered";
+    EXPECT_TRUE(waitUntil([&] { return countShown(view, windows->windows()) == 100u; }));
+}
+
+// The restore goes on without the window manager at two points: it waits to give the focus back to
+// the window that had it, or (when another window had the focus) it has ended, leaving the windows'
+// maps with the window manager.
+void HundredWindowsTest::expectConcealedAgainWhileComingBack() {
+    const xcb_atom_t moveResize = view.atom("_NET_MOVERESIZE_WINDOW");
+    {
+        PausedWindowManager wm;
+        ASSERT_TRUE(wm.paused());
+        view.watch(view.root(), XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY);
+        movePointer(kCentre);
+        // Their maps wait in the window manager; the program has given up waiting and sent their
+        // placements.
+        ASSERT_TRUE(view.waitForEvent(
+            0,
+            [&](const Event& event) {
+                return eventType(event) == XCB_CLIENT_MESSAGE &&
+                       reinterpret_cast<const xcb_client_message_event_t&>(event).type == moveResize;
+            },
+            10s));
+        movePointer({0, 0});
+    }
+    EXPECT_TRUE(waitUntil([&] { return concealed() == 100u; }));
+    // Any that the window manager shows late is withdrawn again at once: none stays.
+    std::this_thread::sleep_for(1s);
+    EXPECT_EQ(concealed(), 100u) << "windows left on the screen after the concealment";
+    movePointer(kCentre);
+    EXPECT_TRUE(waitUntil([&] { return countShown(view, windows->windows()) == 100u; }));
+}
+
+TEST_F(HundredWindowsTest, ThePointerBackInTheCornerConcealsThemAgain) {
+    expectConcealedAgainWhileComingBack();
+}
+
+TEST_F(HundredWindowsTest, ThePointerBackInTheCornerConcealsThemAgainAfterTheRestoreGaveUp) {
+    movePointer(kCentre);
+    ASSERT_TRUE(waitUntil([&] { return countShown(view, windows->windows()) == 100u; }));
+    const auto other =
+        ClientProgram::xterm(view, QStringLiteral("e2e-not-a-target"), QStringLiteral("ZelOther"));
+    ASSERT_NE(other->id(), 0u);
+    tool("wmctrl", {"-i", "-a", hex(other->id())});
+    ASSERT_TRUE(waitUntil([&] { return view.activeWindow() == other->id(); }));
+    movePointer({0, 0});
+    ASSERT_TRUE(waitUntil([&] { return concealed() == 100u; }));
+    expectConcealedAgainWhileComingBack();
 }
 
 }  // namespace

@@ -132,6 +132,7 @@ void Placements::advance() {
         jobs_.clear();
         rehiding_.clear();
         shownWhileRehiding_.clear();
+        unanswered_.clear();
         return;
     }
     rewithdrawLate();
@@ -201,6 +202,11 @@ bool Placements::advance(Job& job) {
                 }
                 for (const Restore& r : job.restores) {
                     finish(r);
+                    if (std::ranges::count(job.pending, r.window) > 0) {
+                        // Not taken yet: the window manager may still show it.
+                        unanswered_.insert_or_assign(
+                            r.window, Unanswered{r, X11Connection::Clock::now() + kRehidingWatch});
+                    }
                 }
                 const Restore* best = toActivate(job);
                 if (best == nullptr) {
@@ -254,6 +260,12 @@ bool Placements::takeOutOfRestore(xcb_window_t window, Restore& taken) {
             job.step = Job::Step::kTime;
             job.deadline = X11Connection::Clock::now();
         }
+        unanswered_.erase(window);
+        return true;
+    }
+    if (auto it = unanswered_.find(window); it != unanswered_.end()) {
+        taken = std::move(it->second.restore);
+        unanswered_.erase(it);
         return true;
     }
     return false;
@@ -264,6 +276,9 @@ const Placements::Restore* Placements::inRestore(xcb_window_t window) const {
         if (auto it = std::ranges::find(job.restores, window, &Restore::window); it != job.restores.end()) {
             return &*it;
         }
+    }
+    if (auto it = unanswered_.find(window); it != unanswered_.end()) {
+        return &it->second.restore;
     }
     return nullptr;
 }

@@ -65,6 +65,7 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
             const auto window = reinterpret_cast<const xcb_destroy_notify_event_t&>(event).window;
             withdrawn_.erase(window);
             rehiding_.erase(window);
+            unanswered_.erase(window);
             touched_.insert(window);
             break;
         }
@@ -78,6 +79,7 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
             // Shown again, by us or by its own program: no longer hidden by us, and not to be
             // mapped by the server when we go.
             const auto window = reinterpret_cast<const xcb_map_notify_event_t&>(event).window;
+            unanswered_.erase(window);  // the window manager took it
             const auto rehiding = rehiding_.find(window);
             if (rehiding != rehiding_.end() && X11Connection::Clock::now() < rehiding->second) {
                 // The window manager shows a window hidden again on its way back: see rewithdrawLate.
@@ -333,6 +335,7 @@ void Placements::rewithdrawLate() {
     }
     shownWhileRehiding_.clear();
     std::erase_if(rehiding_, [now](const auto& entry) { return now >= entry.second; });
+    std::erase_if(unanswered_, [now](const auto& entry) { return now >= entry.second.until; });
 }
 
 std::vector<xcb_window_t> Placements::withdrawnInHidingOrder() const {

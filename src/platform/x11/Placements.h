@@ -33,9 +33,10 @@ namespace core::x11 {
 // Restoring never waits inside a call: apply() sends what can be sent at once and returns; the rest
 // of each restore (see Job in PlacementRestore.cpp) moves on in advance(), which the owner calls
 // after the events were read and when nextDeadline() has come (each wait for the window manager
-// ends after kWindowManagerTimeout). A window on its way back reads as the placement it is being
-// given; hiding it again takes it out of its restore, and a window mapped already is withdrawn once
-// more, again when the window manager turns out to have managed it after that.
+// ends after kWindowManagerTimeout). A window on its way back (also one that the window manager
+// did not take in time) reads as the placement it is being given; hiding it again takes it out of
+// its restore, and a window mapped already is withdrawn once more, again when the window manager
+// turns out to have shown it after that.
 //
 // The window manager also forgets the rest of _NET_WM_STATE (see CarriedStates): we keep it from
 // the moment of hiding and set it on the withdrawn window before mapping it again. The window that
@@ -180,6 +181,13 @@ private:
     // window manager shows one after all, it is withdrawn once more (rewithdrawLate).
     std::unordered_map<xcb_window_t, X11Connection::Clock::time_point> rehiding_;
     std::unordered_set<xcb_window_t> shownWhileRehiding_;
+    // Windows whose restore went on without the window manager taking them (it did not answer in
+    // time), until it shows them or kRehidingWatch has passed: on their way back all the same.
+    struct Unanswered {
+        Restore restore;
+        X11Connection::Clock::time_point until;
+    };
+    std::unordered_map<xcb_window_t, Unanswered> unanswered_;
 };
 
 }  // namespace core::x11
