@@ -141,6 +141,7 @@ void BM_CycleConcealRestore(benchmark::State& state) {
         const auto t3 = Clock::now();
         restoreTrips = static_cast<double>(services->roundTrips() - trips2);
         const auto on = watch->waitAllShown(std::chrono::seconds(5));
+        services->finishRestores();
         settleForATick();
         if (!off.complete || !on.complete) {
             state.SkipWithError("the windows did not leave or come back");

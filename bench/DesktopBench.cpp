@@ -4,7 +4,9 @@
 //   - idle CPU time, wake-ups and memory over a quiet stretch;
 //   - CPU time while the pointer moves without pause (XTEST, in circles in the middle);
 //   - pointer into the top-left corner until the last of N windows is off the screen, and pointer
-//     out until the last is back (N = 1 and 10 xterms, 100 windows of the light test client);
+//     out until the last is back (N = 1 and 10 xterms, 100 windows of the light test client), and
+//     for the 100 the longest stall of the program's event loop while they come back (pings, see
+//     EventLoopProbe);
 //   - for 1 xterm and the moving pointer, the same program with the input left to its 300 ms
 //     polling (ZEL_NO_INPUT_EVENTS=1) and with at most one evaluation per 16 ms
 //     (ZEL_CYCLE_MIN_GAP_MS=16) instead of one per pass of its event loop.
@@ -18,10 +20,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <thread>
 
 #include "Comparisons.h"
 #include "DesktopWatch.h"
+#include "EventLoopProbe.h"
 #include "ProgramFolder.h"
 #include "Report.h"
 
@@ -80,9 +84,14 @@ struct Latency {
     Samples hidden;     // pointer into the corner → last window off the screen (frame gone)
     Samples work;       // first client window unmapped → last window off the screen (no tick phase)
     Samples shown;      // pointer out → last window back on the screen
+    Samples stall;      // the program's event loop during the restore: its longest wait to answer
 };
 
-Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
+// With probeWindow (a window of the program), the longest stall of the program's event loop from
+// the pointer out until the restore has ended (the windows back, then 300 ms for the focus and
+// the order) is measured too.
+Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats,
+                       xcb_window_t probeWindow = XCB_NONE) {
     Latency latency;
     watch.track(windows);
     watch.movePointer(kMiddleX, kMiddleY);
@@ -98,12 +107,23 @@ Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
             ++latency.hidden.failed;
         }
         randomPause(400, 700);
+        std::optional<EventLoopProbe> probe;
+        if (probeWindow != XCB_NONE) probe.emplace(probeWindow);
         const auto out = watch.movePointer(kMiddleX, kMiddleY);
         const auto on = watch.waitAllShown(std::chrono::seconds(10));
         if (on.complete) {
             latency.shown.add(out, on.last);
         } else {
             ++latency.shown.failed;
+        }
+        if (probe) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const auto longest = probe->stop();
+            if (longest.count() >= 0) {
+                latency.stall.ms.push_back(longest.count());
+            } else {
+                ++latency.stall.failed;
+            }
         }
     }
     return latency;
@@ -207,6 +227,7 @@ int run(const Options& options) {
     const Samples xdotoolEdge = measureXdotoolEdge(*watch, options.repeats, logs);
 
     const pid_t program = folder.start(*watch, startup, programLog);
+    const xcb_window_t programIcon = watch->trayIcon();
     const pid_t xdotool = startXdotoolIdle(logs);
     const pid_t pollLoop = startPollLoop(pollLoopPath());
     watch->movePointer(kMiddleX, kMiddleY);
@@ -236,7 +257,8 @@ int run(const Options& options) {
         TargetWindows windows(*watch, options.client, count, count <= 10);
         Latency latency;
         if (windows.windows().size() == static_cast<std::size_t>(count)) {
-            latency = measureLatency(*watch, windows.windows(), options.repeats);
+            latency = measureLatency(*watch, windows.windows(), options.repeats,
+                                     count == 100 ? programIcon : XCB_NONE);
         } else {
             latency.hidden.failed = latency.shown.failed = options.repeats;
         }
@@ -286,6 +308,12 @@ int run(const Options& options) {
                       "; first withdrawn → last off " + medianMax(latency.work));
         table.Row("Pointer out → " + windows + " back (median / max)", medianMax(latency.shown), "—", "—",
                   "the motion event + the window manager");
+        if (!latency.stall.ms.empty() || latency.stall.failed > 0) {
+            table.Row(
+                "Longest stall of the event loop while " + windows + " come back (median / max)",
+                medianMax(latency.stall), "—", "—",
+                "goal 50 ms; a _NET_WM_PING to the tray icon every ms, its longest wait for the answer");
+        }
     }
     for (const auto& [variant, what] :
          {std::pair{&gap16, "at most one evaluation per 16 ms"},

@@ -338,7 +338,10 @@ std::optional<Clock::time_point> DesktopWatch::waitForTrayIcon(pid_t pid, std::c
             for (const xcb_window_t up : above)
                 xcb_change_window_attributes(c_, up, XCB_CW_EVENT_MASK, &below);
         }
-        if (icon != XCB_NONE && viewable(icon)) return at;
+        if (icon != XCB_NONE && viewable(icon)) {
+            trayIcon_ = icon;
+            return at;
+        }
     }
     return std::nullopt;
 }

@@ -64,6 +64,8 @@ public:
 
     // The first moment a window of process `pid` is viewable inside trayer's panel.
     std::optional<Clock::time_point> waitForTrayIcon(pid_t pid, std::chrono::milliseconds timeout);
+    // The icon window that the last waitForTrayIcon found; XCB_NONE when none.
+    xcb_window_t trayIcon() const { return trayIcon_; }
 
 private:
     struct Tracked {
@@ -95,6 +97,7 @@ private:
     xcb_window_t root_;
     std::map<xcb_window_t, Tracked> tracked_;
     std::map<xcb_window_t, bool> topMapped_;
+    xcb_window_t trayIcon_ = XCB_NONE;
 };
 
 }  // namespace bench

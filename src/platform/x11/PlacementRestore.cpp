@@ -336,17 +336,21 @@ void Placements::mapTogether(Job& job) {
         }
     }
     // The window manager stacks windows in the order they are mapped: bottom first.
-    std::ranges::stable_sort(job.restores, {}, [](const Restore& r) {
-        return r.record ? r.record->stackIndex : std::numeric_limits<std::size_t>::max();
+    std::vector<Restore*> bottomFirst;
+    for (Restore& r : job.restores) {
+        bottomFirst.push_back(&r);
+    }
+    std::ranges::stable_sort(bottomFirst, {}, [](const Restore* r) {
+        return r->record ? r->record->stackIndex : std::numeric_limits<std::size_t>::max();
     });
     job.pending.clear();
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
-    for (Restore& r : job.restores) {
-        xcb_change_window_attributes(x_.xcb(), r.window, XCB_CW_EVENT_MASK, &mask);
-        presetBeforeMap(r);
-        xcb_map_window(x_.xcb(), r.window);
-        r.mapped = true;
-        job.pending.push_back(r.window);
+    for (Restore* r : bottomFirst) {
+        xcb_change_window_attributes(x_.xcb(), r->window, XCB_CW_EVENT_MASK, &mask);
+        presetBeforeMap(*r);
+        xcb_map_window(x_.xcb(), r->window);
+        r->mapped = true;
+        job.pending.push_back(r->window);
     }
     x_.flush();
 }
