@@ -80,11 +80,12 @@ private:
 };
 
 struct Latency {
-    Samples withdrawn;  // pointer into the corner → last client window unmapped by the program
-    Samples hidden;     // pointer into the corner → last window off the screen (frame gone)
-    Samples work;       // first client window unmapped → last window off the screen (no tick phase)
-    Samples shown;      // pointer out → last window back on the screen
-    Samples stall;      // the program's event loop during the restore: its longest wait to answer
+    Samples withdrawn;    // pointer into the corner → last client window unmapped by the program
+    Samples hidden;       // pointer into the corner → last window off the screen (frame gone)
+    Samples work;         // first client window unmapped → last window off the screen (no tick phase)
+    Samples shown;        // pointer out → last window back on the screen
+    Samples stall;        // the program's event loop during the restore: its longest wait to answer
+    Samples serverStall;  // the X server's longest round trip over the same time
 };
 
 // With probeWindow (a window of the program), the longest stall of the program's event loop from
@@ -121,6 +122,7 @@ Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
             const auto longest = probe->stop();
             if (longest.count() >= 0) {
                 latency.stall.ms.push_back(longest.count());
+                latency.serverStall.ms.push_back(probe->longestServerRoundTrip().count());
             } else {
                 ++latency.stall.failed;
             }
@@ -309,10 +311,12 @@ int run(const Options& options) {
         table.Row("Pointer out → " + windows + " back (median / max)", medianMax(latency.shown), "—", "—",
                   "the motion event + the window manager");
         if (!latency.stall.ms.empty() || latency.stall.failed > 0) {
-            table.Row(
-                "Longest stall of the event loop while " + windows + " come back (median / max)",
-                medianMax(latency.stall), "—", "—",
-                "goal 50 ms; a _NET_WM_PING to the tray icon every ms, its longest wait for the answer");
+            table.Row("Longest stall of the event loop while " + windows + " come back (median / max)",
+                      medianMax(latency.stall), "—", "—",
+                      "goal 50 ms; a _NET_WM_PING to the tray icon every ms, its longest wait for the "
+                      "answer; the X "
+                      "server's own longest round trip meanwhile " +
+                          medianMax(latency.serverStall));
         }
     }
     for (const auto& [variant, what] :

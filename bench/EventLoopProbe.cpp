@@ -76,6 +76,10 @@ void EventLoopProbe::run() {
         }
         longestMs_ =
             std::max(longestMs_, std::chrono::duration<double, std::milli>(Clock::now() - sent).count());
+        const auto asked = Clock::now();
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
+        longestServerMs_ = std::max(longestServerMs_,
+                                    std::chrono::duration<double, std::milli>(Clock::now() - asked).count());
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     xcb_disconnect(c);
