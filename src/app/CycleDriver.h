@@ -34,7 +34,7 @@ public:
     static constexpr int kIntervalMs = 300;
     // The pause of the pointer's motion reports; ZEL_MOTION_PAUSE_MS=N (for the benchmarks) sets
     // another, 0 none (every reported motion evaluated, at most once per pass of the event loop).
-    static constexpr int kMotionPauseMs = 30;
+    static constexpr int kMotionPauseMs = 50;
 
     // tick: one evaluation of the cycle. waitingForTargets: whether the last one found a trigger on
     // but nothing to conceal (none given: never).
