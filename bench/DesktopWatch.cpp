@@ -89,6 +89,23 @@ int DesktopWatch::circle(int x, int y, int radius, std::chrono::milliseconds ste
     return moves;
 }
 
+std::vector<Clock::time_point> DesktopWatch::moveAlong(const std::vector<std::pair<int, int>>& points,
+                                                      std::chrono::milliseconds step) {
+    std::vector<Clock::time_point> sent;
+    auto next = Clock::now();
+    for (const auto& [x, y] : points) {
+        // Events that came meanwhile are dropped before the motion, not after: what the last one
+        // brings about is left for the waits that follow.
+        while (xcb_generic_event_t* event = xcb_poll_for_event(c_))
+            std::free(event);
+        std::this_thread::sleep_until(next);
+        fakeMotion(x, y);
+        sent.push_back(Clock::now());
+        next += step;
+    }
+    return sent;
+}
+
 void DesktopWatch::map(const std::vector<xcb_window_t>& windows) {
     for (const xcb_window_t window : windows)
         xcb_map_window(c_, window);

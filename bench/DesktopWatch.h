@@ -34,6 +34,10 @@ public:
     // Moves the pointer without pause for `length`, one XTEST motion every `step`, in a circle of
     // `radius` pixels around (x, y). Returns the number of moves sent.
     int circle(int x, int y, int radius, std::chrono::milliseconds step, std::chrono::milliseconds length);
+    // Moves the pointer through XTEST to each point in turn, one every `step`, without waiting for it
+    // to arrive. Returns when each motion was sent.
+    std::vector<Clock::time_point> moveAlong(const std::vector<std::pair<int, int>>& points,
+                                             std::chrono::milliseconds step);
 
     // Maps the windows again, as their own program would (the window manager manages them anew).
     void map(const std::vector<xcb_window_t>& windows);

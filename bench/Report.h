@@ -38,6 +38,8 @@ public:
     // "2.0 a minute (2 in 60 s: zelmora2nd 2)": context switches, with the threads that had them.
     std::string wakeupsCell() const;
     double cpuPercent() const;
+    // Context switches over the stretch.
+    long wakeups() const { return valid_ ? last_.switches - first_.switches : 0; }
 
 private:
     pid_t pid_ = -1;

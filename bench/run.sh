@@ -8,6 +8,12 @@
 # through XTEST, as a device does. Takes about four minutes.
 #
 #   bench/run.sh [--repeats N] [--idle-seconds S] [--no-kdocker]
+#   bench/run.sh --motion [--trials N] [--repeats N] [--variant NAME=VALUE]...
+#
+# --motion measures only the moving pointer (CPU, wake-ups, the corner from rest and from a moving
+# pointer, passes through the corner), for the program as it is and with each environment setting
+# given (e.g. --variant ZEL_MOTION_PAUSE_MS=0); ZEL_BENCH_PROGRAM=PATH measures another build of the
+# program (one built before a change); see bench/DesktopBench.cpp.
 #
 # The logs (the benchmark's own output, the programs' stderr) stay in $ZEL_BENCH_BUILD/bench-logs.
 set -euo pipefail
@@ -19,6 +25,10 @@ if [ "${1:-}" = --inside ]; then
     # On the desktop: the core benchmark first, then the programs as a user runs them.
     shift
     logs=$1; shift
+    if [ "${1:-}" = --motion ]; then
+        exec "$build/bench/zel-bench-desktop" --program "${ZEL_BENCH_PROGRAM:-$build/src/zelmora2nd}" \
+            --client "$build/bench/zel-x11-client" --logs "$logs" "$@"
+    fi
     echo "bench: core benchmark (Google Benchmark)" >&2
     "$build/bench/zel_cycle_bench" --benchmark_out="$logs/cycle.json" --benchmark_out_format=json \
         >"$logs/cycle.txt" 2>&1 || echo "bench: the core benchmark failed, see $logs/cycle.txt" >&2

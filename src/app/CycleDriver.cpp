@@ -1,6 +1,5 @@
 #include "app/CycleDriver.h"
 
-#include <QElapsedTimer>
 #include <cstdio>
 #include <utility>
 
@@ -8,15 +7,15 @@ namespace app {
 
 namespace {
 
-// For the benchmarks only: ZEL_CYCLE_MIN_GAP_MS=N evaluates at most once per N ms (the first
-// change at once, later ones at the end of the gap) instead of once per pass of the event loop.
-int minGapMs() {
-    static const int gap = qEnvironmentVariableIntValue("ZEL_CYCLE_MIN_GAP_MS");
-    return gap;
-}
-QElapsedTimer& lastEvaluation() {
-    static QElapsedTimer last;
-    return last;
+// For the benchmarks: ZEL_MOTION_PAUSE_MS=N pauses the pointer's motion reports for N ms instead of
+// kMotionPauseMs; 0 never pauses them.
+int motionPauseMs() {
+    static const int pause = [] {
+        bool set = false;
+        const int ms = qEnvironmentVariableIntValue("ZEL_MOTION_PAUSE_MS", &set);
+        return set && ms >= 0 ? ms : CycleDriver::kMotionPauseMs;
+    }();
+    return pause;
 }
 
 }  // namespace
@@ -30,10 +29,13 @@ CycleDriver::CycleDriver(core::WindowServices& services, std::function<void()> t
     timer_.setObjectName(QStringLiteral("tmrActive"));
     timer_.setInterval(kIntervalMs);
     connect(&timer_, &QTimer::timeout, this, &CycleDriver::evaluate);
+    motionPause_.setSingleShot(true);
+    motionPause_.setInterval(motionPauseMs());
+    connect(&motionPause_, &QTimer::timeout, this, &CycleDriver::endMotionPause);
     if (eventDriven_) {
         // Reported from inside the window system's event handling, many times in a row while the
         // pointer moves: only noted here, evaluated once the events are all handled.
-        services_.setInputChangedHandler([this] { evaluateSoon(); });
+        services_.setInputChangedHandler([this] { onInputChanged(); });
     } else if (static bool said = false; !said) {
         said = true;
         std::fprintf(stderr,
@@ -50,6 +52,8 @@ CycleDriver::~CycleDriver() {
 void CycleDriver::start() {
     if (ended_) return;
     running_ = true;
+    // Motion reports that a stop left paused resume after the pause that this evaluation begins.
+    reported_ = motionPaused_;
     evaluateSoon();
     if (!eventDriven_) timer_.start();
 }
@@ -57,6 +61,8 @@ void CycleDriver::start() {
 void CycleDriver::stop() {
     running_ = false;
     timer_.stop();
+    // Paused motion reports stay so until the next start: nothing would evaluate them meanwhile.
+    motionPause_.stop();
 }
 
 void CycleDriver::end() {
@@ -64,22 +70,39 @@ void CycleDriver::end() {
     stop();
 }
 
+void CycleDriver::onInputChanged() {
+    if (!running_) return;
+    reported_ = true;
+    evaluateSoon();
+}
+
 void CycleDriver::evaluateSoon() {
     if (!running_ || due_) return;
     due_ = true;
-    const qint64 wait = lastEvaluation().isValid() ? minGapMs() - lastEvaluation().elapsed() : 0;
-    if (wait > 0) {
-        QTimer::singleShot(static_cast<int>(wait), this, &CycleDriver::evaluate);
-        return;
-    }
     QMetaObject::invokeMethod(this, &CycleDriver::evaluate, Qt::QueuedConnection);
 }
 
 void CycleDriver::evaluate() {
     due_ = false;
     if (!running_) return;
-    if (minGapMs() > 0) lastEvaluation().start();
+    const bool reported = std::exchange(reported_, false);
     tick_();
+    // Inside a pause only the other inputs are reported: the pause runs on to its end.
+    if (reported && motionPause_.interval() > 0 && !motionPause_.isActive()) {
+        services_.pausePointerMotionReports();
+        motionPaused_ = true;
+        motionPause_.start();
+    }
+    scheduleTick();
+}
+
+void CycleDriver::endMotionPause() {
+    if (!running_) return;
+    // The pointer may have come into a zone while nobody listened.
+    tick_();
+    // Still moving: another pause.
+    motionPaused_ = !services_.resumePointerMotionReports();
+    if (motionPaused_) motionPause_.start();
     scheduleTick();
 }
 

@@ -15,11 +15,26 @@ namespace app {
 // remains only while a trigger is on and nothing was found to conceal yet (a target may appear),
 // and as the whole mechanism where changes are not reported. A drag of the picker stops the cycle
 // for its length; the shut-down stops it for good.
+//
+// A moving pointer is not followed motion by motion: a device reports 125 to 1 000 motions a
+// second, and each would wake the program and cost a round trip to the X server. After a
+// reported change has been evaluated, the pointer's motion reports pause for kMotionPauseMs
+// (the other inputs are still reported and evaluated at once); at the end of the pause the
+// cycle is evaluated again, since the pointer may have come into a zone meanwhile. While the
+// pointer keeps moving the pauses follow one another, so it is read once per kMotionPauseMs;
+// once a pause ends with the pointer where the one before left it, its reports resume and
+// nothing runs until the next change. A pointer from rest is evaluated at its first motion, as
+// before; one that was already moving reaches a zone at most one pause before it is read. A pass
+// in and out of a zone between two reads of a moving pointer, shorter than a pause, goes unseen:
+// a pass of length d (< kMotionPauseMs) is caught with a probability of d / kMotionPauseMs.
 class CycleDriver final : public QObject {
     Q_OBJECT
 
 public:
     static constexpr int kIntervalMs = 300;
+    // The pause of the pointer's motion reports; ZEL_MOTION_PAUSE_MS=N (for the benchmarks) sets
+    // another, 0 none (every reported motion evaluated, at most once per pass of the event loop).
+    static constexpr int kMotionPauseMs = 50;
 
     // tick: one evaluation of the cycle. waitingForTargets: whether the last one found a trigger on
     // but nothing to conceal (none given: never).
@@ -29,7 +44,7 @@ public:
 
     // Starts (again) with an evaluation at once.
     void start();
-    // No evaluation until the next start.
+    // No evaluation until the next start (motion reports that are paused stay so until then).
     void stop();
     // No evaluation ever again, whatever starts it (the shut-down: a picker drag that ends later
     // must not bring the cycle back).
@@ -44,9 +59,13 @@ public:
     bool evaluationDue() const { return due_; }
     // The tick: active only while it is needed.
     const QTimer& timer() const { return timer_; }
+    // Active while the pointer's motion reports are paused; its end evaluates again.
+    const QTimer& motionPause() const { return motionPause_; }
 
 private:
+    void onInputChanged();
     void evaluate();
+    void endMotionPause();
     void scheduleTick();
 
     core::WindowServices& services_;
@@ -58,7 +77,11 @@ private:
     // Posted rather than a zero timer: a posted call wakes an event loop about to sleep, also when
     // the report came from a handler of the loop's aboutToBlock.
     bool due_ = false;
+    // The evaluation due was asked for by a report: the pointer's motion reports pause after it.
+    bool reported_ = false;
+    bool motionPaused_ = false;
     QTimer timer_;
+    QTimer motionPause_;
 };
 
 }  // namespace app

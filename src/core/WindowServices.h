@@ -90,6 +90,12 @@ public:
     // a row, e.g. for every motion of the mouse): it should only note that input is to be read again,
     // not call the services. Never called by services that do not report changes.
     virtual void setInputChangedHandler(std::function<void()> /*handler*/) {}
+    // Pointer motion need not wake the program at every motion while the pointer keeps moving: paused,
+    // its reports stop (the window system no longer sends it; the other changes are still reported) and
+    // whoever paused them reads the pointer itself. Resuming is refused, and they stay paused, while the
+    // pointer still moves: when the reads since the pause (or the last refusal) found it somewhere else.
+    virtual void pausePointerMotionReports() {}
+    virtual bool resumePointerMotionReports() { return true; }
 
     // Whether each window still exists, in order; never an error.
     virtual std::vector<bool> existing(const std::vector<WindowHandle>& windows) = 0;

@@ -93,7 +93,10 @@ public:
     core::InputState readInput(core::InputQuery query) override {
         inputQueries.push_back(query);
         core::InputState state;
-        if (query.pointer) state.pointer = pointer;
+        if (query.pointer) {
+            state.pointer = pointer;
+            lastPointerRead = pointer;
+        }
         state.shiftDown = query.shift && shiftDown;
         state.scrollLockOn = query.scrollLock && scrollLockOn;
         return state;
@@ -185,6 +188,26 @@ public:
     void reportChange() {
         if (reportsChanges && inputChanged) inputChanged();
     }
+    // The pointer moves, reported as a motion unless the motion reports are paused.
+    void movePointer(core::Point to) {
+        pointer = to;
+        if (!motionPaused) reportChange();
+    }
+    // Paused and resumed as the X11 backend does: resumed only when two reads in a row, the last
+    // before the pause (or the last refusal) and the last since, found the pointer at one place.
+    bool motionPaused = false;
+    void pausePointerMotionReports() override {
+        motionPaused = true;
+        pausedAt_ = lastPointerRead;
+    }
+    bool resumePointerMotionReports() override {
+        if (lastPointerRead != pausedAt_) {
+            pausedAt_ = lastPointerRead;
+            return false;
+        }
+        motionPaused = false;
+        return true;
+    }
 
     core::Size screen{1024, 768};
     std::optional<core::Point> pointer = core::Point{512, 384};
@@ -201,6 +224,7 @@ public:
     int getPlacementCalls = 0;
     int batches = 0;
     std::vector<core::InputQuery> inputQueries;
+    std::optional<core::Point> lastPointerRead;
     std::vector<PlacementCall> placementCalls;
     // The windows of each AreWindows and GetWindowPlacementsAndClassNames call.
     std::vector<std::vector<core::WindowHandle>> existenceReads;
@@ -219,6 +243,7 @@ private:
         return true;
     }
 
+    std::optional<core::Point> pausedAt_;
     core::WindowHandle nextHandle_ = 0x1000;
 };
 

@@ -30,6 +30,19 @@ InputChangeReporter::InputChangeReporter(X11Connection& x, bool wanted) : x_(x) 
     x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 
+void InputChangeReporter::setMotionReported(bool reported) {
+    if (!active_ || motionReported_ == reported) {
+        return;
+    }
+    motionReported_ = reported;
+    if (reported) {
+        x_.selectRootXiEvents(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION);
+    } else {
+        x_.deselectRootXiEvents(XCB_INPUT_XI_EVENT_MASK_RAW_MOTION);
+    }
+    x_.flush();
+}
+
 void InputChangeReporter::report() {
     if (active_ && handler_) {
         handler_();
@@ -40,7 +53,8 @@ void InputChangeReporter::onEvent(const xcb_generic_event_t& event) {
     const int type = event.response_type & 0x7f;
     if (type == XCB_GE_GENERIC) {
         const auto& raw = reinterpret_cast<const xcb_ge_generic_event_t&>(event);
-        if (raw.extension == x_.extensions().xinputOpcode && raw.event_type == XCB_INPUT_RAW_MOTION) {
+        if (raw.extension == x_.extensions().xinputOpcode && raw.event_type == XCB_INPUT_RAW_MOTION &&
+            motionReported_) {
             report();
         }
     } else if (type == x_.extensions().xkbFirstEvent) {

@@ -28,6 +28,9 @@ namespace core::x11 {
 // ScrollLock and the monitors report through report(), called by ScrollLockTracker and
 // PrimaryMonitor, which already follow their events.
 //
+// Motion reports can be paused: raw motion is then taken out of the selection, so the server sends
+// none (the other selections stay), and what was already on its way is dropped on arrival.
+//
 // Active only with XInput 2.1 and XKB, and not when disabled at construction (then nothing is
 // selected and the handler never runs).
 class InputChangeReporter {
@@ -38,6 +41,8 @@ public:
 
     bool active() const { return active_; }
     void setHandler(std::function<void()> handler) { handler_ = std::move(handler); }
+    // Pauses the reports of pointer motion (false) or resumes them; sent to the server at once.
+    void setMotionReported(bool reported);
     // Runs the handler, when active.
     void report();
 
@@ -46,6 +51,7 @@ private:
 
     X11Connection& x_;
     bool active_ = false;
+    bool motionReported_ = true;
     std::optional<bool> shiftDown_;  // the last Shift bit seen; unknown until the first notification
     std::function<void()> handler_;
 };

@@ -122,6 +122,18 @@ void X11Connection::selectRootXiEvents(std::uint32_t mask) {
         return;
     }
     rootXiMask_ |= mask;
+    sendRootXiMask();
+}
+
+void X11Connection::deselectRootXiEvents(std::uint32_t mask) {
+    if (!extensions_.xinput) {
+        return;
+    }
+    rootXiMask_ &= ~mask;
+    sendRootXiMask();
+}
+
+void X11Connection::sendRootXiMask() {
     struct {
         xcb_input_event_mask_t head;
         std::uint32_t bits;

@@ -75,6 +75,8 @@ public:
     // Adds XInput2 events to what this connection selects on the root for all master devices. The
     // server keeps one mask per client, window and device, so every selection goes through here.
     void selectRootXiEvents(std::uint32_t mask);
+    // Takes these events out of it again; the others stay selected.
+    void deselectRootXiEvents(std::uint32_t mask);
 
     // Handlers see every event that arrives; X errors of requests nobody waits for are dropped.
     void addEventHandler(EventHandler handler) { handlers_.push_back(std::move(handler)); }
@@ -97,6 +99,7 @@ private:
                                 const xcb_query_extension_reply_t* xinput);
     void* rawReply(unsigned int sequence);
     void dispatch(const xcb_generic_event_t& event);
+    void sendRootXiMask();
 
     xcb_connection_t* connection_;
     int screenNumber_;

@@ -136,6 +136,7 @@ InputState X11WindowServices::readInput(InputQuery query) {
     x_->drainEvents();
     InputState state;
     if (pointer) {
+        lastPointer_ = Point{pointer->root_x, pointer->root_y};
         if (query.pointer && pointer->same_screen != 0) {
             const MonitorRect monitor = monitor_->rect();
             state.pointer = Point{pointer->root_x - monitor.x, pointer->root_y - monitor.y};
@@ -154,6 +155,26 @@ bool X11WindowServices::reportsInputChanges() const {
 
 void X11WindowServices::setInputChangedHandler(std::function<void()> handler) {
     inputChanges_->setHandler(std::move(handler));
+}
+
+void X11WindowServices::pausePointerMotionReports() {
+    if (!usable()) {
+        return;
+    }
+    pausedAt_ = lastPointer_;
+    inputChanges_->setMotionReported(false);
+}
+
+bool X11WindowServices::resumePointerMotionReports() {
+    if (!usable()) {
+        return true;
+    }
+    if (lastPointer_ != pausedAt_) {
+        pausedAt_ = lastPointer_;
+        return false;
+    }
+    inputChanges_->setMotionReported(true);
+    return true;
 }
 
 bool X11WindowServices::exists(WindowHandle window) {

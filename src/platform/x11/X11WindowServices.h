@@ -63,6 +63,13 @@ class InputChangeReporter;
 // modifier state changes, when ScrollLock may have changed and when RandR reports a change of the
 // screen, a CRTC or an output (see InputChangeReporter). Setting ZEL_NO_INPUT_EVENTS=1 in the
 // environment turns this off, so that the polling fallback can be tried on any server.
+//
+// Pausing the pointer's motion reports takes raw motion out of the root's XInput2 selection, so
+// that a moving pointer neither wakes the program nor costs it anything (the XKB, RandR and raw key
+// selections stay); resuming selects it again, but only once two reads (readInput, pointerPosition)
+// in a row, before and after a stretch of the pause, found the pointer at the same place: it has
+// come to rest. A pointer that moves in the moment between that last read and the new selection
+// sends its first motion unseen; a device that goes on moving reports the next one.
 class X11WindowServices final : public WindowServices {
 public:
     // nullptr when no X server answers on displayName ($DISPLAY when null).
@@ -88,6 +95,8 @@ public:
     InputState readInput(InputQuery query) override;
     bool reportsInputChanges() const override;
     void setInputChangedHandler(std::function<void()> handler) override;
+    void pausePointerMotionReports() override;
+    bool resumePointerMotionReports() override;
 
     bool exists(WindowHandle window);
     std::vector<bool> existing(const std::vector<WindowHandle>& windows) override;
@@ -123,6 +132,10 @@ private:
     std::unique_ptr<HighlightFrame> highlight_;
     std::unique_ptr<WindowQueries> queries_;
     std::unique_ptr<InputChangeReporter> inputChanges_;
+    // The pointer (root coordinates) as the last read found it, and as the reads found it when its
+    // motion reports were paused or a resumption was last refused.
+    std::optional<Point> lastPointer_;
+    std::optional<Point> pausedAt_;
 };
 
 // Creates the X11 window services on their own connection to $DISPLAY; nullptr when no X server
