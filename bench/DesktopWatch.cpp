@@ -90,7 +90,7 @@ int DesktopWatch::circle(int x, int y, int radius, std::chrono::milliseconds ste
 }
 
 std::vector<Clock::time_point> DesktopWatch::moveAlong(const std::vector<std::pair<int, int>>& points,
-                                                      std::chrono::milliseconds step) {
+                                                       std::chrono::milliseconds step) {
     std::vector<Clock::time_point> sent;
     auto next = Clock::now();
     for (const auto& [x, y] : points) {

@@ -26,8 +26,8 @@ protected:
     }
 
     bool idle() {
-        return !driver().timer().isActive() && !driver().evaluationDue() && !driver().motionPause().isActive() &&
-               !windows.motionPaused;
+        return !driver().timer().isActive() && !driver().evaluationDue() &&
+               !driver().motionPause().isActive() && !windows.motionPaused;
     }
     int evaluations() const { return static_cast<int>(windows.inputQueries.size()); }
     // Waits (without a limit asserted) for the end of the running pause of the motion reports.
@@ -150,7 +150,6 @@ TEST_F(CycleDriverTest, ShiftDuringAPauseIsEvaluatedAtOnce) {
     EXPECT_EQ(evaluations(), 4);
     EXPECT_TRUE(idle());
 }
-
 
 // Shift held with nothing to conceal: the tick looks again for a target every 300 ms, and stops
 // once one was concealed.
