@@ -188,11 +188,12 @@ void addCoreRows(Table& table, const BenchmarkResults& results) {
                 fixed(field(*cycle, "conceal_round_trips"), 0) +
                 " reply waits (discovery, placements, withdraw); off the screen: the window manager has let "
                 "go");
-        table.Row("Core: evaluation after the pointer left → " + windows + " back (median / max)",
-                  medianMaxOf(*cycle, "shown"), "—", "—",
-                  "the evaluation itself " + fixed(field(*cycle, "restore_tick_ms"), 1) + " ms and " +
-                      fixed(field(*cycle, "restore_round_trips"), 0) +
-                      " reply waits (map, wait for the window manager, placements)");
+        table.Row(
+            "Core: evaluation after the pointer left → " + windows + " back (median / max)",
+            medianMaxOf(*cycle, "shown"), "—", "—",
+            "the evaluation itself " + fixed(field(*cycle, "restore_tick_ms"), 1) + " ms and " +
+                fixed(field(*cycle, "restore_round_trips"), 0) +
+                " reply waits (placements read, map; the window manager takes them after the call returned)");
     }
 }
 
