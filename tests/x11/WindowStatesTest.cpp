@@ -39,8 +39,8 @@ std::ostream& operator<<(std::ostream& os, const StateCase& c) {
 
 class WindowStatesTest : public ServicesTest {
 protected:
-    // Programs::client waits for frames that sit where _NET_FRAME_EXTENTS says, which metacity's
-    // and mutter's invisible borders never do: here a window is ready once it is managed.
+    // A window is ready once it is managed: unlike Programs::client, this does not wait for the
+    // frame to settle, as the states are compared only once they have been set.
     std::vector<Window> openClients(int count, const char* geometry = "300x200+220+160") {
         QProcess* process = programs.start(QStringLiteral(ZEL_X11_CLIENT),
                                            {"--count", QString::number(count), "--geometry", geometry});

@@ -37,6 +37,11 @@ protected:
         }
         return windows;
     }
+    // One window of zel-x11-client; 0 when it did not appear.
+    Window openClient() {
+        const std::vector<Window> windows = openClients(1);
+        return windows.empty() ? Window{0} : windows.front();
+    }
 };
 
 TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
@@ -91,7 +96,7 @@ class ShownWindowTest : public WithdrawTest, public testing::WithParamInterface<
 
 TEST_P(ShownWindowTest, PlacementAppliesToAShownWindow) {
     const ShownCase& c = GetParam();
-    const Window w = openClients(1).front();
+    const Window w = openClient();
     ASSERT_NE(w, 0u);
     WindowPlacement target = settledPlacement(w);
     target.framePosition = {150, 120};
@@ -134,7 +139,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShownWindowTest,
                          [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(WithdrawTest, KilledHiderLeavesTheWindowShown) {
-    const Window w = openClients(1).front();
+    const Window w = openClient();
     ASSERT_NE(w, 0u);
     QProcess* hider = programs.start(QStringLiteral(ZEL_X11_HIDER), {hex(w)});
     ASSERT_NE(hider, nullptr);
@@ -162,7 +167,7 @@ TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     WindowPlacement hidden = shown;
     hidden.showCmd = kShowHide;
     ASSERT_TRUE(services->setPlacement(w[0], hidden));
-    ASSERT_TRUE(waitUntil([&] { return !observer.wmState(w[0]); }));
+    ASSERT_TRUE(waitUntil([&] { return observer.withdrawnState(w[0]); }));
     if (GetParam() == ShownBy::kUs) {
         ASSERT_TRUE(services->setPlacement(w[0], shown));
     } else {
