@@ -126,8 +126,7 @@ TEST_P(PlacementTest, HideAndRestoreGiveTheWindowBackExactly) {
     WindowPlacement meanwhile;  // read at once, whether or not openbox has let the window go yet
     ASSERT_TRUE(services->placement(w, meanwhile));
     EXPECT_EQ(meanwhile.showCmd, kShowHide);
-    EXPECT_TRUE(waitUntil([&] { return !observer.listed(w) && observer.withdrawnState(w); }))
-        << "still managed after the withdraw";
+    EXPECT_TRUE(waitUntil([&] { return observer.released(w); })) << "still managed after the withdraw";
     EXPECT_EQ(observer.mapState(w), XCB_MAP_STATE_UNMAPPED);
     EXPECT_TRUE(services->exists(w));
 

@@ -167,7 +167,7 @@ TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     WindowPlacement hidden = shown;
     hidden.showCmd = kShowHide;
     ASSERT_TRUE(services->setPlacement(w[0], hidden));
-    ASSERT_TRUE(waitUntil([&] { return observer.withdrawnState(w[0]); }));
+    ASSERT_TRUE(waitUntil([&] { return observer.released(w[0]); }));
     if (GetParam() == ShownBy::kUs) {
         ASSERT_TRUE(services->setPlacement(w[0], shown));
     } else {

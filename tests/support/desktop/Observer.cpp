@@ -232,9 +232,9 @@ bool Observer::managed(Window window) {
     return state && (*state == 1 || *state == 3) && listed(window);
 }
 
-bool Observer::withdrawnState(Window window) {
+bool Observer::released(Window window) {
     const auto state = wmState(window);
-    return !state || *state == 0;
+    return (!state || *state != 1) && !listed(window) && parent(window) == root_;
 }
 
 bool Observer::framesHaveInvisibleBorders() {
@@ -382,8 +382,16 @@ std::vector<Window> Observer::windowsOf(std::uint32_t wantedPid, const QString& 
 }
 
 std::vector<Window> Observer::overrideRedirectWindows() {
+    // The X server gives each client a range of IDs: the window manager's windows are those in the
+    // range of its check window.
+    const std::uint32_t mask = xcb_get_setup(connection_)->resource_id_mask;
+    const auto check = values(root_, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+    const auto ofWindowManager = [&](Window window) {
+        return !check.empty() && (window & ~mask) == (check.front() & ~mask);
+    };
     std::vector<Window> found;
     for (const Window child : children(root_)) {
+        if (ofWindowManager(child)) continue;
         const Owned<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             connection_, xcb_get_window_attributes(connection_, child), nullptr));
         if (attributes && attributes->override_redirect != 0 &&

@@ -108,9 +108,10 @@ public:
     std::uint32_t pid(Window window);  // _NET_WM_PID; 0 when not set
     std::optional<std::uint32_t> wmState(Window window);
     bool managed(Window window);  // WM_STATE Normal or Iconic and in _NET_CLIENT_LIST
-    // The window manager has let the window go (ICCCM 4.1.4): WM_STATE deleted (openbox) or
-    // WithdrawnState (xfwm4).
-    bool withdrawnState(Window window);
+    // The window manager has let the window go after a withdraw: out of _NET_CLIENT_LIST, out of
+    // its frame, and WM_STATE no longer Normal (ICCCM 4.1.4: deleted, as openbox does, or
+    // Withdrawn, as xfwm4 sets it; fluxbox leaves a minimised window's Iconic).
+    bool released(Window window);
     // Openbox publishes a state before it has moved the frame and updated _NET_FRAME_EXTENTS: a
     // managed window has settled when its frame window sits where the client and the extents say
     // (on window managers whose frames have invisible borders: holds the drawn frame, with a border
@@ -151,7 +152,8 @@ public:
     Window findWindow(const QString& title, std::uint32_t pid = 0, bool viewableOnly = true);
     // The viewable windows of process pid titled `title`.
     std::vector<Window> windowsOf(std::uint32_t pid, const QString& title);
-    // The mapped override-redirect children of the root.
+    // The mapped override-redirect children of the root, but the window manager's own (icewm's
+    // tooltips and menus).
     std::vector<Window> overrideRedirectWindows();
 
     // --- The screen.
