@@ -250,8 +250,16 @@ bool Observer::framesHaveInvisibleBorders() {
     return *invisibleBorders_;
 }
 
+bool Observer::framesReported() {
+    if (!framesReported_) {
+        const auto supported = values(root_, "_NET_SUPPORTED", XCB_ATOM_ATOM);
+        framesReported_ = std::ranges::count(supported, atom("_NET_FRAME_EXTENTS")) > 0;
+    }
+    return *framesReported_;
+}
+
 bool Observer::settled(Window window) {
-    if (!managed(window)) return true;
+    if (!managed(window) || !framesReported()) return true;
     const QRect frame = frameRect(window);
     const QRect drawn = drawnFrameRect(window);
     if (!framesHaveInvisibleBorders()) return drawn.topLeft() == frame.topLeft();

@@ -115,8 +115,11 @@ public:
     // Openbox publishes a state before it has moved the frame and updated _NET_FRAME_EXTENTS: a
     // managed window has settled when its frame window sits where the client and the extents say
     // (on window managers whose frames have invisible borders: holds the drawn frame, with a border
-    // as wide on the left as on the right).
+    // as wide on the left as on the right). Managed is settled where the window manager does not
+    // report frames (i3: no _NET_FRAME_EXTENTS).
     bool settled(Window window);
+    // Whether the window manager reports its frames (_NET_FRAME_EXTENTS in _NET_SUPPORTED).
+    bool framesReported();
     // Whether the window manager's frame windows reach beyond the drawn frame (metacity, marco and
     // mutter: an invisible border to resize by).
     bool framesHaveInvisibleBorders();
@@ -184,6 +187,7 @@ private:
     std::map<std::string, xcb_atom_t> atoms_;
     std::deque<core::x11::Owned<Event>> kept_;
     std::optional<bool> invisibleBorders_;
+    std::optional<bool> framesReported_;
 };
 
 }  // namespace desktoptest
