@@ -26,13 +26,6 @@ struct StateCase {
     bool unsetFirst;
 };
 
-std::vector<Window> only(const std::vector<Window>& list, const std::vector<Window>& wanted) {
-    std::vector<Window> result;
-    std::ranges::copy_if(list, std::back_inserter(result),
-                         [&](Window x) { return std::ranges::count(wanted, x) > 0; });
-    return result;
-}
-
 std::ostream& operator<<(std::ostream& os, const StateCase& c) {
     return os << c.name;
 }
@@ -205,7 +198,7 @@ TEST_F(WindowStatesTest, FocusGoesBackToTheWindowThatHadIt) {
     tool("wmctrl", {"-i", "-a", hex(w[1])});
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
     tool("xdotool", {"windowraise", hex(w[0])});
-    waitUntil([&] { return only(observer.stackingList(), w).back() == w[0]; });
+    waitUntil([&] { return observer.stackingOrder(w).back() == w[0]; });
     if (observer.activeWindow() != w[1]) {
         tool("wmctrl", {"-i", "-a", hex(w[1])});
         ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
@@ -225,14 +218,14 @@ TEST_F(WindowStatesTest, RestoredWindowsKeepTheirStackingOrder) {
     for (Window raised : {w[2], w[0], w[3], w[1]}) {
         tool("wmctrl", {"-i", "-a", hex(raised)});
         tool("xdotool", {"windowraise", hex(raised)});
-        ASSERT_TRUE(waitUntil([&] { return only(observer.stackingList(), w).back() == raised; }));
+        ASSERT_TRUE(waitUntil([&] { return observer.stackingOrder(w).back() == raised; }));
     }
-    const std::vector<Window> before = only(observer.stackingList(), w);
+    const std::vector<Window> before = observer.stackingOrder(w);
 
     concealAndRestore(w);
     std::vector<Window> after;
     EXPECT_TRUE(waitUntil([&] {
-        after = only(observer.stackingList(), w);
+        after = observer.stackingOrder(w);
         return after == before;
     })) << testing::PrintToString(after)
         << " instead of " << testing::PrintToString(before);

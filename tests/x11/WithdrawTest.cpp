@@ -53,10 +53,10 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
     tool("wmctrl", {"-i", "-a", hex(w[0])});  // raised to the top, and focused
     ASSERT_TRUE(waitUntil([&] {
         return observer.maximized(w[1]) && observer.hidden(w[3]) && observer.wmState(w[3]) == 3u &&
-               observer.frameOrigin(w[4]).x() == 500 && only(observer.stackingList(), w).back() == w[0];
+               observer.frameOrigin(w[4]).x() == 500 && observer.stackingOrder(w).back() == w[0];
     }));
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }));
-    const std::vector<Window> stackBefore = only(observer.stackingList(), w);
+    const std::vector<Window> stackBefore = observer.stackingOrder(w);
     Batch shown;
     for (Window window : w) {
         shown.emplace_back(window, settledPlacement(window));
@@ -79,7 +79,7 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
         }));
         EXPECT_EQ(now, placement) << "window " << hex(window).toStdString();
     }
-    EXPECT_EQ(only(observer.stackingList(), w), stackBefore);
+    EXPECT_EQ(observer.stackingOrder(w), stackBefore);
     EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }))
         << "the window that had the focus has it again";
 }

@@ -166,6 +166,22 @@ std::vector<Window> Observer::stackingList() {
     return values(root_, "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW);
 }
 
+std::vector<Window> Observer::stackingOrder(const std::vector<Window>& windows) {
+    const std::vector<Window> tops = children(root_);  // bottom first
+    std::vector<std::pair<std::ptrdiff_t, Window>> placed;
+    for (const Window window : windows) {
+        const std::vector<Window> up = ancestors(window);
+        if (up.empty()) continue;
+        const auto at = std::ranges::find(tops, up.back());
+        if (at != tops.end()) placed.emplace_back(at - tops.begin(), window);
+    }
+    std::ranges::sort(placed);
+    std::vector<Window> order;
+    for (const auto& entry : placed)
+        order.push_back(entry.second);
+    return order;
+}
+
 bool Observer::listed(Window window) {
     return std::ranges::count(clientList(), window) > 0;
 }

@@ -93,6 +93,10 @@ public:
     bool windowManagerRunning();
     std::vector<Window> clientList();  // _NET_CLIENT_LIST: what task bars show
     std::vector<Window> stackingList();
+    // `windows` from the bottom up as the X server stacks them (by their top-level ancestors), which
+    // is what the user sees; _NET_CLIENT_LIST_STACKING may lag behind (fluxbox keeps it in the
+    // order the windows were mapped).
+    std::vector<Window> stackingOrder(const std::vector<Window>& windows);
     bool listed(Window window);
     Window activeWindow();
     std::optional<std::uint32_t> currentDesktop();  // _NET_CURRENT_DESKTOP
