@@ -197,6 +197,10 @@ write_wm_config() {
             mkdir -p "$home/.config/glib-2.0/settings"
             printf '[org/mate/marco/general]\ntheme=%s\n' "'Atlanta'" \
                 >"$home/.config/glib-2.0/settings/keyfile" ;;
+        kwin_x11)
+            # Two desktops, as the other window managers have (kwin's own default is one).
+            mkdir -p "$home/.config"
+            printf '[Desktops]\nNumber=2\nRows=1\n' >"$home/.config/kwinrc" ;;
         icewm)
             mkdir -p "$home/.icewm"
             printf '%s\n' ShowTaskBar=0 TaskBarEnableSystemTray=0 >"$home/.icewm/preferences" ;;

@@ -26,21 +26,14 @@ struct StateCase {
     bool unsetFirst;
 };
 
-std::vector<Window> only(const std::vector<Window>& list, const std::vector<Window>& wanted) {
-    std::vector<Window> result;
-    std::ranges::copy_if(list, std::back_inserter(result),
-                         [&](Window x) { return std::ranges::count(wanted, x) > 0; });
-    return result;
-}
-
 std::ostream& operator<<(std::ostream& os, const StateCase& c) {
     return os << c.name;
 }
 
 class WindowStatesTest : public ServicesTest {
 protected:
-    // Programs::client waits for frames that sit where _NET_FRAME_EXTENTS says, which metacity's
-    // and mutter's invisible borders never do: here a window is ready once it is managed.
+    // A window is ready once it is managed: unlike Programs::client, this does not wait for the
+    // frame to settle, as the states are compared only once they have been set.
     std::vector<Window> openClients(int count, const char* geometry = "300x200+220+160") {
         QProcess* process = programs.start(QStringLiteral(ZEL_X11_CLIENT),
                                            {"--count", QString::number(count), "--geometry", geometry});
@@ -206,7 +199,7 @@ TEST_F(WindowStatesTest, FocusGoesBackToTheWindowThatHadIt) {
     tool("wmctrl", {"-i", "-a", hex(w[1])});
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
     tool("xdotool", {"windowraise", hex(w[0])});
-    waitUntil([&] { return only(observer.stackingList(), w).back() == w[0]; });
+    waitUntil([&] { return observer.stackingOrder(w).back() == w[0]; });
     if (observer.activeWindow() != w[1]) {
         tool("wmctrl", {"-i", "-a", hex(w[1])});
         ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[1]; }));
@@ -226,14 +219,14 @@ TEST_F(WindowStatesTest, RestoredWindowsKeepTheirStackingOrder) {
     for (Window raised : {w[2], w[0], w[3], w[1]}) {
         tool("wmctrl", {"-i", "-a", hex(raised)});
         tool("xdotool", {"windowraise", hex(raised)});
-        ASSERT_TRUE(waitUntil([&] { return only(observer.stackingList(), w).back() == raised; }));
+        ASSERT_TRUE(waitUntil([&] { return observer.stackingOrder(w).back() == raised; }));
     }
-    const std::vector<Window> before = only(observer.stackingList(), w);
+    const std::vector<Window> before = observer.stackingOrder(w);
 
     concealAndRestore(w);
     std::vector<Window> after;
     EXPECT_TRUE(waitUntil([&] {
-        after = only(observer.stackingList(), w);
+        after = observer.stackingOrder(w);
         return after == before;
     })) << testing::PrintToString(after)
         << " instead of " << testing::PrintToString(before);

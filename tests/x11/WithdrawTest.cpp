@@ -37,6 +37,11 @@ protected:
         }
         return windows;
     }
+    // One window of zel-x11-client; 0 when it did not appear.
+    Window openClient() {
+        const std::vector<Window> windows = openClients(1);
+        return windows.empty() ? Window{0} : windows.front();
+    }
 };
 
 TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
@@ -48,10 +53,10 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
     tool("wmctrl", {"-i", "-a", hex(w[0])});  // raised to the top, and focused
     ASSERT_TRUE(waitUntil([&] {
         return observer.maximized(w[1]) && observer.hidden(w[3]) && observer.wmState(w[3]) == 3u &&
-               observer.frameOrigin(w[4]).x() == 500 && only(observer.stackingList(), w).back() == w[0];
+               observer.frameOrigin(w[4]).x() == 500 && observer.stackingOrder(w).back() == w[0];
     }));
     ASSERT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }));
-    const std::vector<Window> stackBefore = only(observer.stackingList(), w);
+    const std::vector<Window> stackBefore = observer.stackingOrder(w);
     Batch shown;
     for (Window window : w) {
         shown.emplace_back(window, settledPlacement(window));
@@ -75,7 +80,7 @@ TEST_F(WithdrawTest, BatchKeepsStatesStackingAndFocus) {
         }));
         EXPECT_EQ(now, placement) << "window " << hex(window).toStdString();
     }
-    EXPECT_EQ(only(observer.stackingList(), w), stackBefore);
+    EXPECT_EQ(observer.stackingOrder(w), stackBefore);
     EXPECT_TRUE(waitUntil([&] { return observer.activeWindow() == w[0]; }))
         << "the window that had the focus has it again";
 }
@@ -92,7 +97,7 @@ class ShownWindowTest : public WithdrawTest, public testing::WithParamInterface<
 
 TEST_P(ShownWindowTest, PlacementAppliesToAShownWindow) {
     const ShownCase& c = GetParam();
-    const Window w = openClients(1).front();
+    const Window w = openClient();
     ASSERT_NE(w, 0u);
     WindowPlacement target = settledPlacement(w);
     target.framePosition = {150, 120};
@@ -136,7 +141,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, ShownWindowTest,
                          [](const auto& param) { return std::string(param.param.name); });
 
 TEST_F(WithdrawTest, KilledHiderLeavesTheWindowShown) {
-    const Window w = openClients(1).front();
+    const Window w = openClient();
     ASSERT_NE(w, 0u);
     QProcess* hider = programs.start(QStringLiteral(ZEL_X11_HIDER), {hex(w)});
     ASSERT_NE(hider, nullptr);
@@ -164,7 +169,7 @@ TEST_P(SaveSetTest, WindowShownAgainLeavesTheSaveSet) {
     WindowPlacement hidden = shown;
     hidden.showCmd = kShowHide;
     ASSERT_TRUE(services->setPlacement(w[0], hidden));
-    ASSERT_TRUE(waitUntil([&] { return !observer.wmState(w[0]); }));
+    ASSERT_TRUE(waitUntil([&] { return observer.released(w[0]); }));
     if (GetParam() == ShownBy::kUs) {
         ASSERT_TRUE(services->setPlacement(w[0], shown));
         services->finishRestores();

@@ -15,6 +15,7 @@
 #include "e2e/support/E2eSettings.h"
 #include "e2e/support/MainWindowLayout.h"
 #include "e2e/support/ProgramUnderTest.h"
+#include "support/desktop/Clients.h"
 #include "support/desktop/Input.h"
 #include "support/desktop/Observer.h"
 #include "support/desktop/Parts.h"
@@ -42,9 +43,7 @@ TEST_F(WindowFaultsE2eTest, KilledWhileConcealedTheServerGivesEveryWindowBack) {
     ASSERT_NE(normal.id(), 0u);
     ASSERT_NE(iconic.id(), 0u);
     ASSERT_NE(own.id(), 0u);
-    runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(iconic.id())});
-    ASSERT_TRUE(waitUntil([&] { return !view.viewable(iconic.id()) && view.listed(iconic.id()); }))
-        << "the xterm was not minimised";
+    ASSERT_TRUE(minimise(view, iconic.id())) << "the xterm was not minimised";
 
     ProgramUnderTest program(testSettings());
     const QByteArray settingsBefore = FileBytes(program.iniPath());

@@ -240,9 +240,10 @@ bool maximise(Observer& view, Window window) {
 
 bool minimise(Observer& view, Window window) {
     runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), QString::number(window)});
+    // Not "unmapped" as well: mutter keeps iconic windows mapped and does not draw them.
     return waitUntil([&] {
         const Placement p = placementOf(view, window);
-        return p.minimised && p.listed && !p.viewable;
+        return p.minimised && p.listed;
     });
 }
 

@@ -166,6 +166,22 @@ std::vector<Window> Observer::stackingList() {
     return values(root_, "_NET_CLIENT_LIST_STACKING", XCB_ATOM_WINDOW);
 }
 
+std::vector<Window> Observer::stackingOrder(const std::vector<Window>& windows) {
+    const std::vector<Window> tops = children(root_);  // bottom first
+    std::vector<std::pair<std::ptrdiff_t, Window>> placed;
+    for (const Window window : windows) {
+        const std::vector<Window> up = ancestors(window);
+        if (up.empty()) continue;
+        const auto at = std::ranges::find(tops, up.back());
+        if (at != tops.end()) placed.emplace_back(at - tops.begin(), window);
+    }
+    std::ranges::sort(placed);
+    std::vector<Window> order;
+    for (const auto& entry : placed)
+        order.push_back(entry.second);
+    return order;
+}
+
 bool Observer::listed(Window window) {
     return std::ranges::count(clientList(), window) > 0;
 }
@@ -173,6 +189,11 @@ bool Observer::listed(Window window) {
 Window Observer::activeWindow() {
     const auto active = values(root_, "_NET_ACTIVE_WINDOW", XCB_ATOM_WINDOW);
     return active.empty() ? Window{0} : active.front();
+}
+
+std::optional<std::uint32_t> Observer::currentDesktop() {
+    const auto desktop = values(root_, "_NET_CURRENT_DESKTOP", XCB_ATOM_CARDINAL);
+    return desktop.empty() ? std::nullopt : std::optional<std::uint32_t>(desktop.front());
 }
 
 Window Observer::findManaged(const QString& wanted) {
@@ -227,10 +248,41 @@ bool Observer::managed(Window window) {
     return state && (*state == 1 || *state == 3) && listed(window);
 }
 
+bool Observer::released(Window window) {
+    const auto state = wmState(window);
+    return (!state || *state != 1) && !listed(window) && parent(window) == root_;
+}
+
+bool Observer::framesHaveInvisibleBorders() {
+    if (!invisibleBorders_) {
+        const auto check = values(root_, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+        const QString name = check.empty() ? QString() : title(check.front());
+        // Metacity and its forks (marco, mutter) make the frame window wider than the frame by a
+        // resize border that the pointer grabs but nothing draws.
+        invisibleBorders_ = name.startsWith(QLatin1String("Metacity")) ||
+                            name.startsWith(QLatin1String("Mutter")) ||
+                            name.startsWith(QLatin1String("GNOME Shell"));
+    }
+    return *invisibleBorders_;
+}
+
+bool Observer::framesReported() {
+    if (!framesReported_) {
+        const auto supported = values(root_, "_NET_SUPPORTED", XCB_ATOM_ATOM);
+        framesReported_ = std::ranges::count(supported, atom("_NET_FRAME_EXTENTS")) > 0;
+    }
+    return *framesReported_;
+}
+
 bool Observer::settled(Window window) {
-    const QRect origin = frameOrigin(window);
+    if (!managed(window) || !framesReported()) return true;
     const QRect frame = frameRect(window);
-    return !managed(window) || origin.topLeft() == frame.topLeft();
+    const QRect drawn = drawnFrameRect(window);
+    if (!framesHaveInvisibleBorders()) return drawn.topLeft() == frame.topLeft();
+    // The invisible border is as wide on the left as on the right; the drawn frame lies inside.
+    const int left = drawn.left() - frame.left();
+    const int right = frame.right() - drawn.right();
+    return left >= 0 && left == right && drawn.top() >= frame.top() && drawn.bottom() <= frame.bottom();
 }
 
 bool Observer::hasNetState(Window window, const char* stateAtom) {
@@ -270,6 +322,21 @@ QRect Observer::frameRect(Window window) {
     // The position is that of the border's outer corner; the size is inside the border.
     const int border = geometry->border_width;
     return QRect(geometry->x, geometry->y, geometry->width + 2 * border, geometry->height + 2 * border);
+}
+
+QSize Observer::resizeIncrement(Window window) {
+    // WM_SIZE_HINTS: flags, x, y, width, height, min, max, then the increments; PResizeInc = 1 << 6.
+    const auto hints = values(window, "WM_NORMAL_HINTS", XCB_ATOM_WM_SIZE_HINTS);
+    if (hints.size() < 11 || (hints[0] & (1u << 6)) == 0) return {1, 1};
+    return {std::max(static_cast<int>(hints[9]), 1), std::max(static_cast<int>(hints[10]), 1)};
+}
+
+QRect Observer::drawnFrameRect(Window client) {
+    const QRect r = rootRect(client);
+    const auto extents = values(client, "_NET_FRAME_EXTENTS", XCB_ATOM_CARDINAL);
+    if (extents.size() != 4) return r;
+    return r.adjusted(-static_cast<int>(extents[0]), -static_cast<int>(extents[2]),
+                      static_cast<int>(extents[1]), static_cast<int>(extents[3]));
 }
 
 QRect Observer::frameOrigin(Window client) {
@@ -339,8 +406,16 @@ std::vector<Window> Observer::windowsOf(std::uint32_t wantedPid, const QString& 
 }
 
 std::vector<Window> Observer::overrideRedirectWindows() {
+    // The X server gives each client a range of IDs: the window manager's windows are those in the
+    // range of its check window.
+    const std::uint32_t mask = xcb_get_setup(connection_)->resource_id_mask;
+    const auto check = values(root_, "_NET_SUPPORTING_WM_CHECK", XCB_ATOM_WINDOW);
+    const auto ofWindowManager = [&](Window window) {
+        return !check.empty() && (window & ~mask) == (check.front() & ~mask);
+    };
     std::vector<Window> found;
     for (const Window child : children(root_)) {
+        if (ofWindowManager(child)) continue;
         const Owned<xcb_get_window_attributes_reply_t> attributes(xcb_get_window_attributes_reply(
             connection_, xcb_get_window_attributes(connection_, child), nullptr));
         if (attributes && attributes->override_redirect != 0 &&

@@ -8,6 +8,7 @@
 #include <xcb/xcb.h>
 
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <chrono>
 #include <cstdint>
@@ -92,8 +93,13 @@ public:
     bool windowManagerRunning();
     std::vector<Window> clientList();  // _NET_CLIENT_LIST: what task bars show
     std::vector<Window> stackingList();
+    // `windows` from the bottom up as the X server stacks them (by their top-level ancestors), which
+    // is what the user sees; _NET_CLIENT_LIST_STACKING may lag behind (fluxbox keeps it in the
+    // order the windows were mapped).
+    std::vector<Window> stackingOrder(const std::vector<Window>& windows);
     bool listed(Window window);
     Window activeWindow();
+    std::optional<std::uint32_t> currentDesktop();  // _NET_CURRENT_DESKTOP
     // The window in _NET_CLIENT_LIST with this title; 0 when none.
     Window findManaged(const QString& title);
 
@@ -106,9 +112,21 @@ public:
     std::uint32_t pid(Window window);  // _NET_WM_PID; 0 when not set
     std::optional<std::uint32_t> wmState(Window window);
     bool managed(Window window);  // WM_STATE Normal or Iconic and in _NET_CLIENT_LIST
+    // The window manager has let the window go after a withdraw: out of _NET_CLIENT_LIST, out of
+    // its frame, and WM_STATE no longer Normal (ICCCM 4.1.4: deleted, as openbox does, or
+    // Withdrawn, as xfwm4 sets it; fluxbox leaves a minimised window's Iconic).
+    bool released(Window window);
     // Openbox publishes a state before it has moved the frame and updated _NET_FRAME_EXTENTS: a
-    // managed window has settled when its frame sits where the client and the extents say.
+    // managed window has settled when its frame window sits where the client and the extents say
+    // (on window managers whose frames have invisible borders: holds the drawn frame, with a border
+    // as wide on the left as on the right). Managed is settled where the window manager does not
+    // report frames (i3: no _NET_FRAME_EXTENTS).
     bool settled(Window window);
+    // Whether the window manager reports its frames (_NET_FRAME_EXTENTS in _NET_SUPPORTED).
+    bool framesReported();
+    // Whether the window manager's frame windows reach beyond the drawn frame (metacity, marco and
+    // mutter: an invisible border to resize by).
+    bool framesHaveInvisibleBorders();
     bool hasNetState(Window window, const char* stateAtom);  // e.g. "_NET_WM_STATE_ABOVE"
     bool maximized(Window window);                           // both ways
     bool hidden(Window window);                              // _NET_WM_STATE_HIDDEN: minimised
@@ -118,6 +136,11 @@ public:
     // The outer rectangle of the window's top-level ancestor (its frame, or the window itself when
     // it has none), border included; empty when the window is gone.
     QRect frameRect(Window window);
+    // The steps the window's size goes in (WM_NORMAL_HINTS resize increments; xterm: a character
+    // cell); 1x1 when it sets none.
+    QSize resizeIncrement(Window window);
+    // The frame as drawn: the client's rectangle on the root with _NET_FRAME_EXTENTS around it.
+    QRect drawnFrameRect(Window client);
     // The frame's top-left and the client's size: the "normal rectangle" of a client.
     QRect frameOrigin(Window client);
     Window parent(Window window);
@@ -136,7 +159,8 @@ public:
     Window findWindow(const QString& title, std::uint32_t pid = 0, bool viewableOnly = true);
     // The viewable windows of process pid titled `title`.
     std::vector<Window> windowsOf(std::uint32_t pid, const QString& title);
-    // The mapped override-redirect children of the root.
+    // The mapped override-redirect children of the root, but the window manager's own (icewm's
+    // tooltips and menus).
     std::vector<Window> overrideRedirectWindows();
 
     // --- The screen.
@@ -166,6 +190,8 @@ private:
     Window root_ = 0;
     std::map<std::string, xcb_atom_t> atoms_;
     std::deque<core::x11::Owned<Event>> kept_;
+    std::optional<bool> invisibleBorders_;
+    std::optional<bool> framesReported_;
 };
 
 }  // namespace desktoptest
