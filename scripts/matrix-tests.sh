@@ -2,7 +2,7 @@
 # Runs the built desktop tests on every window manager, tray and sound server of the headless
 # desktop (scripts/headless-desktop.sh), each binary on a fresh desktop of its own, with the
 # desktop options and environment that its zel_add_test gives it:
-#   - on each window manager: the X11 placement, withdraw and window-state tests, the core
+#   - on each window manager: the X11 placement, withdraw, window-state and restore-under-way tests, the core
 #     integration tests, and from the e2e tests the typical event, kill -9 and SIGTERM;
 #   - on openbox with trayer and with xfce4-panel: the tray tests (those that look for trayer's
 #     XEmbed panel are marked so on xfce4-panel, not counted as failures), and the tray menu on
@@ -62,6 +62,7 @@ for wm in "${wms[@]}"; do
     add "$wm" tests/x11/x11_placement_tests '*' "--wm $wm --no-sound --no-tray"
     add "$wm" tests/x11/x11_window_states_tests '*' "--wm $wm --no-sound --no-tray"
     add "$wm" tests/x11/x11_withdraw_tests '*' "--wm $wm --no-sound --no-tray"
+    add "$wm" tests/x11/x11_restore_under_way_tests '*' "--wm $wm --no-sound --no-tray"
     add "$wm" tests/core/integration/core_integration_tests '*' "--wm $wm"
     add "$wm" tests/e2e/scenarios/e2e_scenario_cycle_tests \
         'CycleScenario.TypicalEventFromTheCornerToTheClickOnTheIcon' "--wm $wm"
@@ -136,6 +137,7 @@ row() {
         x11_window_states_tests:*Sticky*) echo "sticky" ;;
         x11_window_states_tests:*Focus*) echo "focus" ;;
         x11_window_states_tests:*Stacking*) echo "stacking" ;;
+        x11_restore_under_way_tests:*) echo "hidden again on its way back" ;;
         core_integration_tests:*) echo "concealment cycle (core)" ;;
         e2e_scenario_cycle_tests:*TypicalEvent*) echo "typical event" ;;
         e2e_fault_window_tests:*Killed*) echo "kill -9" ;;

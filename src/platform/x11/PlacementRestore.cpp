@@ -306,6 +306,13 @@ void Placements::restoreDirectly(const Restore& r) {
 void Placements::adjustManaged(const Restore& r) {
     if (r.facts.minimized() && r.placement.showCmd != kShowMinimized) {
         xcb_map_window(x_.xcb(), r.window);  // a client's map request de-iconifies (ICCCM)
+        if (r.facts.mapState != XCB_MAP_STATE_UNMAPPED) {
+            // mutter keeps iconic windows mapped, so no map request reaches it: a pager's
+            // activation de-iconifies there.
+            xcb_ewmh_request_change_active_window(x_.ewmh(), x_.screenNumber(), r.window,
+                                                  XCB_EWMH_CLIENT_SOURCE_TYPE_OTHER, XCB_CURRENT_TIME,
+                                                  XCB_NONE);
+        }
     }
     if (r.facts.maximized() && !r.toMaximized) {
         xcb_ewmh_request_change_wm_state(x_.ewmh(), x_.screenNumber(), r.window, XCB_EWMH_WM_STATE_REMOVE,
@@ -323,7 +330,15 @@ void Placements::mapTogether(Job& job) {
             own.push_back(r.window);
         }
     }
+    const auto currentCookie = xcb_ewmh_get_current_desktop(x_.ewmh(), x_.screenNumber());
     const auto ownFacts = readFacts(x_, own, kFactGeometry);
+    std::optional<std::uint32_t> currentDesktop;
+    if (auto reply = x_.reply<xcb_get_property_reply_t>(currentCookie)) {
+        std::uint32_t value = 0;
+        if (xcb_ewmh_get_current_desktop_from_reply(&value, reply.get()) != 0) {
+            currentDesktop = value;
+        }
+    }
     std::size_t k = 0;
     for (Restore& r : job.restores) {
         if (keepsOwnRect(r)) {
@@ -347,7 +362,7 @@ void Placements::mapTogether(Job& job) {
     const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
     for (Restore* r : bottomFirst) {
         xcb_change_window_attributes(x_.xcb(), r->window, XCB_CW_EVENT_MASK, &mask);
-        presetBeforeMap(*r);
+        presetBeforeMap(*r, currentDesktop);
         xcb_map_window(x_.xcb(), r->window);
         r->mapped = true;
         job.pending.push_back(r->window);
@@ -358,10 +373,16 @@ void Placements::mapTogether(Job& job) {
 // EWMH lets a client set _NET_WM_STATE on a withdrawn window; the window manager reads it when it
 // manages the window, so that it appears in its final layer and shade at once. (The desktop is
 // asked for after the map instead: openbox does not manage a window mapped with a preset desktop
-// other than the current one.)
-void Placements::presetBeforeMap(const Restore& r) {
+// other than the current one.) A window going back to another desktop must not take the focus
+// when it is mapped, or mutter and kwin follow it there and the user finds himself on its
+// desktop: a _NET_WM_USER_TIME of 0 asks the window manager not to focus it (EWMH).
+void Placements::presetBeforeMap(const Restore& r, std::optional<std::uint32_t> currentDesktop) {
     if (r.record) {
         presetStates(x_, r.window, r.states.kept);
+    }
+    if (currentDesktop && r.placement.desktop >= 0 &&
+        static_cast<std::uint32_t>(r.placement.desktop) != *currentDesktop) {
+        xcb_ewmh_set_wm_user_time(x_.ewmh(), r.window, 0);
     }
 }
 

@@ -147,7 +147,7 @@ private:
     WindowPlacement placementOf(xcb_window_t window, const WindowFacts& facts);
     std::vector<bool> hide(const std::vector<xcb_window_t>& windows);
     void concealShaded(const std::vector<xcb_window_t>& windows);
-    void presetBeforeMap(const Restore& r);
+    void presetBeforeMap(const Restore& r, std::optional<std::uint32_t> currentDesktop);
     std::vector<bool> restore(const Batch& batch, const std::vector<std::size_t>& entries);
     void restoreDirectly(const Restore& r);
     void adjustManaged(const Restore& r);
