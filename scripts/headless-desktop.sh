@@ -449,12 +449,14 @@ cmd_start() {
     } >"$state/env"
 }
 
-# TERM, then KILL after 3 s.
+# TERM, then KILL after 3 s. A part that a test paused (SIGSTOP) and could not resume, because the
+# test was killed, is woken so that it sees the TERM.
 stop_process() {
     local pid=$1 started=$2 i
     # Without its start time a PID may be another process's by now.
     [ -n "$started" ] && alive "$pid" "$started" || return 0
     kill -TERM "$pid" 2>/dev/null || true
+    kill -CONT "$pid" 2>/dev/null || true
     for i in $(seq 1 60); do
         alive "$pid" "$started" || return 0
         sleep 0.05

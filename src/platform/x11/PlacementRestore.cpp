@@ -2,6 +2,7 @@
 // back their rectangle, state and desktop, the focus and the order; never waiting inside a call.
 #include <algorithm>
 #include <limits>
+#include <utility>
 
 #include "platform/x11/Placements.h"
 
@@ -209,27 +210,47 @@ bool Placements::advance(Job& job) {
                     }
                 }
                 const Restore* best = toActivate(job);
-                if (best == nullptr) {
+                job.activating = best != nullptr ? best->window : XCB_NONE;
+                // The order comes last: mutter raises a window when it maximises it. So the window
+                // to focus is waited for until it is shown, and the windows going back maximised or
+                // fullscreen until they are. finish() has stopped listening to them: their news is
+                // needed once more.
+                job.pending.clear();
+                const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY | XCB_EVENT_MASK_PROPERTY_CHANGE;
+                for (const Restore& r : job.restores) {
+                    if (r.window == job.activating || r.states.changesRectangle()) {
+                        xcb_change_window_attributes(x_.xcb(), r.window, XCB_CW_EVENT_MASK, &mask);
+                        job.pending.push_back(r.window);
+                    }
+                }
+                if (job.pending.empty()) {
                     restack(job);
                     return true;
                 }
-                job.activating = best->window;
-                // finish() has stopped listening to the window: its MapNotify is needed once more.
-                const std::uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
-                xcb_change_window_attributes(x_.xcb(), job.activating, XCB_CW_EVENT_MASK, &mask);
-                job.pending = {job.activating};
+                job.watched = job.pending;
                 job.begin(Job::Step::kShow);
                 break;
             }
             case Job::Step::kShow: {
-                settle(job, 0, [](xcb_window_t, const WindowFacts& f) {
-                    return f.mapState == XCB_MAP_STATE_VIEWABLE;
+                const xcb_atom_t fullscreen = x_.ewmh()->_NET_WM_STATE_FULLSCREEN;
+                settle(job, kFactNetState, [&](xcb_window_t w, const WindowFacts& f) {
+                    const auto r = std::ranges::find(job.restores, w, &Restore::window);
+                    if (w == job.activating && f.mapState != XCB_MAP_STATE_VIEWABLE) {
+                        return false;
+                    }
+                    return r == job.restores.end() ||
+                           ((!r->states.maximizedVert || f.maximizedVert) &&
+                            (!r->states.maximizedHorz || f.maximizedHorz) &&
+                            (!r->states.fullscreen || std::ranges::count(f.netStates, fullscreen) > 0));
                 });
                 if (!job.pending.empty() && !waitOver) {
                     return false;
                 }
-                const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
-                xcb_change_window_attributes(x_.xcb(), job.activating, XCB_CW_EVENT_MASK, &none);
+                stopWatching(job);
+                if (job.activating == XCB_NONE) {
+                    restack(job);
+                    return true;
+                }
                 serverTime_.ask();
                 job.begin(Job::Step::kTime);
                 break;
@@ -239,8 +260,19 @@ bool Placements::advance(Job& job) {
                     return false;
                 }
                 activate(job.activating, serverTime_.answer().value_or(XCB_CURRENT_TIME));
+                stopWatching(job);
                 restack(job);
                 return true;
+        }
+    }
+}
+
+// Windows listened to again for the last steps are left alone, but for those hidden again meanwhile.
+void Placements::stopWatching(Job& job) {
+    const std::uint32_t none = XCB_EVENT_MASK_NO_EVENT;
+    for (xcb_window_t w : std::exchange(job.watched, {})) {
+        if (!withdrawnByUs(w)) {
+            xcb_change_window_attributes(x_.xcb(), w, XCB_CW_EVENT_MASK, &none);
         }
     }
 }

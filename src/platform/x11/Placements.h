@@ -120,7 +120,8 @@ private:
     //             would reach it as a request about a window it is still releasing);
     //   kManage   the windows are mapped, bottom first; they are managed again;
     //   kShow     their rectangle, states and desktop were handed back; the window that had the focus
-    //             is viewable (metacity, marco and mutter refuse to focus a window not yet shown);
+    //             is viewable (metacity, marco and mutter refuse to focus a window not yet shown),
+    //             and those going back maximised or fullscreen are so (mutter raises them then);
     //   kTime     a server timestamp for its activation has come (they refuse CurrentTime);
     // then the window is activated and the windows are raised in their old order.
     struct Job {
@@ -133,6 +134,7 @@ private:
         std::vector<Restore> restores;
         std::vector<xcb_window_t> pending;
         xcb_window_t activating = XCB_NONE;
+        std::vector<xcb_window_t> watched;  // listened to again after finish()
 
         void begin(Step next) {
             step = next;
@@ -157,6 +159,7 @@ private:
     const Restore* toActivate(const Job& job) const;
     void activate(xcb_window_t window, xcb_timestamp_t time);
     void restack(const Job& job);
+    void stopWatching(Job& job);
     // Takes the window out of the restore it is in, if any.
     bool takeOutOfRestore(xcb_window_t window, Restore& taken);
     const Restore* inRestore(xcb_window_t window) const;
