@@ -147,6 +147,56 @@ Latency measureLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& win
     return latency;
 }
 
+// Shift held → 1 window off the screen, released → back; ScrollLock on (pressed and released) →
+// off, off again → back.
+struct KeyLatency {
+    Samples shiftHidden, shiftShown, scrollHidden, scrollShown;
+};
+
+KeyLatency measureKeyLatency(DesktopWatch& watch, const std::vector<xcb_window_t>& windows, int repeats) {
+    constexpr std::uint32_t kShiftL = 0xffe1, kScrollLock = 0xff14;
+    KeyLatency latency;
+    watch.track(windows);
+    watch.movePointer(kMiddleX, kMiddleY);
+    auto timed = [&](std::uint32_t keysym, bool toggle, Samples& samples, bool hidden) {
+        Clock::time_point sent;
+        if (!watch.key(keysym, true, sent)) {
+            ++samples.failed;
+            return;
+        }
+        if (toggle) {
+            Clock::time_point ignored;
+            watch.key(keysym, false, ignored);
+        }
+        const auto change = hidden ? watch.waitAllHidden(std::chrono::seconds(10))
+                                   : watch.waitAllShown(std::chrono::seconds(10));
+        if (change.complete) {
+            samples.add(sent, change.last);
+        } else {
+            ++samples.failed;
+        }
+    };
+    for (int run = 0; run < repeats; ++run) {
+        randomPause(400, 700);
+        timed(kShiftL, false, latency.shiftHidden, true);
+        randomPause(400, 700);
+        Clock::time_point released;
+        if (watch.key(kShiftL, false, released)) {
+            const auto on = watch.waitAllShown(std::chrono::seconds(10));
+            if (on.complete) {
+                latency.shiftShown.add(released, on.last);
+            } else {
+                ++latency.shiftShown.failed;
+            }
+        }
+        randomPause(400, 700);
+        timed(kScrollLock, true, latency.scrollHidden, true);
+        randomPause(400, 700);
+        timed(kScrollLock, true, latency.scrollShown, false);
+    }
+    return latency;
+}
+
 // The program started with one environment variable set: its CPU while the pointer moves, and the
 // corner to 1 xterm off the screen and back.
 struct Variant {
@@ -401,6 +451,13 @@ int run(const Options& options) {
     Stop(kdocker.holder);
 
     std::vector<std::pair<int, Latency>> latencies;
+    progress("Shift and ScrollLock: 1 window off the screen and back");
+    KeyLatency keys;
+    {
+        TargetWindows windows(*watch, options.client, 1, true);
+        if (windows.windows().size() == 1)
+            keys = measureKeyLatency(*watch, windows.windows(), options.repeats);
+    }
     for (const int count : {1, 10, 100}) {
         const std::string text = "concealing and restoring " + std::to_string(count) + " window(s)";
         progress(text.c_str());
@@ -467,6 +524,12 @@ int run(const Options& options) {
                           medianMax(latency.serverStall));
         }
     }
+    table.Row("Shift pressed → 1 xterm off the screen; released → back (median / max)",
+              medianMax(keys.shiftHidden) + "; " + medianMax(keys.shiftShown), "—", "—",
+              "goal 20 ms; the key event (XKB state) + work");
+    table.Row("ScrollLock on → 1 xterm off the screen; off → back (median / max)",
+              medianMax(keys.scrollHidden) + "; " + medianMax(keys.scrollShown), "—", "—",
+              "goal 20 ms; the indicator change + work");
     for (const auto& [variant, what] :
          {std::pair{&unpaused, "every motion evaluated (ZEL_MOTION_PAUSE_MS=0)"},
           std::pair{&polled, "input polled every 300 ms (ZEL_NO_INPUT_EVENTS=1)"}}) {

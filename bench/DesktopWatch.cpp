@@ -55,6 +55,26 @@ void DesktopWatch::fakeMotion(int x, int y) {
     xcb_flush(c_);
 }
 
+bool DesktopWatch::key(std::uint32_t keysym, bool press, Clock::time_point& sent) {
+    const xcb_setup_t* setup = xcb_get_setup(c_);
+    const auto count = static_cast<std::uint8_t>(setup->max_keycode - setup->min_keycode + 1);
+    const auto mapping = own(
+        xcb_get_keyboard_mapping_reply(c_, xcb_get_keyboard_mapping(c_, setup->min_keycode, count), nullptr));
+    if (!mapping) return false;
+    const xcb_keysym_t* syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    const int perCode = mapping->keysyms_per_keycode;
+    for (int code = 0; code < count; ++code) {
+        if (syms[code * perCode] != keysym) continue;
+        xcb_test_fake_input(c_, press ? XCB_KEY_PRESS : XCB_KEY_RELEASE,
+                            static_cast<std::uint8_t>(setup->min_keycode + code), XCB_CURRENT_TIME, root_, 0,
+                            0, 0);
+        xcb_flush(c_);
+        sent = Clock::now();
+        return true;
+    }
+    return false;
+}
+
 Clock::time_point DesktopWatch::movePointer(int x, int y) {
     fakeMotion(x, y);
     const auto sent = Clock::now();

@@ -31,6 +31,10 @@ public:
     // and returns once the pointer is there; the time is taken when the request has been sent.
     Clock::time_point movePointer(int x, int y);
 
+    // Presses or releases the key of a keysym through XTEST, as a keyboard does; the time is taken
+    // when the request has been sent. False when no key of the keymap gives the keysym.
+    bool key(std::uint32_t keysym, bool press, Clock::time_point& sent);
+
     // Moves the pointer without pause for `length`, one XTEST motion every `step`, in a circle of
     // `radius` pixels around (x, y). Returns the number of moves sent.
     int circle(int x, int y, int radius, std::chrono::milliseconds step, std::chrono::milliseconds length);
