@@ -214,18 +214,23 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
         clientStack = values32(r.get());
     }
-    // The window manager's own order of its clients where it has one: frames of kwin and icewm hold
-    // the client two levels down, so the client's parent is not what the root stacks.
+    // The order the X server stacks the windows in, which the user sees: that of the frames, the
+    // root's children, where the client's parent is one. Frames of kwin and icewm hold the client two
+    // levels down; there the window manager's own order of its clients is taken
+    // (_NET_CLIENT_LIST_STACKING, which fluxbox keeps in the order the windows were mapped instead).
     auto stackIndexOf = [&](xcb_window_t window, xcb_window_t topLevel) -> std::size_t {
+        if (stack) {
+            const xcb_window_t* children = xcb_query_tree_children(stack.get());
+            const auto count = static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()));
+            if (const xcb_window_t* it = std::find(children, children + count, topLevel);
+                it != children + count) {
+                return static_cast<std::size_t>(it - children);
+            }
+        }
         if (auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
             return static_cast<std::size_t>(it - clientStack.begin());
         }
-        if (!stack) {
-            return 0;
-        }
-        const xcb_window_t* children = xcb_query_tree_children(stack.get());
-        const auto count = static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()));
-        return static_cast<std::size_t>(std::find(children, children + count, topLevel) - children);
+        return 0;
     };
 
     std::vector<bool> existed;
