@@ -24,42 +24,6 @@ std::uint32_t word(std::int32_t value) {
 
 }  // namespace
 
-std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts,
-                                              const Done& done) {
-    const auto deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
-    // The news of this wait stay news for the restores under way.
-    std::unordered_set<xcb_window_t> seen = std::move(touched_);
-    // Takes its own copy: it removes windows from `pending` as it goes.
-    auto settleNow = [&](const std::vector<xcb_window_t> look) {
-        const std::vector<WindowFacts> facts = readFacts(x_, look, parts);
-        for (std::size_t i = 0; i < look.size(); ++i) {
-            if (!facts[i].exists || done(look[i], facts[i])) {
-                std::erase(pending, look[i]);
-            }
-        }
-    };
-    touched_.clear();
-    if (!pending.empty()) {
-        settleNow(pending);
-    }
-    // Look again only at windows that the events say have changed.
-    while (!pending.empty() && !x_.lost()) {
-        seen.insert(touched_.begin(), touched_.end());
-        touched_.clear();
-        if (!x_.waitForEvents(deadline)) {
-            break;
-        }
-        std::vector<xcb_window_t> look;
-        std::ranges::copy_if(pending, std::back_inserter(look),
-                             [this](xcb_window_t w) { return touched_.contains(w); });
-        if (!look.empty()) {
-            settleNow(look);
-        }
-    }
-    touched_.insert(seen.begin(), seen.end());
-    return pending;
-}
-
 std::vector<bool> Placements::restore(const Batch& batch, const std::vector<std::size_t>& entries) {
     const bool wm = x_.windowManagerRunning();
     std::vector<xcb_window_t> windows;

@@ -289,6 +289,43 @@ bool Placements::released(xcb_window_t window, const WindowFacts& f) {
     return gone;
 }
 
+// Only the hide of a shaded window waits here, inside the call.
+std::vector<xcb_window_t> Placements::waitFor(std::vector<xcb_window_t> pending, unsigned parts,
+                                              const Done& done) {
+    const auto deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
+    // The news of this wait stay news for the restores under way.
+    std::unordered_set<xcb_window_t> seen = std::move(touched_);
+    // Takes its own copy: it removes windows from `pending` as it goes.
+    auto settleNow = [&](const std::vector<xcb_window_t> look) {
+        const std::vector<WindowFacts> facts = readFacts(x_, look, parts);
+        for (std::size_t i = 0; i < look.size(); ++i) {
+            if (!facts[i].exists || done(look[i], facts[i])) {
+                std::erase(pending, look[i]);
+            }
+        }
+    };
+    touched_.clear();
+    if (!pending.empty()) {
+        settleNow(pending);
+    }
+    // Look again only at windows that the events say have changed.
+    while (!pending.empty() && !x_.lost()) {
+        seen.insert(touched_.begin(), touched_.end());
+        touched_.clear();
+        if (!x_.waitForEvents(deadline)) {
+            break;
+        }
+        std::vector<xcb_window_t> look;
+        std::ranges::copy_if(pending, std::back_inserter(look),
+                             [this](xcb_window_t w) { return touched_.contains(w); });
+        if (!look.empty()) {
+            settleNow(look);
+        }
+    }
+    touched_.insert(seen.begin(), seen.end());
+    return pending;
+}
+
 // A window manager that keeps a shaded window through its withdraw (xfwm4) would leave it on the
 // screen: such a window is unshaded, which maps it in its frame, and withdrawn again.
 void Placements::concealShaded(const std::vector<xcb_window_t>& windows) {
