@@ -80,6 +80,22 @@ TEST_F(NoServerTest, AStoppedServerIsGivenUpWaitedForOnceAndUsedAgainWhenItAnswe
     EXPECT_EQ(output.muted(), false) << "the server works again after it continues";
 }
 
+// A retry in the background that meets the stopped server must not fail the concealment's mute
+// that comes right after the server continues.
+TEST_F(NoServerTest, ATimeoutInAnotherThreadDoesNotFailTheNextCall) {
+    OwnPulseServer server;
+    ASSERT_TRUE(server.waitReady());
+    ServerAddress address(server.address());
+    ASSERT_EQ(output.muted(), false) << "the test's own server does not work";
+
+    server.stop();
+    std::thread([this] { EXPECT_FALSE(output.setMuted(false)); }).join();
+    server.resume();
+    EXPECT_TRUE(output.setMuted(true));
+    EXPECT_EQ(output.muted(), true);
+    EXPECT_TRUE(output.setMuted(false));
+}
+
 TEST_F(NoServerTest, AServerThatDiesBetweenTwoCallsIsGivenUp) {
     {
         OwnPulseServer server;

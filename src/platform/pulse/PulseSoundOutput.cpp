@@ -174,13 +174,15 @@ PulseSoundOutput::PulseSoundOutput(std::chrono::milliseconds deadline) : deadlin
 
 bool PulseSoundOutput::serverAnswering() const {
     const std::lock_guard lock(lastTimeoutMutex_);
-    return !lastTimeout_ || Clock::now() - *lastTimeout_ >= kSameUse;
+    return !lastTimeout_ || lastTimeoutThread_ != std::this_thread::get_id() ||
+           Clock::now() - *lastTimeout_ >= kSameUse;
 }
 
 void PulseSoundOutput::noteTimeout(const Connection& connection) {
     if (!connection.timedOut()) return;
     const std::lock_guard lock(lastTimeoutMutex_);
     lastTimeout_ = Clock::now();
+    lastTimeoutThread_ = std::this_thread::get_id();
 }
 
 std::optional<bool> PulseSoundOutput::muted() {

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <mutex>
 #include <optional>
+#include <thread>
 
 #include "core/SoundOutput.h"
 
@@ -14,9 +15,10 @@ namespace pulse {
 //
 // A sound server that is missing refuses the connection at once. A server that does not answer
 // (stopped, overloaded) must never stall the caller for long, so each call carries a deadline.
-// A call made right after one that ran into its deadline fails at once, so that a use of two
-// calls in a row (read, then set) waits only once; the next use, a moment later, asks again.
-// Calls may come from several threads at once.
+// A call made right after one that ran into its deadline, in the same thread, fails at once, so
+// that a use of two calls in a row (read, then set) waits only once; the next use, a moment later,
+// asks again. Calls may come from several threads at once; a timeout in one thread (a retry in the
+// background) never makes another thread's call fail.
 class PulseSoundOutput final : public core::SoundOutput {
 public:
     static constexpr std::chrono::milliseconds kDefaultDeadline{1000};
@@ -32,13 +34,14 @@ private:
     class Connection;
     using Clock = std::chrono::steady_clock;
 
-    // False right after a call ran into its deadline.
+    // False right after a call of this thread ran into its deadline.
     bool serverAnswering() const;
     void noteTimeout(const Connection& connection);
 
     std::chrono::milliseconds deadline_;
     mutable std::mutex lastTimeoutMutex_;
     std::optional<Clock::time_point> lastTimeout_;
+    std::thread::id lastTimeoutThread_;
 };
 
 }  // namespace pulse
