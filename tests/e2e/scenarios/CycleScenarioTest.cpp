@@ -32,10 +32,10 @@ TEST_F(CycleScenario, TypicalEventFromTheCornerToTheClickOnTheIcon) {
     ASSERT_TRUE(moveFrame(view, moved->id(), {60, 420}));
     ASSERT_TRUE(minimise(view, minimised->id()));
     const std::vector<Window> targets{moved->id(), maximised->id(), minimised->id()};
-    const std::map<Window, Placement> before = placementsOf(targets);
 
     ProgramUnderTest program(defaultsButTheClass());
     startDocked(program);
+    const std::map<Window, Placement> before = settledPlacementsOf(targets);
     shot(QStringLiteral("typical-0-standby"));
 
     // 1-3: the pointer at (2, 3): at the next tick every window of the class goes, the icon shows

@@ -119,6 +119,22 @@ protected:
         return placements;
     }
 
+    // The placements once the window manager has stopped changing them: no ConfigureNotify of any
+    // of the windows for kQuiet. The icon docking in the tray may widen the tray's panel and its
+    // reserved strip of the screen, and the window manager then fits maximised windows into the
+    // smaller work area.
+    std::map<Window, Placement> settledPlacementsOf(const std::vector<Window>& windows) {
+        watch(windows);
+        const auto isConfigureOfOne = [&](const Event& e) {
+            return eventType(e) == XCB_CONFIGURE_NOTIFY && std::ranges::count(windows, eventWindow(e)) > 0;
+        };
+        const auto deadline = std::chrono::steady_clock::now() + kTimeout;
+        while (view.waitForEvent(0, isConfigureOfOne, kQuiet) &&
+               std::chrono::steady_clock::now() < deadline) {
+        }
+        return placementsOf(windows);
+    }
+
     // Waits until every window has its placement of `before` again, then checks each.
     void expectPlacedAsBefore(const std::map<Window, Placement>& before) {
         EXPECT_TRUE(waitUntil(
