@@ -42,13 +42,20 @@ protected:
              programs.client({"--count", QString::number(count), "--geometry", "240x160+80+90"}, observer))
             windows.push_back(own.window);
         Batch hidden;
-        for (std::size_t i = 0; i < windows.size(); ++i) {
+        const auto placeOf = [](std::size_t i) {
             const int offset = static_cast<int>(i) * 70;
+            return core::Point{150 + offset, 120 + offset};
+        };
+        for (std::size_t i = 0; i < windows.size(); ++i) {
             tool("wmctrl", {"-i", "-r", hex(windows[i]), "-e",
-                            QStringLiteral("0,%1,%2,-1,-1").arg(150 + offset).arg(120 + offset)});
+                            QStringLiteral("0,%1,%2,-1,-1").arg(placeOf(i).x).arg(placeOf(i).y)});
         }
-        for (const Window w : windows) {
+        for (std::size_t i = 0; i < windows.size(); ++i) {
+            const Window w = windows[i];
             EXPECT_TRUE(waitUntil([&] { return observer.settled(w); }));
+            // kwin moves the frame a while after it has settled; a tiling window manager (i3) never
+            // puts it there.
+            waitUntil([&] { return settledPlacement(w).framePosition == placeOf(i); }, 3s);
             shown.emplace_back(w, settledPlacement(w));
             WindowPlacement gone = shown.back().second;
             gone.showCmd = kShowHide;
@@ -121,6 +128,8 @@ TEST_P(HiddenAgainTest, AWindowHiddenAgainOnItsWayBackStaysHiddenAndComesBackLat
 
     ASSERT_TRUE(services->setPlacement(w, before));
     services->finishRestores();
+    // kwin applies the place a moment after the restore has handed it over.
+    waitUntil([&] { return settledPlacement(w) == before; });
     EXPECT_EQ(settledPlacement(w), before);
 }
 
