@@ -1,10 +1,14 @@
-// The speakers on the headless desktop's pulseaudio, whose null sink is the default sink. pactl is
-// the independent witness of what the server holds.
+// The speakers on the headless desktop's sound server (pulseaudio, or PipeWire's pulse server),
+// whose null sink is the default sink. pactl is the independent witness of what the server holds.
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
 
 #include "PulseTestSupport.h"
 #include "core/MuteSwitch.h"
 #include "platform/pulse/PulseSoundOutput.h"
+#include "support/desktop/Parts.h"
 
 namespace {
 
@@ -91,6 +95,27 @@ TEST_F(PulseSoundTest, EachCallFollowsTheCurrentDefaultSink) {
     EXPECT_EQ(output.muted(), false);
     shell("pactl unload-module " + module);
     expectNoConnection();
+}
+
+// A server that hangs (stopped) is given up at the call's deadline, far sooner than libpulse's own
+// 30 s, and the sound is left alone; once it goes on, the next use works.
+TEST_F(PulseSoundTest, AHungServerIsGivenUpAtTheDeadlineAndUsedAgainWhenItGoesOn) {
+    using namespace std::chrono_literals;
+    ASSERT_TRUE(setDefaultSinkMute(false));
+    {
+        desktoptest::PausedSoundServer hung;
+        ASSERT_TRUE(hung.paused()) << "the desktop's sound server was not found";
+        const auto began = std::chrono::steady_clock::now();
+        bool saved = true;
+        mute.saveAndMute(saved);
+        EXPECT_TRUE(saved) << "a state that could not be read was saved";
+        EXPECT_FALSE(mute.putBack(false));
+        EXPECT_LT(std::chrono::steady_clock::now() - began, 10s) << "waited for the hung server";
+    }
+    EXPECT_EQ(defaultSinkMuted(), false) << "the sound was changed";
+    std::this_thread::sleep_for(pulse::PulseSoundOutput::kSameUse);  // a use of its own
+    EXPECT_TRUE(output.setMuted(true));
+    EXPECT_EQ(defaultSinkMuted(), true);
 }
 
 }  // namespace

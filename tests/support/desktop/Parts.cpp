@@ -251,23 +251,22 @@ void PrivateDesktop::endServer(int signalNumber) {
 
 // scripts/headless-desktop.sh records each part as "NAME PID START" in $ZEL_DESKTOP_STATE/pids;
 // the window manager's name is $ZEL_DESKTOP_WM.
-PausedWindowManager::PausedWindowManager() {
+PausedPart::PausedPart(const QString& name) {
     const QString state = qEnvironmentVariable("ZEL_DESKTOP_STATE");
-    const QString wm = qEnvironmentVariable("ZEL_DESKTOP_WM");
     QFile pids(state + QStringLiteral("/pids"));
-    if (state.isEmpty() || wm.isEmpty() || !pids.open(QIODevice::ReadOnly | QIODevice::Text)) {
+    if (state.isEmpty() || name.isEmpty() || !pids.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return;
     }
     while (!pids.atEnd()) {
         const QStringList fields = QString::fromUtf8(pids.readLine()).split(QLatin1Char(' '));
-        if (fields.size() >= 2 && fields[0] == wm && ::kill(fields[1].toInt(), SIGSTOP) == 0) {
+        if (fields.size() >= 2 && fields[0] == name && ::kill(fields[1].toInt(), SIGSTOP) == 0) {
             pid_ = fields[1].toInt();
             return;
         }
     }
 }
 
-PausedWindowManager::~PausedWindowManager() {
+PausedPart::~PausedPart() {
     if (pid_ > 0) {
         ::kill(pid_, SIGCONT);
     }

@@ -98,20 +98,37 @@ private:
     bool ready_ = false;
 };
 
-// The headless desktop's window manager stopped (SIGSTOP) for the object's life: it answers
-// nothing, as a window manager busy elsewhere, and catches up when it goes on.
-class PausedWindowManager {
+// A part of the headless desktop stopped (SIGSTOP) for the object's life: it answers nothing, as a
+// program busy elsewhere, and catches up when it goes on (SIGCONT).
+class PausedPart {
 public:
-    PausedWindowManager();
-    ~PausedWindowManager();
-    PausedWindowManager(const PausedWindowManager&) = delete;
-    PausedWindowManager& operator=(const PausedWindowManager&) = delete;
+    // `name` as $ZEL_DESKTOP_STATE/pids records it: "openbox", "pulseaudio", "pipewire-pulse" ...
+    explicit PausedPart(const QString& name);
+    ~PausedPart();
+    PausedPart(const PausedPart&) = delete;
+    PausedPart& operator=(const PausedPart&) = delete;
 
-    // False when the desktop's window manager was not found ($ZEL_DESKTOP_STATE/pids).
+    // False when the desktop has no such part.
     bool paused() const { return pid_ > 0; }
 
 private:
     int pid_ = 0;
+};
+
+// The desktop's window manager, paused.
+class PausedWindowManager : public PausedPart {
+public:
+    PausedWindowManager() : PausedPart(qEnvironmentVariable("ZEL_DESKTOP_WM")) {}
+};
+
+// The process that serves the pulse protocol on the desktop: pulseaudio, or PipeWire's
+// pipewire-pulse; paused.
+class PausedSoundServer : public PausedPart {
+public:
+    PausedSoundServer()
+        : PausedPart(qEnvironmentVariable("ZEL_DESKTOP_SOUND") == QStringLiteral("pipewire")
+                         ? QStringLiteral("pipewire-pulse")
+                         : qEnvironmentVariable("ZEL_DESKTOP_SOUND")) {}
 };
 
 }  // namespace desktoptest
