@@ -179,7 +179,14 @@ for run in "${runs[@]}"; do
         [ -n "$test" ] || continue
         echo "$combination|$(row "$binary" "$test")|$test|$result|$note" >>"$results"
     done <<<"$tests"
-    if [ -z "$tests" ] || { [ "$status" != 0 ] && [ -z "$failing" ]; }; then
+    # On the headless desktop a skipped test makes the binary's status 1 (tests/support/test_main.cpp);
+    # here a skip is what the window manager does not offer, and counts as such in the table.
+    only_skipped=false
+    if [ "$status" = 1 ] && [ -z "$failing" ] && grep -q '^SKIPPED' <<<"$tests" &&
+        grep -q '^a test was skipped on the headless desktop' "$log"; then
+        only_skipped=true
+    fi
+    if [ -z "$tests" ] || { [ "$status" != 0 ] && [ -z "$failing" ] && ! $only_skipped; }; then
         verdict="FAIL (status $status, no test result: $(grep -m1 -i 'error\|headless-desktop:' "$log" || tail -n 1 "$log"))"
         echo "$combination|$(row "$binary" -)|$name|FAILED|status $status" >>"$results"
         failed=$((failed + 1))
@@ -214,7 +221,8 @@ if [ -n "$table" ]; then
     {
         rows=("place" "size" "maximised" "minimised" "desktop" "kill -9" "SIGTERM" "typical event"
             "concealment cycle (core)" "above/below" "sticky" "skip" "fullscreen"
-            "maximised normal rectangle" "shaded" "focus" "stacking" "window closed while hidden")
+            "maximised normal rectangle" "shaded" "focus" "stacking" "window closed while hidden"
+            "hidden again on its way back")
         printf '| Row |'
         printf ' %s |' "${wms[@]}"
         printf '\n|---|'

@@ -328,7 +328,7 @@ void Placements::mapTogether(Job& job) {
     }
     const auto currentCookie = xcb_ewmh_get_current_desktop(x_.ewmh(), x_.screenNumber());
     const auto ownFacts = readFacts(x_, own, kFactGeometry);
-    std::optional<std::uint32_t> currentDesktop;
+    std::optional<std::uint32_t>& currentDesktop = job.currentDesktop;
     if (auto reply = x_.reply<xcb_get_property_reply_t>(currentCookie)) {
         std::uint32_t value = 0;
         if (xcb_ewmh_get_current_desktop_from_reply(&value, reply.get()) != 0) {
@@ -437,8 +437,12 @@ const Placements::Restore* Placements::toActivate(const Job& job) const {
         // Activating a shaded window unshades it (openbox): it stays shaded and unfocused.
         const bool shaded =
             std::ranges::find(r.states.kept, x_.ewmh()->_NET_WM_STATE_SHADED) != r.states.kept.end();
+        // The window manager may still name a window active after it was sent to another desktop;
+        // activating it there takes the user along (kwin).
+        const bool elsewhere = job.currentDesktop && r.placement.desktop >= 0 &&
+                               static_cast<std::uint32_t>(r.placement.desktop) != *job.currentDesktop;
         if (r.record && r.record->wasActive && r.placement.showCmd != kShowMinimized && !shaded &&
-            (best == nullptr || r.record->serial < best->record->serial)) {
+            !elsewhere && (best == nullptr || r.record->serial < best->record->serial)) {
             best = &r;
         }
     }

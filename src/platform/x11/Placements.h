@@ -134,7 +134,8 @@ private:
         std::vector<Restore> restores;
         std::vector<xcb_window_t> pending;
         xcb_window_t activating = XCB_NONE;
-        std::vector<xcb_window_t> watched;  // listened to again after finish()
+        std::vector<xcb_window_t> watched;            // listened to again after finish()
+        std::optional<std::uint32_t> currentDesktop;  // read when the withdrawn windows are mapped
 
         void begin(Step next) {
             step = next;

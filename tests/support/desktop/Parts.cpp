@@ -1,12 +1,16 @@
 #include "support/desktop/Parts.h"
 
+#include <poll.h>
 #include <signal.h>
 #include <xcb/xcb.h>
+#include <xcb/xcbext.h>
 
 #include <QFile>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "support/desktop/Observer.h"
 #include "support/desktop/Tools.h"
@@ -251,18 +255,60 @@ void PrivateDesktop::endServer(int signalNumber) {
 
 // scripts/headless-desktop.sh records each part as "NAME PID START" in $ZEL_DESKTOP_STATE/pids;
 // the window manager's name is $ZEL_DESKTOP_WM.
-PausedPart::PausedPart(const QString& name) {
+namespace {
+
+// Whether the X server answers a round trip on `connection` within `limit`.
+bool serverAnswers(xcb_connection_t* connection, std::chrono::milliseconds limit) {
+    const auto cookie = xcb_get_input_focus(connection);
+    xcb_flush(connection);
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    for (;;) {
+        void* reply = nullptr;
+        xcb_generic_error_t* error = nullptr;
+        if (xcb_poll_for_reply(connection, cookie.sequence, &reply, &error) != 0) {
+            std::free(reply);
+            std::free(error);
+            return true;
+        }
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || xcb_connection_has_error(connection) != 0) return false;
+        pollfd fd{xcb_get_file_descriptor(connection), POLLIN, 0};
+        poll(&fd, 1, static_cast<int>(left.count()));
+    }
+}
+
+}  // namespace
+
+PausedPart::PausedPart(const QString& name, bool xClient) {
     const QString state = qEnvironmentVariable("ZEL_DESKTOP_STATE");
     QFile pids(state + QStringLiteral("/pids"));
     if (state.isEmpty() || name.isEmpty() || !pids.open(QIODevice::ReadOnly | QIODevice::Text)) {
         return;
     }
-    while (!pids.atEnd()) {
+    int pid = 0;
+    while (!pids.atEnd() && pid == 0) {
         const QStringList fields = QString::fromUtf8(pids.readLine()).split(QLatin1Char(' '));
-        if (fields.size() >= 2 && fields[0] == name && ::kill(fields[1].toInt(), SIGSTOP) == 0) {
-            pid_ = fields[1].toInt();
+        if (fields.size() >= 2 && fields[0] == name) pid = fields[1].toInt();
+    }
+    if (pid <= 0) return;
+    // Made before the stop: a grabbed server does not take new connections either.
+    const std::unique_ptr<xcb_connection_t, decltype(&xcb_disconnect)> x(
+        xClient ? xcb_connect(nullptr, nullptr) : nullptr, &xcb_disconnect);
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        if (::kill(pid, SIGSTOP) != 0) return;
+        // Twice: a grab the part sent just before it stopped may still be on its way.
+        const auto answersTwice = [&] {
+            if (!serverAnswers(x.get(), std::chrono::milliseconds(200))) return false;
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            return serverAnswers(x.get(), std::chrono::milliseconds(200));
+        };
+        if (!x || xcb_connection_has_error(x.get()) != 0 || answersTwice()) {
+            pid_ = pid;
             return;
         }
+        ::kill(pid, SIGCONT);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
 }
 

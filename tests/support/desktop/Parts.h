@@ -103,7 +103,10 @@ private:
 class PausedPart {
 public:
     // `name` as $ZEL_DESKTOP_STATE/pids records it: "openbox", "pulseaudio", "pipewire-pulse" ...
-    explicit PausedPart(const QString& name);
+    // With `xClient`, the part is never left stopped while it holds a grab of the X server (xfwm4
+    // grabs it while it frames a window), which would stop every other client with it: then it
+    // goes on for a moment and is stopped again.
+    explicit PausedPart(const QString& name, bool xClient = false);
     ~PausedPart();
     PausedPart(const PausedPart&) = delete;
     PausedPart& operator=(const PausedPart&) = delete;
@@ -118,7 +121,7 @@ private:
 // The desktop's window manager, paused.
 class PausedWindowManager : public PausedPart {
 public:
-    PausedWindowManager() : PausedPart(qEnvironmentVariable("ZEL_DESKTOP_WM")) {}
+    PausedWindowManager() : PausedPart(qEnvironmentVariable("ZEL_DESKTOP_WM"), true) {}
 };
 
 // The process that serves the pulse protocol on the desktop: pulseaudio, or PipeWire's
