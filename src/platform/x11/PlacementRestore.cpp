@@ -188,8 +188,7 @@ bool Placements::advance(Job& job) {
                     }
                 }
                 if (job.pending.empty()) {
-                    restack(job);
-                    return true;
+                    return putInOrder(job);
                 }
                 job.watched = job.pending;
                 job.begin(Job::Step::kShow);
@@ -212,8 +211,7 @@ bool Placements::advance(Job& job) {
                 }
                 stopWatching(job);
                 if (job.activating == XCB_NONE) {
-                    restack(job);
-                    return true;
+                    return putInOrder(job);
                 }
                 serverTime_.ask();
                 job.begin(Job::Step::kTime);
@@ -225,8 +223,16 @@ bool Placements::advance(Job& job) {
                 }
                 activate(job.activating, serverTime_.answer().value_or(XCB_CURRENT_TIME));
                 stopWatching(job);
-                restack(job);
-                return true;
+                return putInOrder(job);
+            case Job::Step::kOrder:
+                if (!waitOver) {
+                    return false;
+                }
+                if (job.orderRetries >= kOrderRetries || inOrder(job)) {
+                    return true;
+                }
+                ++job.orderRetries;
+                return putInOrder(job);
         }
     }
 }
@@ -461,7 +467,7 @@ void Placements::activate(xcb_window_t window, xcb_timestamp_t time) {
 // the windows that stayed. Placing them between
 // those windows would take a restack relative to a sibling, which openbox turns into a plain lower
 // or raise.
-void Placements::restack(const Job& job) {
+bool Placements::restack(const Job& job) {
     std::vector<const Restore*> ours;
     for (const Restore& r : job.restores) {
         if (r.record) {
@@ -469,13 +475,67 @@ void Placements::restack(const Job& job) {
         }
     }
     if (ours.size() < 2) {
-        return;
+        return false;
     }
     std::ranges::stable_sort(ours, {}, [](const Restore* r) { return r->record->stackIndex; });
     for (const Restore* r : ours) {
         xcb_ewmh_request_restack_window(x_.ewmh(), x_.screenNumber(), r->window, XCB_NONE,
                                         XCB_STACK_MODE_ABOVE);
     }
+    return true;
+}
+
+// Raises the windows in their old order, then watches it for a moment; true when the job has ended.
+bool Placements::putInOrder(Job& job) {
+    if (!restack(job)) {
+        return true;
+    }
+    x_.flush();
+    job.step = Job::Step::kOrder;
+    job.deadline = X11Connection::Clock::now() + kOrderWatch;
+    return false;
+}
+
+// Minimised windows are left out: window managers keep them where they like (below all, mutter).
+bool Placements::inOrder(const Job& job) {
+    std::vector<const Restore*> shown;
+    for (const Restore& r : job.restores) {
+        if (r.record && r.placement.showCmd != kShowMinimized) {
+            shown.push_back(&r);
+        }
+    }
+    std::ranges::stable_sort(shown, {}, [](const Restore* r) { return r->record->stackIndex; });
+    std::vector<xcb_window_t> windows;
+    for (const Restore* r : shown) {
+        windows.push_back(r->window);
+    }
+    const auto treeCookie = xcb_query_tree(x_.xcb(), x_.root());
+    const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
+    const auto facts = readFacts(x_, windows, kFactTree);
+    const auto tree = x_.reply<xcb_query_tree_reply_t>(treeCookie);
+    std::vector<xcb_window_t> clientStack;
+    if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
+        clientStack = values32(r.get());
+    }
+    if (!tree) {
+        return true;
+    }
+    const std::span<const xcb_window_t> rootChildren(
+        xcb_query_tree_children(tree.get()),
+        static_cast<std::size_t>(xcb_query_tree_children_length(tree.get())));
+    std::optional<std::size_t> below;
+    for (std::size_t i = 0; i < windows.size(); ++i) {
+        if (!facts[i].exists) {
+            continue;
+        }
+        const xcb_window_t topLevel = facts[i].parent == x_.root() ? windows[i] : facts[i].parent;
+        const std::size_t index = stackIndexOf(rootChildren, clientStack, windows[i], topLevel);
+        if (below && index < *below) {
+            return false;
+        }
+        below = index;
+    }
+    return true;
 }
 
 }  // namespace core::x11

@@ -102,6 +102,22 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
     }
 }
 
+// The order the X server stacks the windows in, which the user sees: that of the frames, the root's
+// children, where the client's parent is one. Frames of kwin and icewm hold the client two levels
+// down; there the window manager's own order of its clients is taken (_NET_CLIENT_LIST_STACKING,
+// which fluxbox keeps in the order the windows were mapped instead).
+std::size_t Placements::stackIndexOf(std::span<const xcb_window_t> rootChildren,
+                                     std::span<const xcb_window_t> clientStack, xcb_window_t window,
+                                     xcb_window_t topLevel) {
+    if (const auto it = std::ranges::find(rootChildren, topLevel); it != rootChildren.end()) {
+        return static_cast<std::size_t>(it - rootChildren.begin());
+    }
+    if (const auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
+        return static_cast<std::size_t>(it - clientStack.begin());
+    }
+    return 0;
+}
+
 bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
     const std::optional<WindowPlacement> read = get(std::span<const xcb_window_t>(&window, 1)).front();
     if (!read) {
@@ -214,24 +230,11 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
     if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
         clientStack = values32(r.get());
     }
-    // The order the X server stacks the windows in, which the user sees: that of the frames, the
-    // root's children, where the client's parent is one. Frames of kwin and icewm hold the client two
-    // levels down; there the window manager's own order of its clients is taken
-    // (_NET_CLIENT_LIST_STACKING, which fluxbox keeps in the order the windows were mapped instead).
-    auto stackIndexOf = [&](xcb_window_t window, xcb_window_t topLevel) -> std::size_t {
-        if (stack) {
-            const xcb_window_t* children = xcb_query_tree_children(stack.get());
-            const auto count = static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()));
-            if (const xcb_window_t* it = std::find(children, children + count, topLevel);
-                it != children + count) {
-                return static_cast<std::size_t>(it - children);
-            }
-        }
-        if (auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
-            return static_cast<std::size_t>(it - clientStack.begin());
-        }
-        return 0;
-    };
+    std::span<const xcb_window_t> rootChildren;
+    if (stack) {
+        rootChildren = {xcb_query_tree_children(stack.get()),
+                        static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()))};
+    }
 
     std::vector<bool> existed;
     std::vector<xcb_window_t> shaded;
@@ -264,7 +267,8 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         record.released = !wm || f.overrideRedirect || (!f.managed() && returned == nullptr);
         record.serial = nextSerial_++;
         record.stackIndex = fromRecord ? returned->record->stackIndex
-                                       : stackIndexOf(window, f.parent == x_.root() ? window : f.parent);
+                                       : stackIndexOf(rootChildren, clientStack, window,
+                                                      f.parent == x_.root() ? window : f.parent);
         record.wasActive = fromRecord ? returned->record->wasActive : active == window;
         record.desktop = fromRecord ? returned->record->desktop : f.desktop;
         record.states = states;

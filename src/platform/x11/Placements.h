@@ -88,6 +88,8 @@ public:
     // How long a window hidden again on its way back is withdrawn once more if the window manager
     // shows it: the window manager may still hold its map request that long (a hung one longer).
     static constexpr std::chrono::seconds kRehidingWatch{5};
+    static constexpr std::chrono::milliseconds kOrderWatch{150};
+    static constexpr int kOrderRetries = 2;
 
 private:
     struct Withdrawn {
@@ -123,9 +125,12 @@ private:
     //             is viewable (metacity, marco and mutter refuse to focus a window not yet shown),
     //             and those going back maximised or fullscreen are so (mutter raises them then);
     //   kTime     a server timestamp for its activation has come (they refuse CurrentTime);
-    // then the window is activated and the windows are raised in their old order.
+    // then the window is activated and the windows are raised in their old order;
+    //   kOrder    the window manager has had kOrderWatch to change the order on its own (mutter and
+    //             marco move a window that they maximised a moment ago above the others again): if
+    //             it did, the windows are raised once more (at most kOrderRetries times).
     struct Job {
-        enum class Step { kRelease, kManage, kShow, kTime };
+        enum class Step { kRelease, kManage, kShow, kTime, kOrder };
 
         Step step = Step::kRelease;
         X11Connection::Clock::time_point deadline;
@@ -136,6 +141,7 @@ private:
         xcb_window_t activating = XCB_NONE;
         std::vector<xcb_window_t> watched;            // listened to again after finish()
         std::optional<std::uint32_t> currentDesktop;  // read when the withdrawn windows are mapped
+        int orderRetries = 0;
 
         void begin(Step next) {
             step = next;
@@ -159,7 +165,17 @@ private:
     void finish(const Restore& r);
     const Restore* toActivate(const Job& job) const;
     void activate(xcb_window_t window, xcb_timestamp_t time);
-    void restack(const Job& job);
+    // Raises the windows of the job in their old order; false when there is no order to keep.
+    bool restack(const Job& job);
+    bool putInOrder(Job& job);
+    // Whether the shown windows of the job lie in their old order.
+    bool inOrder(const Job& job);
+    // Where the window lies in the order the X server stacks the root's children (`rootChildren`,
+    // bottom first), by its top-level window; where that is not a child of the root (kwin and icewm
+    // hold the client two levels down), where it lies in the window manager's `clientStack`.
+    static std::size_t stackIndexOf(std::span<const xcb_window_t> rootChildren,
+                                    std::span<const xcb_window_t> clientStack, xcb_window_t window,
+                                    xcb_window_t topLevel);
     void stopWatching(Job& job);
     // Takes the window out of the restore it is in, if any.
     bool takeOutOfRestore(xcb_window_t window, Restore& taken);
