@@ -12,8 +12,9 @@
 #
 # --motion measures only the moving pointer (CPU, wake-ups, the corner from rest and from a moving
 # pointer, passes through the corner), for the program as it is and with each environment setting
-# given (e.g. --variant ZEL_MOTION_PAUSE_MS=0); ZEL_BENCH_PROGRAM=PATH measures another build of the
-# program (one built before a change); see bench/DesktopBench.cpp.
+# given (e.g. --variant ZEL_MOTION_PAUSE_MS=0); see bench/DesktopBench.cpp. In both ways
+# ZEL_BENCH_PROGRAM=PATH measures another build of the program (one built before a change) on the
+# desktop; the core benchmark is always that of this tree.
 #
 # The logs (the benchmark's own output, the programs' stderr) stay in $ZEL_BENCH_BUILD/bench-logs.
 set -euo pipefail
@@ -32,7 +33,7 @@ if [ "${1:-}" = --inside ]; then
     echo "bench: core benchmark (Google Benchmark)" >&2
     "$build/bench/zel_cycle_bench" --benchmark_out="$logs/cycle.json" --benchmark_out_format=json \
         >"$logs/cycle.txt" 2>&1 || echo "bench: the core benchmark failed, see $logs/cycle.txt" >&2
-    exec "$build/bench/zel-bench-desktop" --program "$build/src/zelmora2nd" \
+    exec "$build/bench/zel-bench-desktop" --program "${ZEL_BENCH_PROGRAM:-$build/src/zelmora2nd}" \
         --client "$build/bench/zel-x11-client" --gbench "$logs/cycle.json" --logs "$logs" "$@"
 fi
 

@@ -225,6 +225,13 @@ bool Placements::advance(Job& job) {
                 stopWatching(job);
                 return putInOrder(job);
             case Job::Step::kOrder:
+                if (!job.raisesHandled) {
+                    if (!echo_.answered(job.echo)) {
+                        return waitOver;  // a window manager that does not answer is left alone
+                    }
+                    job.raisesHandled = true;
+                    job.deadline = X11Connection::Clock::now() + kOrderWatch;
+                }
                 if (!waitOver) {
                     return false;
                 }
@@ -485,14 +492,16 @@ bool Placements::restack(const Job& job) {
     return true;
 }
 
-// Raises the windows in their old order, then watches it for a moment; true when the job has ended.
+// Raises the windows in their old order, then watches it once the window manager has handled the
+// raises; true when the job has ended.
 bool Placements::putInOrder(Job& job) {
     if (!restack(job)) {
         return true;
     }
-    x_.flush();
+    job.echo = echo_.send();
+    job.raisesHandled = false;
     job.step = Job::Step::kOrder;
-    job.deadline = X11Connection::Clock::now() + kOrderWatch;
+    job.deadline = X11Connection::Clock::now() + kWindowManagerTimeout;
     return false;
 }
 

@@ -55,7 +55,8 @@ void giveBackNormalRectangle(X11Connection& x, xcb_window_t window) {
 
 }  // namespace
 
-Placements::Placements(X11Connection& x, PrimaryMonitor& monitor) : x_(x), monitor_(monitor), serverTime_(x) {
+Placements::Placements(X11Connection& x, PrimaryMonitor& monitor)
+    : x_(x), monitor_(monitor), serverTime_(x), echo_(x) {
     x_.addEventHandler([this](const xcb_generic_event_t& event) { onEvent(event); });
 }
 

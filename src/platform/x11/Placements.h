@@ -18,6 +18,7 @@
 #include "platform/x11/PrimaryMonitor.h"
 #include "platform/x11/ServerTime.h"
 #include "platform/x11/WindowFacts.h"
+#include "platform/x11/WindowManagerEcho.h"
 #include "platform/x11/X11Connection.h"
 
 namespace core::x11 {
@@ -126,9 +127,11 @@ private:
     //             and those going back maximised or fullscreen are so (mutter raises them then);
     //   kTime     a server timestamp for its activation has come (they refuse CurrentTime);
     // then the window is activated and the windows are raised in their old order;
-    //   kOrder    the window manager has had kOrderWatch to change the order on its own (mutter and
-    //             marco move a window that they maximised a moment ago above the others again): if
-    //             it did, the windows are raised once more (at most kOrderRetries times).
+    //   kOrder    the window manager has handled the raises (it answers a request sent after
+    //             them, WindowManagerEcho) and then had kOrderWatch to change the order on its own
+    //             (mutter and marco move a window that they maximised a moment ago above the others
+    //             again): if it did, the windows are raised once more (at most kOrderRetries
+    //             times). A window manager that does not answer is not watched.
     struct Job {
         enum class Step { kRelease, kManage, kShow, kTime, kOrder };
 
@@ -142,6 +145,8 @@ private:
         std::vector<xcb_window_t> watched;            // listened to again after finish()
         std::optional<std::uint32_t> currentDesktop;  // read when the withdrawn windows are mapped
         int orderRetries = 0;
+        std::uint64_t echo = 0;      // the request answered once the raises are handled
+        bool raisesHandled = false;  // its answer has come
 
         void begin(Step next) {
             step = next;
@@ -193,6 +198,7 @@ private:
     X11Connection& x_;
     PrimaryMonitor& monitor_;
     ServerTime serverTime_;
+    WindowManagerEcho echo_;
     std::unordered_map<xcb_window_t, Withdrawn> withdrawn_;
     std::unordered_set<xcb_window_t> touched_;  // windows with news since the last look
     std::uint64_t nextSerial_ = 1;
