@@ -231,6 +231,7 @@ bool Placements::advance(Job& job) {
                     }
                     job.raisesHandled = true;
                     job.deadline = X11Connection::Clock::now() + kOrderWatch;
+                    return false;
                 }
                 if (!waitOver) {
                     return false;
