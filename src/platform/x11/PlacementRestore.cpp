@@ -6,6 +6,8 @@
 
 #include "platform/x11/Placements.h"
 
+#include "platform/x11/StackingOrder.h"
+
 namespace core::x11 {
 
 namespace {
@@ -519,27 +521,16 @@ bool Placements::inOrder(const Job& job) {
     for (const Restore* r : shown) {
         windows.push_back(r->window);
     }
-    const auto treeCookie = xcb_query_tree(x_.xcb(), x_.root());
-    const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
+    StackingOrder stacking(x_);
     const auto facts = readFacts(x_, windows, kFactTree);
-    const auto tree = x_.reply<xcb_query_tree_reply_t>(treeCookie);
-    std::vector<xcb_window_t> clientStack;
-    if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
-        clientStack = values32(r.get());
-    }
-    if (!tree) {
-        return true;
-    }
-    const std::span<const xcb_window_t> rootChildren(
-        xcb_query_tree_children(tree.get()),
-        static_cast<std::size_t>(xcb_query_tree_children_length(tree.get())));
+    stacking.read();
     std::optional<std::size_t> below;
     for (std::size_t i = 0; i < windows.size(); ++i) {
         if (!facts[i].exists) {
             continue;
         }
         const xcb_window_t topLevel = facts[i].parent == x_.root() ? windows[i] : facts[i].parent;
-        const std::size_t index = stackIndexOf(rootChildren, clientStack, windows[i], topLevel);
+        const std::size_t index = stacking.indexOf(windows[i], topLevel);
         if (below && index < *below) {
             return false;
         }

@@ -1,5 +1,7 @@
 #include "platform/x11/Placements.h"
 
+#include "platform/x11/StackingOrder.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -103,22 +105,6 @@ void Placements::onEvent(const xcb_generic_event_t& event) {
     }
 }
 
-// The order the X server stacks the windows in, which the user sees: that of the frames, the root's
-// children, where the client's parent is one. Frames of kwin and icewm hold the client two levels
-// down; there the window manager's own order of its clients is taken (_NET_CLIENT_LIST_STACKING,
-// which fluxbox keeps in the order the windows were mapped instead).
-std::size_t Placements::stackIndexOf(std::span<const xcb_window_t> rootChildren,
-                                     std::span<const xcb_window_t> clientStack, xcb_window_t window,
-                                     xcb_window_t topLevel) {
-    if (const auto it = std::ranges::find(rootChildren, topLevel); it != rootChildren.end()) {
-        return static_cast<std::size_t>(it - rootChildren.begin());
-    }
-    if (const auto it = std::ranges::find(clientStack, window); it != clientStack.end()) {
-        return static_cast<std::size_t>(it - clientStack.begin());
-    }
-    return 0;
-}
-
 bool Placements::get(xcb_window_t window, WindowPlacement& placement) {
     const std::optional<WindowPlacement> read = get(std::span<const xcb_window_t>(&window, 1)).front();
     if (!read) {
@@ -218,23 +204,13 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
             returning.emplace(window, std::move(back));
         }
     }
-    const auto stackCookie = xcb_query_tree(c, x_.root());
+    StackingOrder stacking(x_);
     const auto activeCookie = xcb_ewmh_get_active_window(x_.ewmh(), x_.screenNumber());
-    const auto clientStackCookie = xcb_ewmh_get_client_list_stacking(x_.ewmh(), x_.screenNumber());
     const auto facts = readFacts(x_, windows, kFactTree | kFactWmState | kFactNetState | kFactDesktop);
-    const auto stack = x_.reply<xcb_query_tree_reply_t>(stackCookie);
+    stacking.read();
     xcb_window_t active = XCB_NONE;
     if (auto r = x_.reply<xcb_get_property_reply_t>(activeCookie)) {
         xcb_ewmh_get_active_window_from_reply(&active, r.get());
-    }
-    std::vector<xcb_window_t> clientStack;  // bottom to top
-    if (auto r = x_.reply<xcb_get_property_reply_t>(clientStackCookie)) {
-        clientStack = values32(r.get());
-    }
-    std::span<const xcb_window_t> rootChildren;
-    if (stack) {
-        rootChildren = {xcb_query_tree_children(stack.get()),
-                        static_cast<std::size_t>(xcb_query_tree_children_length(stack.get()))};
     }
 
     std::vector<bool> existed;
@@ -268,8 +244,7 @@ std::vector<bool> Placements::hide(const std::vector<xcb_window_t>& windows) {
         record.released = !wm || f.overrideRedirect || (!f.managed() && returned == nullptr);
         record.serial = nextSerial_++;
         record.stackIndex = fromRecord ? returned->record->stackIndex
-                                       : stackIndexOf(rootChildren, clientStack, window,
-                                                      f.parent == x_.root() ? window : f.parent);
+                                       : stacking.indexOf(window, f.parent == x_.root() ? window : f.parent);
         record.wasActive = fromRecord ? returned->record->wasActive : active == window;
         record.desktop = fromRecord ? returned->record->desktop : f.desktop;
         record.states = states;

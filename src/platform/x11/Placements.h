@@ -175,12 +175,6 @@ private:
     bool putInOrder(Job& job);
     // Whether the shown windows of the job lie in their old order.
     bool inOrder(const Job& job);
-    // Where the window lies in the order the X server stacks the root's children (`rootChildren`,
-    // bottom first), by its top-level window; where that is not a child of the root (kwin and icewm
-    // hold the client two levels down), where it lies in the window manager's `clientStack`.
-    static std::size_t stackIndexOf(std::span<const xcb_window_t> rootChildren,
-                                    std::span<const xcb_window_t> clientStack, xcb_window_t window,
-                                    xcb_window_t topLevel);
     void stopWatching(Job& job);
     // Takes the window out of the restore it is in, if any.
     bool takeOutOfRestore(xcb_window_t window, Restore& taken);
