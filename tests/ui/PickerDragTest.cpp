@@ -256,7 +256,7 @@ TEST_F(PickerDrag, DropOnTheTitleBarPicksTheWindowAndFramesItMeanwhile) {
             moveTo(wholeClassButton->mapToGlobal(wholeClassButton->rect().center()));
             xdotool({QStringLiteral("click"), QStringLiteral("1")});
         },
-        false);
+        true);  // the button is where the form says once the window manager has placed and focused it
     EXPECT_EQ(registry.targetList().stringList(), QStringList{entry}) << "no second entry";
     EXPECT_TRUE(registry.classList().stringList().contains(QStringLiteral("XTerm")));
     EXPECT_EQ(icon.calls.size(), 2u);
